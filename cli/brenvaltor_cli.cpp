@@ -1,0 +1,86 @@
+// brenvaltor-cli: the modem report and a one-shot AT exchange from a
+// terminal, on Windows (COM5) and Linux (/dev/ttyUSB0), with the same core as
+// the window.
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "cli/report_output.h"
+#include "report/query.h"
+#include "serial/serial_port.h"
+
+namespace {
+
+constexpr uint32_t kTerminalTimeoutMs = 2000;
+
+constexpr int kExitOk = 0;
+constexpr int kExitPortFailed = 1;
+constexpr int kExitUsage = 2;
+
+int PrintUsage() {
+  std::fputs(
+      "usage: brenvaltor-cli report PORT\n"
+      "       brenvaltor-cli send PORT COMMAND\n"
+      "\n"
+      "  report  query the modem on PORT and print its 28 report rows\n"
+      "  send    send one AT command (e.g. AT+CSQ) and print the raw reply\n"
+      "\n"
+#ifdef _WIN32
+      "PORT is a COM port name such as COM5.\n",
+#else
+      "PORT is a serial device path such as /dev/ttyUSB0.\n",
+#endif
+      stderr);
+  return kExitUsage;
+}
+
+int ReportPortFailure(const char* portName) {
+  std::fprintf(stderr, "brenvaltor-cli: cannot open port %s (it does not exist, is not a serial port, or is in use)\n",
+               portName);
+  return kExitPortFailed;
+}
+
+int RunReport(const char* portName) {
+  char path[kShortTextSize];
+  DevicePathFromPortName(portName, path, sizeof path);
+  if (QueryModemAtPath(path) != 0) return ReportPortFailure(portName);
+  PrintReportLines(stdout);
+  return kExitOk;
+}
+
+int RunSend(const char* portName, const char* command) {
+  if (!CommandFitsLine(command)) {
+    std::fprintf(stderr, "brenvaltor-cli: the command is longer than %zu characters\n",
+                 kMaxCommandLength);
+    return kExitUsage;
+  }
+  char path[kShortTextSize];
+  DevicePathFromPortName(portName, path, sizeof path);
+  const PortHandle port = OpenModemPort(path);
+  if (port == kInvalidPort) return ReportPortFailure(portName);
+  ConfigureSerialPort(port);
+  FlushPort(port);
+  const uint32_t count = SendAtCommand(port, command, true, kTerminalTimeoutMs);
+  ClosePort(port);
+  std::fwrite(g_App.ReceiveBuffer, 1, count, stdout);
+  return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Bytes out exactly as on Linux: no LF -> CR LF translation.
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+  if (argc < 2) return PrintUsage();
+  const std::string_view verb = argv[1];
+  if (verb == "report" && argc == 3) return RunReport(argv[2]);
+  if (verb == "send" && argc == 4) return RunSend(argv[2], argv[3]);
+  return PrintUsage();
+}

@@ -1,0 +1,15 @@
+// Windows-1251 to UTF-8, for output outside the window (the command-line
+// tool prints UTF-8 on every platform).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The Unicode code point of one Windows-1251 byte. The one byte the code
+// page leaves unassigned (0x98) becomes U+FFFD.
+uint32_t Cp1251CodePoint(unsigned char byte);
+
+// Converts a terminated Windows-1251 text into out (outSize bytes, always
+// terminated). Stops before a character that would not fit whole; returns
+// the number of bytes written, without the terminator.
+size_t Cp1251ToUtf8(const char* text, char* out, size_t outSize);

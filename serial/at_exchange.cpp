@@ -1,0 +1,47 @@
+// Sending one AT command and naming ports: the parts of the exchange that
+// are the same on every platform.
+#include <cstdio>
+#include <cstring>
+
+#include "serial/serial_port.h"
+
+bool CommandFitsLine(const char* command) {
+  return command == nullptr || std::strlen(command) <= kMaxCommandLength;
+}
+
+uint32_t SendAtCommand(PortHandle port, const char* command, bool useReaderThread,
+                       uint32_t timeoutMs) {
+  if (command == nullptr) command = "";
+  char line[kCommandLineSize];
+  std::memset(line, 0, sizeof line);
+  // A zero reply must never leave the previous reply readable.
+  std::memset(g_App.ReceiveBuffer, 0, kTextCapacity);
+
+  // A longer command would lose its carriage return (or its tail) to the
+  // 256-byte line. Sending a cut command to a modem is worse than sending
+  // nothing, so it is refused; callers that take typed text check
+  // CommandFitsLine first and tell the user.
+  if (!CommandFitsLine(command)) return 0;
+  const int length = std::snprintf(line, sizeof line, "%s\r", command);
+
+  FlushPort(port);
+  WritePort(port, line, static_cast<uint32_t>(length));
+  const uint32_t count =
+      useReaderThread ? ReadReplyWithReader(port, timeoutMs) : ReadReplyDirect(port);
+  FlushPort(port);
+  return count;
+}
+
+void PortPathFromEntry(const char* entryText, char* path, size_t pathSize) {
+  char portName[kShortTextSize];
+  std::memset(portName, 0, sizeof portName);
+  const char* open = entryText != nullptr ? std::strstr(entryText, "(COM") : nullptr;
+  if (open != nullptr) {
+    const char* name = open + 1;
+    const char* close = std::strchr(name, ')');
+    size_t length = close != nullptr ? static_cast<size_t>(close - name) : std::strlen(name);
+    if (length > sizeof portName - 1) length = sizeof portName - 1;
+    std::memcpy(portName, name, length);
+  }
+  std::snprintf(path, pathSize, "\\\\.\\%s", portName);
+}

@@ -1,0 +1,167 @@
+// POSIX serial backend (Linux): the same line settings and read rule as the
+// Win32 port layer, built from termios and poll().
+//
+// Windows ends a serial read by its COMMTIMEOUTS: 50 ms of quiet after the
+// first byte, the full request, or a total bound of 65,535 x 1 ms + 50 ms.
+// termios has no such timer (VTIME counts tenths of a second and has no total
+// bound), so the rule is kept here by hand with poll() on a non-blocking
+// descriptor and a monotonic clock.
+//
+// There is no reader thread on this side: a POSIX thread cannot be stopped
+// safely in the middle of read(), which is what the Win32 code does on a
+// time-out. Reader-thread mode is therefore the same read on the calling
+// thread with the caller's time-out as an extra deadline. What callers see is
+// the same: the wait is bounded by timeoutMs, and a read that has not ended
+// by then counts as no reply.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "serial/serial_port.h"
+
+namespace {
+
+int64_t NowMs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+int Descriptor(PortHandle port) { return static_cast<int>(port); }
+
+enum class ReadEnd { kRuleMet, kDeadline };
+
+// Reads into ReceiveBuffer until the read rule ends the read, or until
+// stopAtMs (an absolute NowMs() time) when the caller's deadline comes first.
+// The device going away (a USB stick pulled out, a pty closed) ends the read
+// at once with what came so far.
+ReadEnd ReadByRule(int fd, int64_t stopAtMs, uint32_t* count) {
+  const int64_t startMs = NowMs();
+  const int64_t totalEndMs = startMs + kReadTotalBoundMs;
+  int64_t lastByteMs = 0;
+  *count = 0;
+  while (*count < kReadRequestBytes) {
+    const int64_t nowMs = NowMs();
+    int64_t endMs = totalEndMs;
+    if (*count > 0 && lastByteMs + kReadIntervalMs < endMs) endMs = lastByteMs + kReadIntervalMs;
+    const bool callerFirst = stopAtMs < endMs;
+    if (callerFirst) endMs = stopAtMs;
+    if (nowMs >= endMs) return callerFirst ? ReadEnd::kDeadline : ReadEnd::kRuleMet;
+
+    pollfd pfd{fd, POLLIN, 0};
+    const int ready = poll(&pfd, 1, static_cast<int>(endMs - nowMs));
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      return ReadEnd::kRuleMet;
+    }
+    if (ready == 0) continue;  // the loop head decides which bound ran out
+    const ssize_t got = read(fd, g_App.ReceiveBuffer + *count, kReadRequestBytes - *count);
+    if (got > 0) {
+      *count += static_cast<uint32_t>(got);
+      lastByteMs = NowMs();
+      continue;
+    }
+    if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    return ReadEnd::kRuleMet;  // end of file or an error: the device is gone
+  }
+  return ReadEnd::kRuleMet;
+}
+
+}  // namespace
+
+PortHandle OpenModemPort(const char* devicePath) {
+  if (devicePath == nullptr || devicePath[0] == '\0') return kInvalidPort;
+  // O_NONBLOCK: open() must not wait for a carrier, and reads are paced by
+  // poll() anyway. O_NOCTTY: a modem must never become our controlling tty.
+  const int fd = open(devicePath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return kInvalidPort;
+  // Only serial devices; a file or a directory is "no such port".
+  if (!isatty(fd)) {
+    close(fd);
+    return kInvalidPort;
+  }
+  // Exclusive use, as Windows gives with share mode 0: an advisory lock that
+  // other instances of this tool honour, and TIOCEXCL, which stops further
+  // opens by other programs (root excepted, hence the lock as well).
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+    close(fd);
+    return kInvalidPort;
+  }
+  return fd;
+}
+
+void ConfigureSerialPort(PortHandle port) {
+  const int fd = Descriptor(port);
+  termios tio{};
+  if (tcgetattr(fd, &tio) != 0) return;
+  // Raw bytes both ways: Windows never translates line ends or interprets
+  // control characters on a COM port, so none of that may happen here.
+  // Flow control (CRTSCTS, IXON, IXOFF) stays as the port had it.
+  tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
+  tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+  tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+  // 8 data bits, no parity, one stop bit.
+  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
+  tio.c_cflag |= CS8 | CREAD;
+  // Windows reads a COM port whatever the carrier line says; without CLOCAL
+  // a dropped DCD would end every read here.
+  tio.c_cflag |= CLOCAL;
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  cfsetispeed(&tio, B9600);
+  cfsetospeed(&tio, B9600);
+  tcsetattr(fd, TCSANOW, &tio);
+}
+
+void FlushPort(PortHandle port) { tcdrain(Descriptor(port)); }
+
+void ClosePort(PortHandle port) {
+  if (port != kInvalidPort) close(Descriptor(port));
+}
+
+void WritePort(PortHandle port, const char* bytes, uint32_t length) {
+  // Bounded like the Windows write: 1 ms per byte plus 50 ms.
+  const int fd = Descriptor(port);
+  const int64_t endMs = NowMs() + length + 50;
+  uint32_t sent = 0;
+  while (sent < length) {
+    const ssize_t put = write(fd, bytes + sent, length - sent);
+    if (put > 0) {
+      sent += static_cast<uint32_t>(put);
+      continue;
+    }
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0 && errno != EAGAIN) return;
+    const int64_t leftMs = endMs - NowMs();
+    if (leftMs <= 0) return;
+    pollfd pfd{fd, POLLOUT, 0};
+    if (poll(&pfd, 1, static_cast<int>(leftMs)) <= 0) return;
+  }
+}
+
+uint32_t ReadReplyDirect(PortHandle port) {
+  uint32_t count = 0;
+  ReadByRule(Descriptor(port), INT64_MAX, &count);
+  return count;
+}
+
+uint32_t ReadReplyWithReader(PortHandle port, uint32_t timeoutMs) {
+  g_App.ReaderPort = port;
+  g_App.ReaderByteCount = 0;
+  uint32_t count = 0;
+  if (ReadByRule(Descriptor(port), NowMs() + timeoutMs, &count) == ReadEnd::kDeadline) return 0;
+  g_App.ReaderByteCount = count;
+  return count;
+}
+
+void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {
+  std::snprintf(path, pathSize, "%s", portName != nullptr ? portName : "");
+}

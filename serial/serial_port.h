@@ -1,0 +1,68 @@
+// The AT exchange with a modem behind a serial port: naming and opening a
+// port, its line settings, sending one command and collecting its reply.
+//
+// SendAtCommand and the port-name helpers are shared code; the calls below
+// "Platform layer" are implemented once per platform (win32/, posix/).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "report/app_state.h"
+
+// A command travels as its text, one carriage return and a terminating zero
+// in a 256-byte line, so it may be at most 254 characters long.
+constexpr size_t kCommandLineSize = 256;
+constexpr size_t kMaxCommandLength = kCommandLineSize - 2;
+
+// The read request of every command, and the bound of a read that sees no
+// byte at all: 1 ms per requested byte plus 50 ms.
+constexpr uint32_t kReadRequestBytes = 65535;
+constexpr uint32_t kReadIntervalMs = 50;
+constexpr uint32_t kReadTotalBoundMs = kReadRequestBytes * 1 + 50;
+static_assert(kReadRequestBytes == kTextCapacity);
+
+bool CommandFitsLine(const char* command);
+
+// Sends command + CR and collects the reply into ReceiveBuffer (zeroed
+// first). Returns the number of reply bytes, 0 when nothing arrived, when the
+// reader-thread wait of timeoutMs ran out, or when the command does not fit
+// the command line (then nothing is sent). timeoutMs applies to
+// reader-thread mode only.
+uint32_t SendAtCommand(PortHandle port, const char* command, bool useReaderThread,
+                       uint32_t timeoutMs);
+
+// The device path of the port named in a modem selector entry
+// "MODEL (COMn)": "\\.\COMn". An entry without "(COM" gives "\\.\", which
+// cannot be opened. pathSize is normally 256.
+void PortPathFromEntry(const char* entryText, char* path, size_t pathSize);
+
+// The device path the platform opens for a port name the user typed:
+// COM7 -> \\.\COM7 on Windows; on Linux the name is already a device path.
+void DevicePathFromPortName(const char* portName, char* path, size_t pathSize);
+
+// --- Platform layer ------------------------------------------------------
+
+// Opens the port for exclusive reading and writing. kInvalidPort when it
+// does not exist, is not a serial device, or is in use.
+PortHandle OpenModemPort(const char* devicePath);
+
+// 9600 baud, 8 data bits, no parity, one stop bit, the 50 ms read interval;
+// everything else about the line is kept as the port had it.
+void ConfigureSerialPort(PortHandle port);
+
+// Pushes out anything still waiting to be sent (FlushFileBuffers).
+void FlushPort(PortHandle port);
+
+void ClosePort(PortHandle port);
+
+// One write of the whole line; the outcome is not examined.
+void WritePort(PortHandle port, const char* bytes, uint32_t length);
+
+// One read into ReceiveBuffer on the calling thread, ended by the read rule:
+// 50 ms of quiet after the first byte, 65,535 bytes, or the total bound.
+uint32_t ReadReplyDirect(PortHandle port);
+
+// The same read, but the caller waits at most timeoutMs for it; a read that
+// has not ended by then counts as no reply (0).
+uint32_t ReadReplyWithReader(PortHandle port, uint32_t timeoutMs);

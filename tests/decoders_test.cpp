@@ -1,0 +1,216 @@
+// The decoders of the later replies, each fed a reply and checked on every
+// row it owns: rows not named in a case must stay empty.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "report/decoders.h"
+#include "report/field_walk.h"
+#include "report/report_rows.h"
+#include "tests/fake_port.h"
+
+namespace {
+
+struct DecoderCase {
+  const char* name;
+  void (*decode)();
+  std::string reply;
+  std::map<int, std::string> rows;  // rows written; the decoder's other rows stay empty
+};
+
+const std::map<void (*)(), std::vector<int>> kOwnedRows = {
+    {DecodeSysinfoReply, {8, 9, 10, 11, 12, 13, 14}},
+    {DecodeRadioFunctionReply, {16}},
+    {DecodeSignalReply, {17}},
+    {DecodeOperatorReply, {18, 19}},
+    {DecodeSystemConfigReply, {20, 21, 22, 23}},
+    {DecodeCardLockReply, {26, 27}},
+};
+
+std::string Sysinfo(const char* value) { return "\r\n^SYSINFO:" + std::string(value) + "\r\n\r\nOK\r\n"; }
+std::string Line(const char* prefix, const char* value) {
+  return "\r\n" + std::string(prefix) + ": " + value + "\r\n\r\nOK\r\n";
+}
+
+const DecoderCase kCases[] = {
+    // AT^SYSINFO
+    {"sysinfo full", DecodeSysinfoReply, Sysinfo("2,3,0,5,1,,4"),
+     {{8, "Нормальный сервис"}, {9, "Сервисы PS+CS"}, {10, "Не в роуминге"}, {11, "WCDMA"},
+      {13, "Нормальное состояние карты USIM"}, {14, ""}, {12, "WCDMA"}}},
+    {"sysinfo five fields", DecodeSysinfoReply, Sysinfo("2,3,0,5,1"),
+     {{8, "Нормальный сервис"}, {9, "Сервисы PS+CS"}, {10, "Не в роуминге"}, {11, "WCDMA"},
+      {13, "Нормальное состояние карты USIM"}}},
+    {"sysinfo no SIM", DecodeSysinfoReply, Sysinfo("1,0,0,0,255,1,0"),
+     {{8, "Ограниченный сервис"}, {9, "Нет сервиса"}, {10, "Не в роуминге"}, {11, "Нет сервиса"},
+      {13, "USIM карта отсутствует"}, {14, "1"}, {12, "Нет сервиса"}}},
+    {"sysinfo unknown mode 9", DecodeSysinfoReply, Sysinfo("2,3,0,9,1,0,7"),
+     {{8, "Нормальный сервис"}, {9, "Сервисы PS+CS"}, {10, "Не в роуминге"},
+      {13, "Нормальное состояние карты USIM"}, {14, "0"}, {12, "HSDPA/HSUPA"}}},
+    {"sysinfo mode 05 is not 5", DecodeSysinfoReply, Sysinfo("4,4,1,05,4,2,6"),
+     {{8, "Энергосберегающий и спящий режим"}, {9, "CS и PS не зарегистрированы, поиск..."},
+      {10, "В роуминге"}, {13, "USIM неверная по причине CS или PS"}, {14, "2"}, {12, "HSUPA"}}},
+    {"sysinfo eighth field ignored", DecodeSysinfoReply, Sysinfo("2,3,0,5,1,0,7,9"),
+     {{8, "Нормальный сервис"}, {9, "Сервисы PS+CS"}, {10, "Не в роуминге"}, {11, "WCDMA"},
+      {13, "Нормальное состояние карты USIM"}, {14, "0"}, {12, "HSDPA/HSUPA"}}},
+    {"sysinfo blanks after commas", DecodeSysinfoReply, Sysinfo("2, 3, 0"),
+     {{8, "Нормальный сервис"}}},
+    {"sysinfo error reply", DecodeSysinfoReply, "\r\nERROR\r\n", {}},
+    {"sysinfo bare prefix", DecodeSysinfoReply, "\r\n^SYSINFO\r\n", {}},
+    {"sysinfo empty fields", DecodeSysinfoReply, Sysinfo(",,,,,,"), {{14, ""}}},
+    {"sysinfo other codes", DecodeSysinfoReply, Sysinfo("3,2,1,8,2,x,5"),
+     {{8, "Ограниченный региональный сервис"}, {9, "Только сервис PS"}, {10, "В роуминге"},
+      {11, "CDMA/HDR Hybrid"}, {13, "USIM неверная по причине CS"}, {14, "x"}, {12, "HSDPA"}}},
+    // AT+CFUN?
+    {"cfun 1", DecodeRadioFunctionReply, Line("+CFUN", "1"), {{16, "Полная"}}},
+    {"cfun first field only", DecodeRadioFunctionReply, Line("+CFUN", "1,0"), {{16, "Полная"}}},
+    {"cfun 6", DecodeRadioFunctionReply, Line("+CFUN", "6"), {{16, "Только WCDMA"}}},
+    {"cfun 7 unknown", DecodeRadioFunctionReply, Line("+CFUN", "7"), {}},
+    {"cfun blank before code", DecodeRadioFunctionReply, "\r\n+CFUN:  1\r\n", {}},
+    {"cfun error", DecodeRadioFunctionReply, "\r\nERROR\r\n", {}},
+    // AT+CSQ
+    {"csq 0", DecodeSignalReply, Line("+CSQ", "0,99"), {{17, "-113 dBm (Плохо)"}}},
+    {"csq 9", DecodeSignalReply, Line("+CSQ", "9,99"), {{17, "-95 dBm (Плохо)"}}},
+    {"csq 10", DecodeSignalReply, Line("+CSQ", "10,99"), {{17, "-93 dBm (Удовлетворительно)"}}},
+    {"csq 14", DecodeSignalReply, Line("+CSQ", "14,99"), {{17, "-85 dBm (Удовлетворительно)"}}},
+    {"csq 15", DecodeSignalReply, Line("+CSQ", "15,99"), {{17, "-83 dBm (Хорошо)"}}},
+    {"csq 19", DecodeSignalReply, Line("+CSQ", "19,99"), {{17, "-75 dBm (Хорошо)"}}},
+    {"csq 20", DecodeSignalReply, Line("+CSQ", "20,99"), {{17, "-73 dBm (Отлично)"}}},
+    {"csq 31", DecodeSignalReply, Line("+CSQ", "31,99"), {{17, "-51 dBm (Отлично)"}}},
+    {"csq plus sign", DecodeSignalReply, Line("+CSQ", "+12"), {{17, "-89 dBm (Удовлетворительно)"}}},
+    {"csq digits then text", DecodeSignalReply, Line("+CSQ", "17dB"), {{17, "-79 dBm (Хорошо)"}}},
+    {"csq 99 not known", DecodeSignalReply, Line("+CSQ", "99,99"), {{17, "Не определён"}}},
+    {"csq 32 out of range", DecodeSignalReply, Line("+CSQ", "32,0"), {{17, "Не определён"}}},
+    {"csq negative", DecodeSignalReply, Line("+CSQ", "-1,0"), {{17, "Не определён"}}},
+    {"csq huge number", DecodeSignalReply, Line("+CSQ", "99999999999999999999"), {{17, "Не определён"}}},
+    {"csq no number", DecodeSignalReply, Line("+CSQ", "x,99"), {}},
+    {"csq bare prefix", DecodeSignalReply, "\r\n+CSQ\r\n\r\nOK\r\n", {}},
+    {"csq error", DecodeSignalReply, "\r\nERROR\r\n", {}},
+    // AT+COPS?
+    {"cops full", DecodeOperatorReply, Line("+COPS", "0,0,\"Alpha Net\",2"),
+     {{18, "Автоматический"}, {19, "Alpha Net"}}},
+    {"cops no technology", DecodeOperatorReply, Line("+COPS", "1,2,\"25099\""),
+     {{18, "Ручной"}, {19, "25099"}}},
+    {"cops mode only", DecodeOperatorReply, Line("+COPS", "0"), {{18, "Автоматический"}}},
+    {"cops mode 3 unknown", DecodeOperatorReply, Line("+COPS", "3"), {}},
+    {"cops comma in name", DecodeOperatorReply, Line("+COPS", "4,0,\"Alpha, Beta\",2"),
+     {{18, "Если ручной не удастся, пробовать автоматический"}, {19, "Alpha"}}},
+    {"cops empty name", DecodeOperatorReply, Line("+COPS", "0,0,,2"), {{18, "Автоматический"}, {19, ""}}},
+    {"cops two fields", DecodeOperatorReply, Line("+COPS", "2,0"), {{18, "Отмена регистрации в сети"}}},
+    {"cops unquoted name", DecodeOperatorReply, Line("+COPS", "0,2,25099,7"),
+     {{18, "Автоматический"}, {19, "25099"}}},
+    {"cops lone quote name", DecodeOperatorReply, Line("+COPS", "0,0,\""), {{18, "Автоматический"}, {19, ""}}},
+    {"cops error", DecodeOperatorReply, "\r\nERROR\r\n", {}},
+    // AT^SYSCFG?
+    {"syscfg auto", DecodeSystemConfigReply, "\r\n^SYSCFG:2,2,3FFFFFFF,1,2\r\n\r\nOK\r\n",
+     {{20, "Автоматический поиск"}, {21, "Сначала 3G, затем 2G"}, {22, "Любой диапазон"}, {23, "Поддерживается"}}},
+    {"syscfg 3G only", DecodeSystemConfigReply, "\r\n^SYSCFG:14,0,400000,0,2\r\n",
+     {{20, "Только 3G"}, {21, "Автоматический поиск"}, {22, "WCDMA IMT 2000"}, {23, "Не поддерживается"}}},
+    {"syscfg no change", DecodeSystemConfigReply, "\r\n^SYSCFG:16,3,40000000,2,4\r\n",
+     {{20, "Без изменений"}, {21, "Без изменений"}, {22, "Без изменений диапазона"}, {23, "Без изменений"}}},
+    {"syscfg 2G first", DecodeSystemConfigReply, "\r\n^SYSCFG:13,1,80,1\r\n",
+     {{20, "Только 2G"}, {21, "Сначала 2G, затем 3G"}, {22, "GSM DCS systems"}, {23, "Поддерживается"}}},
+    {"syscfg combined band", DecodeSystemConfigReply, "\r\n^SYSCFG:2,2,380,1\r\n",
+     {{20, "Автоматический поиск"}, {21, "Сначала 3G, затем 2G"}, {23, "Поддерживается"}}},
+    {"syscfg lower-case band", DecodeSystemConfigReply, "\r\n^SYSCFG:2,2,3fffffff,1\r\n",
+     {{20, "Автоматический поиск"}, {21, "Сначала 3G, затем 2G"}, {23, "Поддерживается"}}},
+    {"syscfg leading zero band", DecodeSystemConfigReply, "\r\n^SYSCFG:2,2,0080,0\r\n",
+     {{20, "Автоматический поиск"}, {21, "Сначала 3G, затем 2G"}, {23, "Не поддерживается"}}},
+    {"syscfg other bands", DecodeSystemConfigReply, "\r\n^SYSCFG:2,0,100\r\n",
+     {{20, "Автоматический поиск"}, {21, "Автоматический поиск"}, {22, "Extended GSM 900"}}},
+    {"syscfg unknown technology", DecodeSystemConfigReply, "\r\n^SYSCFG:3,2,200\r\n",
+     {{21, "Сначала 3G, затем 2G"}, {22, "Primary GSM 900"}}},
+    {"syscfg pcs", DecodeSystemConfigReply, "\r\n^SYSCFG:2,2,200000,1\r\n",
+     {{20, "Автоматический поиск"}, {21, "Сначала 3G, затем 2G"}, {22, "GSM PCS"}, {23, "Поддерживается"}}},
+    {"syscfg error", DecodeSystemConfigReply, "\r\nERROR\r\n", {}},
+    // AT^CARDLOCK?
+    {"cardlock unlocked", DecodeCardLockReply, Line("^CARDLOCK", "2,10,0"),
+     {{26, "Разблокирован (код не требуется)"}, {27, "10"}}},
+    {"cardlock locked", DecodeCardLockReply, Line("^CARDLOCK", "1,3,0"),
+     {{26, "Заблокирован (требуется код)"}, {27, "3"}}},
+    {"cardlock for ever", DecodeCardLockReply, Line("^CARDLOCK", "3,0,0"),
+     {{26, "Заблокирован навсегда"}, {27, "0"}}},
+    {"cardlock code 0", DecodeCardLockReply, Line("^CARDLOCK", "0,10,0"), {{27, "10"}}},
+    {"cardlock status only", DecodeCardLockReply, Line("^CARDLOCK", "1"), {{26, "Заблокирован (требуется код)"}}},
+    {"cardlock attempts verbatim", DecodeCardLockReply, Line("^CARDLOCK", "1,-5x"),
+     {{26, "Заблокирован (требуется код)"}, {27, "-5x"}}},
+    {"cardlock error", DecodeCardLockReply, "\r\nERROR\r\n", {}},
+};
+
+class DecoderTest : public ::testing::TestWithParam<DecoderCase> {};
+
+TEST_P(DecoderTest, WritesExactlyItsRows) {
+  const DecoderCase& c = GetParam();
+  ResetFakeModem();
+  LoadReply(c.reply);
+  c.decode();
+  for (int rowId : kOwnedRows.at(c.decode)) {
+    const auto expected = c.rows.find(rowId);
+    EXPECT_STREQ(RowValue(rowId), expected != c.rows.end() ? expected->second.c_str() : "")
+        << "RowId " << rowId;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, DecoderTest, ::testing::ValuesIn(kCases), [](const auto& info) {
+  std::string name;
+  for (const char* p = info.param.name; *p; ++p)
+    name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+  return name;
+});
+
+TEST(Decoders, RowsTheyDoNotOwnAreUntouched) {
+  // A decoder writes only its own rows: fill every row, decode a full reply
+  // of each kind, and check all other rows still hold their marker.
+  for (const auto& [decode, owned] : kOwnedRows) {
+    ResetFakeModem();
+    for (int rowId = 0; rowId < kRowTableSize; ++rowId) SetRowValue(rowId, "marker");
+    LoadReply(
+        "\r\n^SYSINFO:2,3,0,5,1,0,4\r\n+CFUN: 1\r\n+CSQ: 20,99\r\n+COPS: 0,0,\"A\",2\r\n"
+        "^SYSCFG:2,2,80,1\r\n^CARDLOCK: 1,3,0\r\n");
+    decode();
+    for (int rowId = 0; rowId < kRowTableSize; ++rowId) {
+      if (std::find(owned.begin(), owned.end(), rowId) != owned.end()) continue;
+      EXPECT_STREQ(RowValue(rowId), "marker") << "RowId " << rowId;
+    }
+  }
+}
+
+TEST(Decoders, HugeValueStaysInBounds) {
+  // A value filling the whole buffer, made of commas and long fields.
+  std::string value;
+  while (value.size() < kTextCapacity) value += value.size() % 7 == 0 ? "," : "5";
+  for (const auto& [decode, owned] : kOwnedRows) {
+    ResetFakeModem();
+    for (const char* prefix : {"^SYSINFO:", "+CFUN:", "+CSQ:", "+COPS:", "^SYSCFG:", "^CARDLOCK:"}) {
+      LoadReply(prefix + value);
+      decode();
+    }
+  }
+  SUCCEED();
+}
+
+TEST(FieldWalk, FieldsOfAValue) {
+  struct Case {
+    const char* value;
+    std::vector<std::string> fields;
+  };
+  const Case cases[] = {
+      {"", {""}},
+      {"a", {"a"}},
+      {"a,b", {"a", "b"}},
+      {",", {"", ""}},
+      {"a,,b,", {"a", "", "b", ""}},
+      {" 1, 2", {" 1", " 2"}},
+  };
+  for (const Case& c : cases) {
+    std::snprintf(g_App.ValueBuffer, kTextCapacity, "%s", c.value);
+    std::vector<std::string> fields;
+    FieldCursor cursor = TakeFirstField();
+    fields.push_back(g_App.ReceiveBuffer);
+    while (TakeNextField(&cursor)) fields.push_back(g_App.ReceiveBuffer);
+    EXPECT_EQ(fields, c.fields) << c.value;
+  }
+}
+
+}  // namespace

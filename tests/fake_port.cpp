@@ -1,0 +1,61 @@
+// The fake port backend (see fake_port.h).
+#include "tests/fake_port.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "report/report_rows.h"
+#include "serial/serial_port.h"
+
+FakeModem g_Fake;
+
+namespace {
+
+constexpr PortHandle kFakePort = 7;
+
+uint32_t DeliverQueued() {
+  const size_t count = std::min<size_t>(g_Fake.queued.size(), kReadRequestBytes);
+  std::memcpy(g_App.ReceiveBuffer, g_Fake.queued.data(), count);
+  g_Fake.queued.erase(0, count);
+  return static_cast<uint32_t>(count);
+}
+
+}  // namespace
+
+void ResetFakeModem() {
+  g_Fake = FakeModem{};
+  g_App.RowSink = nullptr;
+  ClearRowValues();
+  std::memset(g_App.ReceiveBuffer, 0, sizeof g_App.ReceiveBuffer);
+  std::memset(g_App.ValueBuffer, 0, sizeof g_App.ValueBuffer);
+}
+
+void LoadReply(const std::string& reply) {
+  std::memset(g_App.ReceiveBuffer, 0, kTextCapacity);
+  std::memcpy(g_App.ReceiveBuffer, reply.data(), std::min<size_t>(reply.size(), kTextCapacity));
+}
+
+PortHandle OpenModemPort(const char* devicePath) {
+  g_Fake.openedPaths.push_back(devicePath);
+  return g_Fake.portOpens ? kFakePort : kInvalidPort;
+}
+
+void ConfigureSerialPort(PortHandle) { ++g_Fake.configureCount; }
+void FlushPort(PortHandle) {}
+void ClosePort(PortHandle) { ++g_Fake.closeCount; }
+
+void WritePort(PortHandle, const char* bytes, uint32_t length) {
+  g_Fake.written.append(bytes, length);
+  std::string command(bytes, length);
+  if (!command.empty() && command.back() == '\r') command.pop_back();
+  const auto reply = g_Fake.replies.find(command);
+  if (reply != g_Fake.replies.end()) g_Fake.queued += reply->second;
+}
+
+uint32_t ReadReplyDirect(PortHandle) { return DeliverQueued(); }
+uint32_t ReadReplyWithReader(PortHandle, uint32_t) { return DeliverQueued(); }
+
+void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {
+  std::snprintf(path, pathSize, "%s", portName);
+}

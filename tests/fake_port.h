@@ -1,0 +1,29 @@
+// A scripted modem behind a fake port, linked in place of a serial backend
+// so that the query and the decoders can be tested without a device.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct FakeModem {
+  bool portOpens = true;
+  // Reply bytes per command text (without the CR); commands not listed get
+  // no reply at all.
+  std::map<std::string, std::string> replies;
+  // Every byte written to the port, in order.
+  std::string written;
+  std::vector<std::string> openedPaths;
+  int closeCount = 0;
+  int configureCount = 0;
+  // Reply bytes not yet read (what a real port keeps queued).
+  std::string queued;
+};
+
+extern FakeModem g_Fake;
+
+// Resets the fake and the rows; the next test starts from a clean state.
+void ResetFakeModem();
+
+// Puts `reply` into ReceiveBuffer as SendAtCommand would have left it.
+void LoadReply(const std::string& reply);

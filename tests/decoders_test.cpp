@@ -138,6 +138,9 @@ const DecoderCase kCases[] = {
     {"cardlock error", DecodeCardLockReply, "\r\nERROR\r\n", {}},
 };
 
+// Test names, not bytes, in the listings.
+void PrintTo(const DecoderCase& c, std::ostream* os) { *os << c.name; }
+
 class DecoderTest : public ::testing::TestWithParam<DecoderCase> {};
 
 TEST_P(DecoderTest, WritesExactlyItsRows) {

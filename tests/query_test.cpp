@@ -55,6 +55,9 @@ const WinsCase kWinsCases[] = {
     {"CIMI error becomes the IMSI", "AT+CIMI", "\r\nERROR\r\n", kRowImsi, "ERROR"},
 };
 
+// Test names, not bytes, in the listings.
+void PrintTo(const WinsCase& c, std::ostream* os) { *os << c.name; }
+
 class WhichValueWins : public ::testing::TestWithParam<WinsCase> {};
 
 TEST_P(WhichValueWins, LaterCommandWinsWhenItGivesAValue) {

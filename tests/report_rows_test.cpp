@@ -47,6 +47,9 @@ const ExtractCase kExtractCases[] = {
      "^VERSION:EXTD", "UTPS"},
 };
 
+// Test names, not bytes, in the listings.
+void PrintTo(const ExtractCase& c, std::ostream* os) { *os << c.name; }
+
 class ExtractReplyValueTest : public ::testing::TestWithParam<ExtractCase> {};
 
 TEST_P(ExtractReplyValueTest, LeavesTheValueAndWritesItOnlyWhenReal) {

@@ -95,6 +95,13 @@ PortHandle OpenModemPort(const char* devicePath) {
     close(fd);
     return kInvalidPort;
   }
+  // A port starts empty, as a COM port does when it is opened. A Linux tty
+  // drops its input queue only at the last close, and a device that another
+  // process also holds open (a simulated modem keeps its own end) would hand
+  // us the unread tail of an abandoned reply. This is the only purge: bytes
+  // that arrive between commands on the open port stay queued for the next
+  // read.
+  tcflush(fd, TCIFLUSH);
   return fd;
 }
 

@@ -12,6 +12,7 @@ e2e_start_sim() {
   e2e_stop_sim
   local out="$e2e_tmp/sim.out"
   : >"$out"
+  : >"$e2e_tmp/sim.log"
   "$MODEM_SIM" --log "$e2e_tmp/sim.log" "$1" >"$out" 2>"$e2e_tmp/sim.err" &
   e2e_sim_pid=$!
   for _ in $(seq 100); do

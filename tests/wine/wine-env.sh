@@ -16,16 +16,23 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
 # Creates the prefix once (about 15 s), then starts a persistent server.
+# Test programs may call this at the same time: a lock keeps one wineboot.
 wine_start() {
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
-  fi
-  wineserver -p >/dev/null 2>&1
-  # A first program run brings the services (and the mount manager) up.
-  wine cmd /c exit >/dev/null 2>&1 || true
-  wine_clear_com_ports
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    # The wine processes must not inherit the lock, or the persistent
+    # server would hold it for ever.
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      wineboot -i >/dev/null 2>&1 9>&-
+      wineserver -w 9>&- || true
+    fi
+    wineserver -p >/dev/null 2>&1 9>&- || true  # fails when it already runs
+    # A first program run brings the services (and the mount manager) up;
+    # after that no new com link appears while the server lives.
+    wine cmd /c exit >/dev/null 2>&1 9>&- || true
+    wine_clear_com_ports
+  ) 9>"$WINEPREFIX.lock"
 }
 
 wine_stop() {

@@ -11,7 +11,9 @@
 #endif
 
 #include "cli/report_output.h"
+#include "cli/scan_targets.h"
 #include "report/query.h"
+#include "serial/port_scan.h"
 #include "serial/serial_port.h"
 
 namespace {
@@ -24,16 +26,20 @@ constexpr int kExitUsage = 2;
 
 int PrintUsage() {
   std::fputs(
-      "usage: brenvaltor-cli report PORT\n"
+      "usage: brenvaltor-cli report [--json] PORT\n"
       "       brenvaltor-cli send PORT COMMAND\n"
+      "       brenvaltor-cli scan [PORT...]\n"
       "\n"
       "  report  query the modem on PORT and print its 28 report rows\n"
+      "          (--json: the rows as one JSON object)\n"
       "  send    send one AT command (e.g. AT+CSQ) and print the raw reply\n"
+      "  scan    list the modems that answer, one \"MODEL (PORT)\" line each\n"
       "\n"
 #ifdef _WIN32
-      "PORT is a COM port name such as COM5.\n",
+      "PORT is a COM port name such as COM5. scan without ports probes COM1 to COM254.\n",
 #else
-      "PORT is a serial device path such as /dev/ttyUSB0.\n",
+      "PORT is a serial device path such as /dev/ttyUSB0. scan without ports probes\n"
+      "the /dev/ttyUSB* and /dev/ttyACM* devices that exist.\n",
 #endif
       stderr);
   return kExitUsage;
@@ -45,11 +51,32 @@ int ReportPortFailure(const char* portName) {
   return kExitPortFailed;
 }
 
-int RunReport(const char* portName) {
+int RunReport(const char* portName, bool json) {
   char path[kShortTextSize];
   DevicePathFromPortName(portName, path, sizeof path);
   if (QueryModemAtPath(path) != 0) return ReportPortFailure(portName);
-  PrintReportLines(stdout);
+  if (json)
+    PrintReportJson(stdout);
+  else
+    PrintReportLines(stdout);
+  return kExitOk;
+}
+
+int RunScan(const char* const* portNames, int32_t portCount) {
+  static ScanTargets targets;  // 130 KB: not on the stack
+  if (!CollectScanTargets(portNames, portCount, &targets)) {
+    std::fputs("brenvaltor-cli: a scan takes port names such as COM5\n", stderr);
+    return kExitUsage;
+  }
+  if (targets.scanAllComPorts)
+    ScanModemPorts();
+  else
+    ScanModemPaths(targets.pathList, targets.count);
+  char entry[kShortTextSize];
+  for (int32_t slot = 0; slot < g_App.ModemCount; ++slot) {
+    FormatScanEntry(targets, slot, entry, sizeof entry);
+    PrintUtf8Line(stdout, entry);
+  }
   return kExitOk;
 }
 
@@ -80,7 +107,10 @@ int main(int argc, char** argv) {
 #endif
   if (argc < 2) return PrintUsage();
   const std::string_view verb = argv[1];
-  if (verb == "report" && argc == 3) return RunReport(argv[2]);
+  if (verb == "report" && argc == 3) return RunReport(argv[2], false);
+  if (verb == "report" && argc == 4 && std::string_view(argv[2]) == "--json")
+    return RunReport(argv[3], true);
+  if (verb == "scan") return RunScan(argv + 2, argc - 2);
   if (verb == "send" && argc == 4) return RunSend(argv[2], argv[3]);
   return PrintUsage();
 }

@@ -38,6 +38,12 @@ void LoadReply(const std::string& reply) {
 
 PortHandle OpenModemPort(const char* devicePath) {
   g_Fake.openedPaths.push_back(devicePath);
+  if (!g_Fake.devices.empty()) {
+    const auto device = g_Fake.devices.find(devicePath);
+    if (device == g_Fake.devices.end()) return kInvalidPort;
+    g_Fake.replies = device->second;
+    g_Fake.queued.clear();
+  }
   return g_Fake.portOpens ? kFakePort : kInvalidPort;
 }
 
@@ -53,8 +59,15 @@ void WritePort(PortHandle, const char* bytes, uint32_t length) {
   if (reply != g_Fake.replies.end()) g_Fake.queued += reply->second;
 }
 
-uint32_t ReadReplyDirect(PortHandle) { return DeliverQueued(); }
-uint32_t ReadReplyWithReader(PortHandle, uint32_t) { return DeliverQueued(); }
+uint32_t ReadReplyDirect(PortHandle) {
+  ++g_Fake.directReads;
+  return DeliverQueued();
+}
+
+uint32_t ReadReplyWithReader(PortHandle, uint32_t timeoutMs) {
+  g_Fake.readerTimeouts.push_back(timeoutMs);
+  return DeliverQueued();
+}
 
 void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {
   std::snprintf(path, pathSize, "%s", portName);

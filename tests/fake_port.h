@@ -2,6 +2,7 @@
 // so that the query and the decoders can be tested without a device.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -18,6 +19,12 @@ struct FakeModem {
   int configureCount = 0;
   // Reply bytes not yet read (what a real port keeps queued).
   std::string queued;
+  // Several devices by path: when any is listed, only those paths open, and
+  // opening one makes its replies the current ones.
+  std::map<std::string, std::map<std::string, std::string>> devices;
+  // The timeoutMs of every reader-thread read; direct reads count apart.
+  std::vector<uint32_t> readerTimeouts;
+  int directReads = 0;
 };
 
 extern FakeModem g_Fake;

@@ -6,14 +6,44 @@ set -u
 CLI=$1 MODEM_SIM=$2 PROFILES=$3 EXPECTED=$4
 . "$(dirname "$0")/e2e-lib.sh"
 
-# A silent device is left out of the report runs: with no reply each of the
-# 17 commands waits for the full read bound (65.6 s).
-for profile in e1550 e3372 no-vendor echoing; do
+for profile in $e2e_report_profiles; do
   e2e_start_sim "$PROFILES/$profile.profile"
   "$CLI" report "$e2e_pty" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
   e2e_check_status "report $profile: exit" 0 $?
   e2e_check "report $profile" "$EXPECTED/$profile.txt" "$e2e_tmp/out"
 done
+
+e2e_start_sim "$PROFILES/odd-replies.profile"
+"$CLI" report --json "$e2e_pty" >"$e2e_tmp/out"
+e2e_check_status "report --json: exit" 0 $?
+e2e_check "report --json: quotes, backslash and control byte escaped" "$EXPECTED/odd-replies.json" "$e2e_tmp/out"
+python3 -c 'import json,sys; json.load(open(sys.argv[1], encoding="utf-8"))' "$e2e_tmp/out"
+e2e_check_status "report --json: valid JSON" 0 $?
+
+# Scan: modems in the order given; a silent device, a missing path and a
+# port that another process holds are skipped, the busy one without delay.
+e2e_start_sim "$PROFILES/e1550.profile"; first=$e2e_pty
+e2e_add_sim "$PROFILES/silent.profile"; silent=$e2e_pty
+e2e_add_sim "$PROFILES/echoing.profile"; echoing=$e2e_pty
+e2e_add_sim "$PROFILES/e3372.profile"; busy=$e2e_pty
+e2e_add_sim "$PROFILES/no-vendor.profile"; last=$e2e_pty
+flock "$busy" sleep 30 &
+holder=$!
+sleep 0.2
+start=$(date +%s%N)
+"$CLI" scan "$first" "$silent" "$echoing" /dev/does-not-exist "$busy" "$last" >"$e2e_tmp/out"
+e2e_check_status "scan: exit" 0 $?
+elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
+kill $holder 2>/dev/null; wait $holder 2>/dev/null
+printf 'E1550 (%s)\nAT+CGMM (%s)\nM21-4 (%s)\n' "$first" "$echoing" "$last" >"$e2e_tmp/want"
+e2e_check "scan: entries in order" "$e2e_tmp/want" "$e2e_tmp/out"
+# Three answering modems and one silent device (two 1 s waits).
+[ "$elapsed_ms" -lt 3500 ]
+e2e_check_status "scan: busy and missing ports cost no wait (${elapsed_ms} ms)" 0 $?
+"$CLI" scan /dev/does-not-exist >"$e2e_tmp/out"
+e2e_check_status "scan finding nothing: exit" 0 $?
+: >"$e2e_tmp/want"
+e2e_check "scan finding nothing: no output" "$e2e_tmp/want" "$e2e_tmp/out"
 
 e2e_start_sim "$PROFILES/e1550.profile"
 "$CLI" send "$e2e_pty" AT >"$e2e_tmp/out"

@@ -9,13 +9,38 @@ CLI=$1 MODEM_SIM=$2 PROFILES=$3 EXPECTED=$4
 . "$(dirname "$0")/../wine/wine-env.sh"
 wine_start
 
-for profile in e1550 e3372 no-vendor echoing; do
+for profile in $e2e_report_profiles; do
   e2e_start_sim "$PROFILES/$profile.profile"
   wine_map_com_port 5 "$e2e_pty"
   wine "$CLI" report COM5 >"$e2e_tmp/out" 2>"$e2e_tmp/err"
   e2e_check_status "wine report $profile: exit" 0 $?
   e2e_check "wine report $profile" "$EXPECTED/$profile.txt" "$e2e_tmp/out"
 done
+
+e2e_start_sim "$PROFILES/odd-replies.profile"
+wine_map_com_port 5 "$e2e_pty"
+wine "$CLI" report --json COM5 >"$e2e_tmp/out"
+e2e_check "wine report --json" "$EXPECTED/odd-replies.json" "$e2e_tmp/out"
+
+# Scan of COM1..COM254: modems on COM3, COM9 (echo stays on) and COM12, a
+# silent device on COM7; every other port does not exist.
+wine_clear_com_ports
+e2e_start_sim "$PROFILES/e1550.profile"; wine_map_com_port 3 "$e2e_pty"
+e2e_add_sim "$PROFILES/silent.profile"; wine_map_com_port 7 "$e2e_pty"
+e2e_add_sim "$PROFILES/echoing.profile"; wine_map_com_port 9 "$e2e_pty"
+e2e_add_sim "$PROFILES/e3372.profile"; wine_map_com_port 12 "$e2e_pty"
+start=$(date +%s%N)
+wine "$CLI" scan >"$e2e_tmp/out"
+e2e_check_status "wine scan: exit" 0 $?
+elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
+printf 'E1550 (COM3)\nAT+CGMM (COM9)\nE3372 (COM12)\n' >"$e2e_tmp/want"
+e2e_check "wine scan: entries in port order" "$e2e_tmp/want" "$e2e_tmp/out"
+[ "$elapsed_ms" -lt 5000 ]
+e2e_check_status "wine scan: 250 missing ports cost no wait (${elapsed_ms} ms)" 0 $?
+wine_clear_com_ports
+wine "$CLI" scan >"$e2e_tmp/out"
+: >"$e2e_tmp/want"
+e2e_check "wine scan finding nothing: no output" "$e2e_tmp/want" "$e2e_tmp/out"
 
 e2e_start_sim "$PROFILES/e1550.profile"
 wine_map_com_port 5 "$e2e_pty"

@@ -1,0 +1,124 @@
+// The port scan against scripted devices, and the selector entry texts.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "report/report_rows.h"
+#include "serial/port_scan.h"
+#include "tests/fake_port.h"
+
+namespace {
+
+std::map<std::string, std::string> Answering(const std::string& modelReply) {
+  return {{"ATE0", "\r\nOK\r\n"}, {"AT+CGMM", modelReply}};
+}
+
+std::vector<std::string> Entries() {
+  std::vector<std::string> entries;
+  char entry[kShortTextSize];
+  for (int32_t slot = 0; slot < g_App.ModemCount; ++slot) {
+    FormatModemEntry(slot, entry, sizeof entry);
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+TEST(ScanModemPorts, ProbesCom1ToCom254InOrderAndListsTheModemsFound) {
+  ResetFakeModem();
+  g_Fake.devices["\\\\.\\COM12"] = Answering("\r\nE173\r\n\r\nOK\r\n");
+  g_Fake.devices["\\\\.\\COM3"] = Answering("\r\nE1550\r\n\r\nOK\r\n");
+  g_Fake.devices["\\\\.\\COM254"] = Answering("\r\nE3372\r\n\r\nOK\r\n");
+  g_Fake.devices["\\\\.\\COM255"] = Answering("\r\nNEVER\r\n\r\nOK\r\n");
+  ScanModemPorts();
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"E1550 (COM3)", "E173 (COM12)", "E3372 (COM254)"}));
+  ASSERT_EQ(g_Fake.openedPaths.size(), 254u);
+  for (int n = 1; n <= 254; ++n) EXPECT_EQ(g_Fake.openedPaths[n - 1], "\\\\.\\COM" + std::to_string(n));
+  // Each present port: ATE0, then AT+CGMM, both waited for 1 s at most on
+  // the reader thread; each is closed again.
+  EXPECT_EQ(g_Fake.written, "ATE0\rAT+CGMM\rATE0\rAT+CGMM\rATE0\rAT+CGMM\r");
+  EXPECT_EQ(g_Fake.readerTimeouts, std::vector<uint32_t>(6, 1000));
+  EXPECT_EQ(g_Fake.directReads, 0);
+  EXPECT_EQ(g_Fake.closeCount, 3);
+}
+
+TEST(ScanModemPorts, WhatCountsAsAnAnswer) {
+  struct Case {
+    const char* name;
+    std::string reply;  // empty: silent
+    bool listed;
+    const char* entry;
+  };
+  const Case cases[] = {
+      {"model", "\r\nE1550\r\n\r\nOK\r\n", true, "E1550 (COM5)"},
+      {"quoted model", "\r\n\"E1550\"\r\n\r\nOK\r\n", true, "E1550 (COM5)"},
+      {"error", "\r\nERROR\r\n", true, "ERROR (COM5)"},
+      {"bare OK", "\r\nOK\r\n", true, " (COM5)"},
+      {"echo", "AT+CGMM\r\r\nE1550\r\n\r\nOK\r\n", true, "AT+CGMM (COM5)"},
+      {"silent", "", false, ""},
+      {"NUL first", std::string("\0E1550\r\n", 8), false, ""},
+      {"binary garbage", "\xff\xfe\x01\x02", true, "\xff\xfe\x01\x02 (COM5)"},
+  };
+  for (const Case& c : cases) {
+    ResetFakeModem();
+    g_Fake.devices["\\\\.\\COM5"] = {{"ATE0", "\r\nOK\r\n"}};
+    if (!c.reply.empty()) g_Fake.devices["\\\\.\\COM5"]["AT+CGMM"] = c.reply;
+    ScanModemPorts();
+    EXPECT_EQ(g_App.ModemCount, c.listed ? 1 : 0) << c.name;
+    if (c.listed) {
+      EXPECT_EQ(Entries().at(0), c.entry) << c.name;
+      EXPECT_EQ(g_App.ModemPortNumbers[0], 5) << c.name;
+    }
+  }
+}
+
+TEST(ScanModemPorts, NothingFoundLeavesEmptyTables) {
+  ResetFakeModem();
+  g_Fake.devices["\\\\.\\COM3"] = Answering("\r\nE1550\r\n");
+  ScanModemPorts();
+  ASSERT_EQ(g_App.ModemCount, 1);
+  g_Fake.devices.clear();
+  g_Fake.devices["none"] = {};
+  ScanModemPorts();  // a second scan starts from empty tables
+  EXPECT_EQ(g_App.ModemCount, 0);
+  EXPECT_EQ(g_App.ModemPortNumbers[0], 0);
+  EXPECT_STREQ(g_App.ModemModelNames[0], "");
+}
+
+TEST(ModemEntries, LongModelNamesAreCutSoTheEntryFits255Characters) {
+  for (size_t modelLength : {1u, 200u, 246u, 247u, 255u, 300u, 70000u}) {
+    ResetFakeModem();
+    g_Fake.devices["\\\\.\\COM254"] = Answering("\r\n" + std::string(modelLength, 'M') + "\r\n");
+    ScanModemPorts();
+    ASSERT_EQ(g_App.ModemCount, 1);
+    EXPECT_EQ(std::strlen(g_App.ModemModelNames[0]), std::min<size_t>(modelLength, 255));
+    const std::string entry = Entries().at(0);
+    EXPECT_EQ(entry.size(), std::min<size_t>(modelLength + 9, 255)) << modelLength;
+    EXPECT_EQ(entry.substr(entry.size() - 9), " (COM254)");
+  }
+}
+
+TEST(ModemEntries, PathEntriesAndBoundaries) {
+  ResetFakeModem();
+  g_Fake.devices["/dev/ttyUSB0"] = Answering("\r\nE1550\r\n");
+  g_Fake.devices["/dev/ttyACM3"] = Answering("\r\nE3372\r\n");
+  const char* paths[] = {"/dev/ttyACM3", "/dev/missing", "/dev/ttyUSB0"};
+  ScanModemPaths(paths, 3);
+  ASSERT_EQ(g_App.ModemCount, 2);
+  EXPECT_EQ(g_App.ModemPortNumbers[0], 0);
+  EXPECT_EQ(g_App.ModemPortNumbers[1], 2);
+  char entry[kShortTextSize];
+  FormatModemPathEntry(1, paths[2], entry, sizeof entry);
+  EXPECT_STREQ(entry, "E1550 (/dev/ttyUSB0)");
+  // A slot outside the table and a buffer too small for the port give "".
+  FormatModemEntry(2, entry, sizeof entry);
+  EXPECT_STREQ(entry, "");
+  FormatModemEntry(-1, entry, sizeof entry);
+  EXPECT_STREQ(entry, "");
+  char small[6];
+  FormatModemEntry(0, small, sizeof small);
+  EXPECT_STREQ(small, "");
+}
+
+}  // namespace

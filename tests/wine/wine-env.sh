@@ -26,6 +26,11 @@ wine_start() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       wineboot -i >/dev/null 2>&1 9>&-
       wineserver -w 9>&- || true
+      # The window asks for "Arial" and "Times New Roman"; the metric twins
+      # from Debian's fonts-liberation carry the Cyrillic glyphs.
+      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null 2>&1 9>&-
+      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' /d 'Liberation Serif' /f >/dev/null 2>&1 9>&-
+      wineserver -w 9>&- || true
     fi
     wineserver -p >/dev/null 2>&1 9>&- || true  # fails when it already runs
     # A first program run brings the services (and the mount manager) up;

@@ -1,0 +1,386 @@
+// ui_probe: a console helper for the window tests. It runs under wine next
+// to brenvaltor.exe and reads the running program's controls through
+// messages that cross process boundaries (combo box texts, window texts,
+// item states, focus), reads list row rectangles through memory placed in
+// the program's own address space, and answers or closes the program's
+// windows. Every text is printed as UTF-8, every line ends with LF.
+//
+// Usage: ui_probe COMMAND [ARG]
+//   wait [SECONDS]        until the window exists, its scan has filled the
+//                         selector and the list shows: "origin X Y" (client
+//                         origin on the screen) and "client W H"
+//   entries               the selector entries, then "selected N"
+//   select N              selects entry N
+//   count                 the number of list items
+//   ticks                 one digit per list item: its state image index
+//   row N                 "row N LEFT TOP RIGHT BOTTOM" of list item N, in
+//                         the main window's client coordinates
+//   text NAME             the control's text, line ends as LF
+//   visible NAME          "visible" or "hidden"
+//   page                  the selected tab (0 information, 1 terminal)
+//   focus                 the name of the control with the keyboard focus
+//   messagebox [ok]       waits for the program's message box: "caption C"
+//                         and "text T"; with ok it presses OK and waits until
+//                         the box is gone ("closed")
+//   messageboxes          how many message boxes the program shows now
+//   close                 posts WM_CLOSE to the main window
+// NAME: tabs, selector, list, credits, terminal-output, terminal-input.
+// Exit status 0 on success, 1 when the window or control is missing or a
+// wait times out, 2 on bad usage.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr UINT kAnswerTimeoutMs = 5000;
+
+void PrintLine(const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                       nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr,
+                      nullptr);
+  return out;
+}
+
+// CR LF and lone CR (a rich edit's paragraph end) both become LF.
+std::string WithLfLineEnds(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      out += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// SendMessage that gives up on a window that does not answer; false then.
+bool Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result, UINT timeoutMs) {
+  DWORD_PTR answer = 0;
+  if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &answer) == 0)
+    return false;
+  *result = static_cast<LRESULT>(answer);
+  return true;
+}
+
+LRESULT AskOrMinusOne(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  return Ask(window, message, wParam, lParam, &result, kAnswerTimeoutMs) ? result : -1;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 255);
+  return name;
+}
+
+HWND MainWindow() { return FindWindowW(L"Brenvaltor", nullptr); }
+
+// A direct child of parent with the class (case-insensitive).
+HWND ChildOfClass(HWND parent, const wchar_t* className) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    if (lstrcmpiW(ClassOf(child).c_str(), className) == 0) return child;
+  return nullptr;
+}
+
+HWND PageTabs(HWND main) { return ChildOfClass(main, L"SysTabControl32"); }
+
+// The controls by test name: where each one lives and what it is.
+HWND NamedControl(HWND main, const std::string& name) {
+  if (main == nullptr) return nullptr;
+  const HWND tabs = PageTabs(main);
+  if (name == "tabs") return tabs;
+  if (name == "list") return ChildOfClass(main, L"SysListView32");
+  if (name == "credits") return ChildOfClass(main, L"RichEdit20A");
+  if (name == "terminal-input") return ChildOfClass(main, L"Edit");
+  if (tabs == nullptr) return nullptr;
+  if (name == "selector") return ChildOfClass(tabs, L"ComboBox");
+  if (name == "terminal-output") return ChildOfClass(tabs, L"RichEdit20A");
+  return nullptr;
+}
+
+const char* const kControlNames[] = {"tabs", "selector", "list", "credits", "terminal-output", "terminal-input"};
+
+std::string NameOfControl(HWND main, HWND control) {
+  if (control == nullptr) return "none";
+  if (control == main) return "main";
+  for (const char* name : kControlNames)
+    if (NamedControl(main, name) == control) return name;
+  return "other " + Utf8(ClassOf(control));
+}
+
+HWND RequireMain() {
+  const HWND main = MainWindow();
+  if (main == nullptr) std::fprintf(stderr, "ui_probe: no Brenvaltor window\n");
+  return main;
+}
+
+HWND RequireControl(const std::string& name) {
+  const HWND control = NamedControl(MainWindow(), name);
+  if (control == nullptr) std::fprintf(stderr, "ui_probe: no control %s\n", name.c_str());
+  return control;
+}
+
+int WaitForWindow(double seconds) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const HWND main = MainWindow();
+    const HWND selector = NamedControl(main, "selector");
+    const HWND list = NamedControl(main, "list");
+    LRESULT count = 0;
+    // While the scan runs the window's thread answers nothing: the short
+    // timeout keeps the overall bound.
+    if (selector != nullptr && list != nullptr && Ask(selector, CB_GETCOUNT, 0, 0, &count, 300) &&
+        count > 0 && IsWindowVisible(list)) {
+      POINT origin = {0, 0};
+      ClientToScreen(main, &origin);
+      RECT client{};
+      GetClientRect(main, &client);
+      std::printf("origin %ld %ld\nclient %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
+      return 0;
+    }
+    if (GetTickCount() - start > seconds * 1000) break;
+    Sleep(100);
+  }
+  std::fprintf(stderr, "ui_probe: the window did not finish its start within %.0f s\n", seconds);
+  return 1;
+}
+
+int PrintEntries() {
+  const HWND selector = RequireControl("selector");
+  if (selector == nullptr) return 1;
+  const LRESULT count = AskOrMinusOne(selector, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = AskOrMinusOne(selector, CB_GETLBTEXTLEN, i, 0);
+    if (length < 0) return 1;
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    AskOrMinusOne(selector, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(length));
+    PrintLine(Utf8(text));
+  }
+  std::printf("selected %ld\n", static_cast<long>(AskOrMinusOne(selector, CB_GETCURSEL, 0, 0)));
+  return 0;
+}
+
+int SelectEntry(int index) {
+  const HWND selector = RequireControl("selector");
+  if (selector == nullptr) return 1;
+  return AskOrMinusOne(selector, CB_SETCURSEL, index, 0) == index ? 0 : 1;
+}
+
+int PrintItemCount() {
+  const HWND list = RequireControl("list");
+  if (list == nullptr) return 1;
+  std::printf("%ld\n", static_cast<long>(AskOrMinusOne(list, LVM_GETITEMCOUNT, 0, 0)));
+  return 0;
+}
+
+int PrintTicks() {
+  const HWND list = RequireControl("list");
+  if (list == nullptr) return 1;
+  const LRESULT count = AskOrMinusOne(list, LVM_GETITEMCOUNT, 0, 0);
+  std::string digits;
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT state = AskOrMinusOne(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK);
+    digits += static_cast<char>('0' + ((state & LVIS_STATEIMAGEMASK) >> 12));
+  }
+  PrintLine(digits);
+  return 0;
+}
+
+// LVM_GETITEMRECT writes through its pointer in the list's process, so the
+// rectangle is placed there and read back.
+int PrintRowRect(int item) {
+  const HWND main = RequireMain();
+  const HWND list = RequireControl("list");
+  if (main == nullptr || list == nullptr) return 1;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(list, &processId);
+  const HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (process == nullptr) return 1;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  RECT rect{};
+  rect.left = LVIR_BOUNDS;
+  bool read = false;
+  if (remote != nullptr && WriteProcessMemory(process, remote, &rect, sizeof rect, nullptr) &&
+      AskOrMinusOne(list, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(remote)) == TRUE)
+    read = ReadProcessMemory(process, remote, &rect, sizeof rect, nullptr) != 0;
+  if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  if (!read) return 1;
+  MapWindowPoints(list, main, reinterpret_cast<POINT*>(&rect), 2);
+  std::printf("row %d %ld %ld %ld %ld\n", item, rect.left, rect.top, rect.right, rect.bottom);
+  return 0;
+}
+
+int PrintText(const std::string& name) {
+  const HWND control = RequireControl(name);
+  if (control == nullptr) return 1;
+  const LRESULT length = AskOrMinusOne(control, WM_GETTEXTLENGTH, 0, 0);
+  if (length < 0) return 1;
+  // The length may count CR LF pairs the text itself gives as one CR.
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT copied = AskOrMinusOne(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  PrintLine(WithLfLineEnds(Utf8(text)));
+  return 0;
+}
+
+int PrintVisible(const std::string& name) {
+  const HWND control = RequireControl(name);
+  if (control == nullptr) return 1;
+  PrintLine(IsWindowVisible(control) ? "visible" : "hidden");
+  return 0;
+}
+
+int PrintPage() {
+  const HWND tabs = RequireControl("tabs");
+  if (tabs == nullptr) return 1;
+  std::printf("%ld\n", static_cast<long>(AskOrMinusOne(tabs, TCM_GETCURSEL, 0, 0)));
+  return 0;
+}
+
+int PrintFocus() {
+  const HWND main = RequireMain();
+  if (main == nullptr) return 1;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info)) return 1;
+  PrintLine(NameOfControl(main, info.hwndFocus));
+  return 0;
+}
+
+struct BoxSearch {
+  DWORD processId;
+  HWND found;
+  int count;
+};
+
+BOOL CALLBACK CollectMessageBox(HWND window, LPARAM data) {
+  BoxSearch* search = reinterpret_cast<BoxSearch*>(data);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  if (processId == search->processId && IsWindowVisible(window) && ClassOf(window) == L"#32770") {
+    search->found = window;
+    ++search->count;
+  }
+  return TRUE;
+}
+
+BoxSearch FindMessageBoxes(HWND main) {
+  BoxSearch search{};
+  GetWindowThreadProcessId(main, &search.processId);
+  EnumWindows(CollectMessageBox, reinterpret_cast<LPARAM>(&search));
+  return search;
+}
+
+std::wstring WindowText(HWND window) {
+  const LRESULT length = AskOrMinusOne(window, WM_GETTEXTLENGTH, 0, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT copied = AskOrMinusOne(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+int AnswerMessageBox(bool pressOk) {
+  const HWND main = RequireMain();
+  if (main == nullptr) return 1;
+  HWND box = nullptr;
+  for (int tries = 0; tries < 100 && box == nullptr; ++tries) {
+    box = FindMessageBoxes(main).found;
+    if (box == nullptr) Sleep(100);
+  }
+  if (box == nullptr) {
+    std::fprintf(stderr, "ui_probe: no message box\n");
+    return 1;
+  }
+  PrintLine("caption " + Utf8(WindowText(box)));
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (lstrcmpiW(ClassOf(child).c_str(), L"Static") != 0) continue;
+    const std::wstring text = WindowText(child);
+    if (!text.empty()) PrintLine("text " + WithLfLineEnds(Utf8(text)));
+  }
+  if (!pressOk) return 0;
+  const HWND ok = GetDlgItem(box, IDOK);
+  if (ok == nullptr) {
+    std::fprintf(stderr, "ui_probe: the message box has no OK button\n");
+    return 1;
+  }
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+  for (int tries = 0; tries < 50; ++tries) {
+    if (!IsWindow(box)) {
+      PrintLine("closed");
+      return 0;
+    }
+    Sleep(100);
+  }
+  PrintLine("still open");
+  return 1;
+}
+
+int PrintMessageBoxCount() {
+  const HWND main = RequireMain();
+  if (main == nullptr) return 1;
+  std::printf("%d\n", FindMessageBoxes(main).count);
+  return 0;
+}
+
+int CloseWindow() {
+  const HWND main = RequireMain();
+  if (main == nullptr) return 1;
+  return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: ui_probe wait [SECONDS] | entries | select N | count | ticks | row N |\n"
+                       "  text NAME | visible NAME | page | focus | messagebox [ok] | messageboxes | close\n");
+  return 2;
+}
+
+int RunCommand(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  const std::string command = argv[1];
+  const std::string argument = argc > 2 ? argv[2] : "";
+  if (command == "wait") return WaitForWindow(argument.empty() ? 30.0 : std::atof(argument.c_str()));
+  if (command == "entries") return PrintEntries();
+  if (command == "select" && !argument.empty()) return SelectEntry(std::atoi(argument.c_str()));
+  if (command == "count") return PrintItemCount();
+  if (command == "ticks") return PrintTicks();
+  if (command == "row" && !argument.empty()) return PrintRowRect(std::atoi(argument.c_str()));
+  if (command == "text" && !argument.empty()) return PrintText(argument);
+  if (command == "visible" && !argument.empty()) return PrintVisible(argument);
+  if (command == "page") return PrintPage();
+  if (command == "focus") return PrintFocus();
+  if (command == "messagebox") return AnswerMessageBox(argument == "ok");
+  if (command == "messageboxes") return PrintMessageBoxCount();
+  if (command == "close") return CloseWindow();
+  return Usage();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  _setmode(_fileno(stdout), _O_BINARY);
+  const int status = RunCommand(argc, argv);
+  std::fflush(stdout);
+  return status;
+}

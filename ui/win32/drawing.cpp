@@ -1,0 +1,126 @@
+// GDI and GDI+ drawing of the main window.
+#include "ui/win32/drawing.h"
+
+#include <cstring>
+
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
+
+void LoadPngResource(int32_t id, PngImage* slot) {
+  slot->bitmap = nullptr;
+  slot->stream = nullptr;
+  const HMODULE module = GetModuleHandleA(nullptr);
+  const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));  // RT_RCDATA
+  if (resource == nullptr) return;
+  const DWORD size = SizeofResource(module, resource);
+  const HGLOBAL loaded = LoadResource(module, resource);
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (bytes == nullptr || size == 0) return;
+
+  const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (block == nullptr) return;
+  void* copy = GlobalLock(block);
+  if (copy == nullptr) {
+    GlobalFree(block);
+    return;
+  }
+  std::memcpy(copy, bytes, size);
+  GlobalUnlock(block);
+
+  // The stream owns the block (fDeleteOnRelease) and stays with the bitmap:
+  // GDI+ may read the encoded bytes again whenever the bitmap is drawn.
+  IStream* stream = nullptr;
+  if (CreateStreamOnHGlobal(block, TRUE, &stream) != S_OK) {
+    GlobalFree(block);
+    return;
+  }
+  GpBitmap* bitmap = nullptr;
+  if (GdipCreateBitmapFromStream(stream, &bitmap) != Ok) {
+    stream->Release();
+    return;
+  }
+  slot->bitmap = bitmap;
+  slot->stream = stream;
+}
+
+void ReleasePng(PngImage* slot) {
+  if (slot->bitmap != nullptr) GdipDisposeImage(slot->bitmap);
+  if (slot->stream != nullptr) slot->stream->Release();
+  slot->bitmap = nullptr;
+  slot->stream = nullptr;
+}
+
+bool UpdateButtonHover(int32_t index, int32_t x, int32_t y) {
+  ImageButton& b = g_Window.buttons[index];
+  const PixelRect r = HighlightRect(b);
+  if (PointInButton(b, x, y)) {
+    // The highlight goes on once per entry; it must never darken by being
+    // blended twice.
+    if (b.hovered == 0) {
+      b.hovered = 1;
+      if (b.hoverEnabled != 0) {
+        const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 70, 0};
+        AlphaBlend(g_Window.windowDc, r.x, r.y, r.width, r.height, g_Window.hoverOverlayDc,
+                   kHighlightMargin, kHighlightMargin, r.width, r.height, blend);
+      }
+    }
+    return true;
+  }
+  if (b.hovered == 1) {
+    b.hovered = 0;
+    BitBlt(g_Window.windowDc, r.x, r.y, r.width, r.height, g_Window.backBufferDc, r.x, r.y, SRCCOPY);
+  }
+  return false;
+}
+
+void DrawLabelText(HDC dc, int32_t x, int32_t y, int32_t width, int32_t height, const wchar_t* text,
+                   int32_t size, GpBrush* brush, int32_t vertical, char align, int32_t style) {
+  GpGraphics* graphics = nullptr;
+  if (GdipCreateFromHDC(dc, &graphics) != Ok) return;
+  GdipSetTextRenderingHint(graphics, (style & FontStyleItalic) != 0 ? TextRenderingHintAntiAlias
+                                                                     : TextRenderingHintAntiAliasGridFit);
+  const RectF layout(static_cast<REAL>(x), static_cast<REAL>(y), static_cast<REAL>(width),
+                     static_cast<REAL>(height));
+  GpFontFamily* family = nullptr;
+  GpFont* font = nullptr;
+  GpStringFormat* format = nullptr;
+  // Without the font (not installed) nothing is drawn, and nothing fails.
+  if (GdipCreateFontFamilyFromName(L"Times New Roman", nullptr, &family) == Ok &&
+      GdipCreateFont(family, static_cast<REAL>(size), style, UnitPixel, &font) == Ok &&
+      GdipCreateStringFormat(0, 0, &format) == Ok) {
+    if (align == 'C') GdipSetStringFormatAlign(format, StringAlignmentCenter);
+    if (align == 'L') GdipSetStringFormatAlign(format, StringAlignmentNear);
+    if (align == 'R') GdipSetStringFormatAlign(format, StringAlignmentFar);
+    if (vertical != 0) GdipSetStringFormatFlags(format, StringFormatFlagsDirectionVertical);
+    GdipDrawString(graphics, text, -1, font, &layout, format, brush);
+  }
+  GdipSetTextRenderingHint(graphics, TextRenderingHintAntiAliasGridFit);
+  if (format != nullptr) GdipDeleteStringFormat(format);
+  if (font != nullptr) GdipDeleteFont(font);
+  if (family != nullptr) GdipDeleteFontFamily(family);
+  GdipDeleteGraphics(graphics);
+}
+
+void DrawLabelTextInColour(HDC dc, const RECT& box, const wchar_t* text, int32_t size, uint32_t argb,
+                           char align, int32_t style) {
+  GpSolidFill* brush = nullptr;
+  if (GdipCreateSolidFill(argb, &brush) != Ok) return;
+  DrawLabelText(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, text, size, brush, 0,
+                align, style);
+  GdipDeleteBrush(brush);
+}
+
+void AppendRichText(HWND control, const char* text, int32_t size, DWORD effects, COLORREF colour) {
+  CHARFORMAT2A& format = g_Window.richTextFormat;
+  format.yHeight = TwipsForDpi(size, g_Window.screenDpi);
+  format.dwEffects = effects;
+  format.crTextColor = colour;
+  SendMessageA(control, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+  SendMessageA(control, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text));
+}
+
+bool DateGate() {
+  SYSTEMTIME now{};
+  GetSystemTime(&now);
+  return DateGateOpen(now.wYear, now.wMonth);
+}

@@ -1,0 +1,295 @@
+// Start-up: the window class, the fixed 690 x 640 window and its controls,
+// the pre-drawn page picture, the report rows, the port scan behind the busy
+// picture, and the message loop.
+#include <windows.h>
+#include <commctrl.h>
+#include <gdiplus.h>
+#include <richedit.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "report/report_rows.h"
+#include "serial/port_scan.h"
+#include "terminal/terminal.h"
+#include "ui/credits_config.h"
+#include "ui/report_view.h"
+#include "ui/win32/drawing.h"
+#include "ui/win32/window_part.h"
+#include "ui/win32/window_proc.h"
+
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
+
+WindowPart g_Window;
+
+namespace {
+
+constexpr int32_t kCreditsSize = 220;
+
+HWND CreateControl(ControlId id, const ClientRect& rc, HINSTANCE instance) {
+  const ControlLayout& layout = ControlLayouts[id];
+  const PixelRect r = ControlRect(id, rc);
+  const HWND parent = layout.childOfPageTabs ? Control(kPageTabs) : g_Window.mainWindow;
+  const HWND control = CreateWindowExA(0, layout.className, nullptr, layout.style, r.x, r.y, r.width,
+                                       r.height, parent, nullptr, instance, nullptr);
+  g_Window.controls[id] = control;
+  return control;
+}
+
+void SetControlFont(ControlId id) {
+  SendMessageA(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(g_Window.font), 0);
+}
+
+void SetParagraphAlignment(HWND control, WORD alignment) {
+  PARAFORMAT2& format = g_Window.paragraphFormat;
+  std::memset(&format, 0, sizeof format);
+  format.cbSize = sizeof format;
+  format.dwMask = PFM_ALIGNMENT;
+  format.wAlignment = alignment;
+  SendMessageA(control, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&format));
+}
+
+void CreatePageTabs(const ClientRect& rc, HINSTANCE instance) {
+  const HWND tabs = CreateControl(kPageTabs, rc, instance);
+  SetControlFont(kPageTabs);
+  // Class changes: they apply to every tab control of the process.
+  SetClassLongPtrA(tabs, GCLP_HBRBACKGROUND,
+                   reinterpret_cast<LONG_PTR>(CreateSolidBrush(kBackgroundColorRef)));
+  SetClassLongPtrA(tabs, GCL_STYLE, CS_HREDRAW | CS_VREDRAW);
+  const char* const titles[] = {"Информация", "Терминал"};
+  for (int i = 0; i < 2; ++i) {
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(titles[i]);
+    SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+void CreateCreditsLine(const ClientRect& rc, HINSTANCE instance) {
+  const HWND credits = CreateControl(kCreditsLine, rc, instance);
+  SendMessageA(credits, EM_SETEVENTMASK, 0, ENM_LINK);
+  const HDC dc = GetDC(credits);
+  g_Window.screenDpi = GetDeviceCaps(dc, LOGPIXELSX);
+  ReleaseDC(credits, dc);
+  SetParagraphAlignment(credits, PFA_CENTER);
+  SendMessageA(credits, EM_SETBKGNDCOLOR, 0, kBackgroundColorRef);
+
+  CHARFORMAT2A& format = g_Window.richTextFormat;
+  std::memset(&format, 0, sizeof format);
+  format.cbSize = sizeof format;
+  format.dwMask = CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_LINK | CFM_BOLD;
+  lstrcpynA(format.szFaceName, "Times New Roman", sizeof format.szFaceName);
+
+  if (!DateGate()) return;
+  AppendRichText(credits, kCreditsLeadIn, kCreditsSize, CFE_BOLD, 0);
+  g_Window.firstLinkStart = GetWindowTextLengthA(credits);
+  AppendRichText(credits, kCreditsFirstSite, kCreditsSize, CFE_BOLD | CFE_LINK, 0);
+  AppendRichText(credits, kCreditsMiddle, kCreditsSize, CFE_BOLD, 0);
+  AppendRichText(credits, kCreditsSecondSite, kCreditsSize, CFE_BOLD | CFE_LINK, 0);
+  AppendRichText(credits, kCreditsClosing, kCreditsSize, CFE_BOLD, 0);
+}
+
+// The unchanging picture of the page: background, button faces, the box
+// around the copy button's tick, and the two grey rules. Painting later only
+// copies rectangles of it.
+void PredrawBackBuffer(const ClientRect& rc) {
+  GpGraphics* graphics = nullptr;
+  GdipCreateFromHDC(g_Window.backBufferDc, &graphics);
+  g_Window.backBufferGraphics = graphics;
+  GpSolidFill* background = nullptr;
+  GdipCreateSolidFill(kBackgroundArgb, &background);
+  GdipFillRectangle(graphics, background, 0.0f, 0.0f, static_cast<REAL>(kWindowWidth),
+                    static_cast<REAL>(kWindowHeight));
+  GdipDeleteBrush(background);
+
+  for (int32_t i = 0; i < kImageButtonCount; ++i) {
+    LoadPngResource(kFirstButtonResource + i, &g_Window.buttonFaces[i]);
+    ImageButton& b = g_Window.buttons[i];
+    b = ButtonGeometry(static_cast<ImageButtonId>(i), rc);
+    b.image = g_Window.buttonFaces[i].bitmap;
+    GdipSetInterpolationMode(graphics, InterpolationModeHighQualityBicubic);
+    if (b.image != nullptr)
+      GdipDrawImageRectI(graphics, static_cast<GpImage*>(b.image), b.x, b.y, b.width, b.height);
+  }
+
+  GpPen* pen = nullptr;
+  GdipCreatePen1(kCopyBoxPenArgb, 2.0f, UnitWorld, &pen);
+  const ImageButton& copy = g_Window.buttons[kCopyButton];
+  GdipDrawRectangle(graphics, pen, copy.x + 96.0f, copy.y + 5.0f, 14.0f, 14.0f);
+  GdipDeletePen(pen);
+  for (const float y : {65.0f, rc.bottom - 30.0f}) {
+    GdipCreatePen1(kRulePenArgb, 1.0f, UnitWorld, &pen);
+    GdipDrawLine(graphics, pen, 10.0f, y, rc.right - 10.0f, y);
+    GdipDeletePen(pen);
+  }
+}
+
+void CreateReportList(const ClientRect& rc, HINSTANCE instance) {
+  const HWND list = CreateControl(kReportList, rc, instance);
+  SetControlFont(kReportList);
+  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+               LVS_EX_FLATSB | LVS_EX_ONECLICKACTIVATE | LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
+  SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, kBackgroundColorRef);
+  SendMessageA(list, LVM_SETBKCOLOR, 0, kBackgroundColorRef);
+  SendMessageA(list, LVM_SETTEXTCOLOR, 0, kListTextColorRef);
+
+  const char* const titles[] = {"Параметр", "Значение"};
+  const int widths[] = {250, 390};
+  for (int i = 0; i < 2; ++i) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = widths[i];
+    column.pszText = const_cast<char*>(titles[i]);
+    column.iSubItem = i;
+    SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+  }
+
+  // Inserting in RowTable order, each entry at its position (an index past
+  // the end appends), leaves every row at its own index.
+  char text[kShortTextSize];
+  for (int32_t rowId = 0; rowId < kRowTableSize; ++rowId) {
+    std::snprintf(text, sizeof text, "  %s", RowTable[rowId].label);
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_STATE;
+    item.iItem = RowTable[rowId].position;
+    item.pszText = text;
+    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  }
+  // The main rows start ticked: state image 2.
+  for (int32_t position = 0; position < kToggleItem; ++position) {
+    LVITEMA state{};
+    state.stateMask = LVIS_STATEIMAGEMASK;
+    state.state = INDEXTOSTATEIMAGEMASK(2);
+    SendMessageA(list, LVM_SETITEMSTATE, position, reinterpret_cast<LPARAM>(&state));
+  }
+}
+
+void CreateModemSelector(const ClientRect& rc, HINSTANCE instance) {
+  const HWND selector = CreateControl(kModemSelector, rc, instance);
+  SetControlFont(kModemSelector);
+  SendMessageA(selector, CB_SETEXTENDEDUI, TRUE, 0);
+  SendMessageA(selector, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 18);
+  SendMessageA(selector, CB_SETITEMHEIGHT, 0, 18);
+}
+
+void CreateTerminalOutput(const ClientRect& rc, HINSTANCE instance) {
+  const HWND output = CreateControl(kTerminalOutput, rc, instance);
+  SetParagraphAlignment(output, PFA_LEFT);
+  SendMessageA(output, EM_SETBKGNDCOLOR, 0, 0x00000000);
+}
+
+void DrawBusyPicture(const ClientRect& rc) {
+  LoadPngResource(kBusyPictureResource, &g_Window.busyPicture);
+  GpGraphics* graphics = nullptr;
+  GdipCreateFromHDC(g_Window.windowDc, &graphics);
+  g_Window.windowGraphics = graphics;
+  GdipSetInterpolationMode(graphics, InterpolationModeHighQualityBicubic);
+  if (g_Window.busyPicture.bitmap != nullptr)
+    GdipDrawImageRectI(graphics, g_Window.busyPicture.bitmap, (rc.right + rc.left) / 2 - 128,
+                       (rc.bottom + rc.top) / 2 - 128, 256, 256);
+}
+
+// One entry per modem the scan found, "MODEL (COMn)", or one empty entry.
+void FillModemSelector() {
+  const HWND selector = Control(kModemSelector);
+  if (g_App.ModemCount == 0) {
+    SendMessageA(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(""));
+    return;
+  }
+  char entry[kShortTextSize];
+  for (int32_t slot = 0; slot < g_App.ModemCount; ++slot) {
+    FormatModemEntry(slot, entry, sizeof entry);
+    SendMessageA(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+  }
+}
+
+// The list view keeps its own copy of every value; the core's rows are
+// mirrored into it as they are written.
+void MirrorRowValue(int32_t position, const char* text) {
+  LVITEMA item{};
+  item.iSubItem = 1;
+  item.pszText = const_cast<char*>(text);
+  SendMessageA(Control(kReportList), LVM_SETITEMTEXTA, position, reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  g_App.Window = &g_Window;
+  g_Window.richEditModule = LoadLibraryA("riched20.dll");
+  g_Window.windowWidth = kWindowWidth;
+  g_Window.windowHeight = kWindowHeight;
+
+  GdiplusStartupInput startup;  // version 1, no debug callback, the GDI+ thread runs
+  GdiplusStartup(&g_Window.gdiplusToken, &startup, nullptr);
+  INITCOMMONCONTROLSEX controls = {8, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  g_Window.icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kIconResource));
+
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = MainWndProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = g_Window.icon;
+  windowClass.hIconSm = g_Window.icon;
+  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  windowClass.lpszClassName = kWindowClassName;
+  RegisterClassExA(&windowClass);
+
+  const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - kWindowWidth / 2;
+  g_Window.mainWindow = CreateWindowExA(WS_EX_APPWINDOW, kWindowClassName, kWindowTitle, kMainWindowStyle, x,
+                                        kWindowTop, kWindowWidth, kWindowHeight, nullptr, nullptr, instance,
+                                        nullptr);
+
+  g_Window.windowDc = GetDC(g_Window.mainWindow);
+  g_Window.backBufferBitmap = CreateCompatibleBitmap(g_Window.windowDc, kWindowWidth, kWindowHeight);
+  g_Window.backBufferDc = CreateCompatibleDC(g_Window.windowDc);
+  SelectObject(g_Window.backBufferDc, g_Window.backBufferBitmap);
+  g_Window.hoverOverlayBitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kHoverOverlayResource));
+  g_Window.hoverOverlayDc = CreateCompatibleDC(g_Window.windowDc);
+  SelectObject(g_Window.hoverOverlayDc, g_Window.hoverOverlayBitmap);
+
+  g_Window.screenDpi = GetDeviceCaps(g_Window.windowDc, LOGPIXELSY);
+  g_Window.font = CreateFontA(FontHeightForDpi(g_Window.screenDpi), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                              DEFAULT_PITCH | FF_DONTCARE, "Arial");
+
+  RECT client{};
+  GetClientRect(g_Window.mainWindow, &client);
+  const ClientRect rc = {client.left, client.top, client.right, client.bottom};
+
+  CreatePageTabs(rc, instance);
+  CreateCreditsLine(rc, instance);
+  PredrawBackBuffer(rc);
+  for (ControlId id : {kModemLabel, kQueryButtonStatic, kCopyButtonStatic, kUpperRule, kLowerRule})
+    CreateControl(id, rc, instance);
+  CreateReportList(rc, instance);
+  g_App.RowSink = MirrorRowValue;
+  CreateModemSelector(rc, instance);
+  CreateTerminalOutput(rc, instance);
+  for (ControlId id : {kCommandLabel, kTerminalInput, kSendButtonStatic}) CreateControl(id, rc, instance);
+  UpdateWindow(g_Window.mainWindow);
+
+  // The busy picture stays on screen while the scan runs: no message is
+  // handled before the loop starts.
+  DrawBusyPicture(rc);
+  ShowWindow(Control(kCreditsLine), SW_SHOW);
+  ScanModemPorts();
+  FillModemSelector();
+  ShowWindow(Control(kReportList), SW_SHOW);
+
+  MSG msg{};
+  while (GetMessageA(&msg, nullptr, 0, 0) != 0) {
+    // Enter in the command box sends the command; the box never sees it.
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && GetFocus() == Control(kTerminalInput)) {
+      RunTerminalCommand();
+      continue;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}

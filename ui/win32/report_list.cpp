@@ -1,0 +1,157 @@
+// The report list's custom draw (colours, cell frames, the hidden extra
+// rows, the shop button) and its clicks (the toggle row, the shop button).
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "report/report_rows.h"
+#include "shop/shop_link.h"
+#include "ui/report_view.h"
+#include "ui/win32/drawing.h"
+#include "ui/win32/window_part.h"
+#include "ui/win32/window_proc.h"
+
+namespace {
+
+HWND List() { return Control(kReportList); }
+
+// The link for the report's current model and versions texts, each read
+// from the list as at most 255 characters; empty when no button shows.
+bool CurrentShopLink(char* link) {
+  char model[kShortTextSize];
+  char versions[kShortTextSize];
+  std::memset(model, 0, sizeof model);
+  std::memset(versions, 0, sizeof versions);
+  LVITEMA item{};
+  item.iSubItem = 1;
+  item.cchTextMax = sizeof model - 1;
+  item.pszText = model;
+  SendMessageA(List(), LVM_GETITEMTEXTA, kModelItem, reinterpret_cast<LPARAM>(&item));
+  item.pszText = versions;
+  SendMessageA(List(), LVM_GETITEMTEXTA, kVersionsItem, reinterpret_cast<LPARAM>(&item));
+  return ShopLinkForReport(model, versions, DateGate(), link);
+}
+
+RECT SubItemRect(int32_t item, int32_t subItem) {
+  RECT r{};
+  r.top = subItem;
+  r.left = LVIR_BOUNDS;
+  SendMessageA(List(), LVM_GETSUBITEMRECT, item, reinterpret_cast<LPARAM>(&r));
+  return r;
+}
+
+void FillWithColour(HDC dc, const RECT& r, COLORREF colour) {
+  const HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+}
+
+void FrameWithColour(HDC dc, const RECT& r, COLORREF colour) {
+  const HBRUSH brush = CreateSolidBrush(colour);
+  FrameRect(dc, &r, brush);
+  DeleteObject(brush);
+}
+
+void DrawShopButton(HDC dc, const RECT& cell) {
+  const RECT frame = {cell.left, cell.top, kShopFrameRight, cell.bottom};
+  FrameWithColour(dc, frame, kFrameColorRef);
+  const RECT button = {kShopButtonLeft, cell.top, cell.right, cell.bottom};
+  FillWithColour(dc, button, kShopFillColorRef);
+  FrameWithColour(dc, button, kFrameColorRef);
+  const RECT caption = {kShopButtonLeft, cell.top - 1, cell.right, cell.bottom - 1};
+  DrawLabelTextInColour(dc, caption, L"Купить код", 14, kShopCaptionArgb, 'C', Gdiplus::FontStyleBold);
+}
+
+void PostPaintItem(int32_t item) {
+  const HDC dc = GetDC(List());
+  if (item == kToggleItem) {
+    // Paint over the toggle row's tick box.
+    RECT row = SubItemRect(item, 0);
+    row.right = 22;
+    FillWithColour(dc, row, kBackgroundColorRef);
+  } else {
+    RECT cell = SubItemRect(item, 1);
+    cell.bottom -= 1;
+    char link[kShopLinkSize];
+    if (item == kLockStatusItem && CurrentShopLink(link))
+      DrawShopButton(dc, cell);
+    else
+      FrameWithColour(dc, cell, kFrameColorRef);
+  }
+  ReleaseDC(List(), dc);
+
+  // Hidden extra rows keep their place in the list; they are painted over
+  // after every paint.
+  if (RowPaintedOver(item, g_App.ExtraRowsShown)) {
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    SendMessageA(List(), LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&row));
+    const HDC rowDc = GetDC(List());
+    FillWithColour(rowDc, row, kBackgroundColorRef);
+    ReleaseDC(List(), rowDc);
+  }
+}
+
+}  // namespace
+
+// The list never shows a selection highlight while it has the focus: the
+// item's selected and focused states are cleared as it is painted. The
+// paint under way was set up with the old state, and wine does not paint
+// the item again for a state change made during the paint, so the state
+// bits of the paint itself are cleared as well.
+void DropSelection(NMLVCUSTOMDRAW* draw, int32_t item, bool clearListState) {
+  if (GetFocus() != List()) return;
+  if (clearListState) {
+    LVITEMA state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(List(), LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
+  }
+  draw->nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
+}
+
+LRESULT HandleReportListCustomDraw(NMLVCUSTOMDRAW* draw) {
+  const int32_t item = static_cast<int32_t>(draw->nmcd.dwItemSpec);
+  switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_POSTPAINT:
+      return CDRF_DODEFAULT;
+    case CDDS_ITEMPREPAINT:
+      DropSelection(draw, item, true);
+      return CDRF_NOTIFYSUBITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+      DropSelection(draw, item, false);
+      NMLVCUSTOMDRAW* cell = draw;
+      const CellColours colours = ReportCellColours(item, draw->iSubItem);
+      cell->clrText = colours.text;
+      if (colours.setBackground) cell->clrTextBk = colours.background;
+      return CDRF_DODEFAULT;
+    }
+    case CDDS_ITEMPOSTPAINT:
+      PostPaintItem(item);
+      return CDRF_DODEFAULT;
+    default:
+      return -1;
+  }
+}
+
+void HandleReportListClick(const NMITEMACTIVATE* click) {
+  if (click->iItem == kToggleItem) {
+    LVITEMA label{};
+    label.iSubItem = 0;
+    label.pszText = const_cast<char*>(ToggleRowClicked(&g_App.ExtraRowsShown));
+    SendMessageA(List(), LVM_SETITEMTEXTA, kToggleItem, reinterpret_cast<LPARAM>(&label));
+    SendMessageA(List(), LVM_REDRAWITEMS, kToggleItem, SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
+    return;
+  }
+  if (click->iItem != kLockStatusItem || click->iSubItem != 1) return;
+  char link[kShopLinkSize];
+  if (!CurrentShopLink(link)) return;
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  ScreenToClient(List(), &pointer);
+  if (ShopClickHits(pointer.x))
+    ShellExecuteA(g_Window.mainWindow, "open", link, nullptr, nullptr, SW_SHOWMAXIMIZED);
+}

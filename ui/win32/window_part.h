@@ -1,0 +1,54 @@
+// The window's part of the global state: handles, drawing surfaces, GDI+
+// objects and formats, set once at start-up and released at WM_DESTROY.
+#pragma once
+
+#include <windows.h>
+#include <gdiplus.h>
+#include <richedit.h>
+
+#include <cstdint>
+
+#include "report/app_state.h"
+#include "ui/window_layout.h"
+
+// The program calls GDI+ through its flat interface only.
+using GdiplusGraphics = Gdiplus::GpGraphics;
+using GdiplusImage = Gdiplus::GpImage;
+
+// A decoded PNG: the bitmap reads its encoded bytes from the stream for as
+// long as it lives, so the stream (which owns its memory block) is kept with
+// it and released after the bitmap is disposed.
+struct PngImage {
+  GdiplusImage* bitmap;
+  IStream* stream;
+};
+
+struct WindowPart {
+  ULONG_PTR gdiplusToken;
+  HMODULE richEditModule;
+  CHARFORMAT2A richTextFormat;
+  PARAFORMAT2 paragraphFormat;
+  HICON icon;
+  int32_t screenDpi;
+  HFONT font;
+  HWND controls[kControlCount];
+  HWND mainWindow;
+  HDC backBufferDc;
+  HDC windowDc;
+  HBITMAP backBufferBitmap;
+  HBITMAP hoverOverlayBitmap;
+  HDC hoverOverlayDc;
+  int32_t windowHeight;
+  int32_t windowWidth;
+  PngImage busyPicture;
+  PngImage buttonFaces[kImageButtonCount];
+  ImageButton buttons[kImageButtonCount];
+  GdiplusGraphics* backBufferGraphics;
+  GdiplusGraphics* windowGraphics;
+  // Where the first credits link starts, to tell the two links apart.
+  LONG firstLinkStart;
+};
+
+extern WindowPart g_Window;
+
+inline HWND Control(ControlId id) { return g_Window.controls[id]; }

@@ -1,0 +1,206 @@
+// MainWndProc: owner-drawn tabs, labels and image-button statics, page
+// switching, credits links, hover, clicks, and the end of the program.
+#include "ui/win32/window_proc.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "report/query.h"
+#include "terminal/terminal.h"
+#include "ui/credits_config.h"
+#include "ui/win32/drawing.h"
+#include "ui/win32/window_part.h"
+
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
+
+namespace {
+
+constexpr int32_t kInformationPage = 0;
+constexpr int32_t kTerminalPage = 1;
+
+int32_t CurrentPage() {
+  return static_cast<int32_t>(SendMessageA(Control(kPageTabs), TCM_GETCURSEL, 0, 0));
+}
+
+// A control's rectangle in its parent's client coordinates.
+RECT ControlRectInParent(HWND control) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+void DrawTabItem(const DRAWITEMSTRUCT* item) {
+  char text[kShortTextSize];
+  std::memset(text, 0, sizeof text);
+  TCITEMA tab{};
+  tab.mask = TCIF_TEXT;
+  tab.pszText = text;
+  tab.cchTextMax = sizeof text - 1;
+  SendMessageA(Control(kPageTabs), TCM_GETITEMA, item->itemID, reinterpret_cast<LPARAM>(&tab));
+  const HBRUSH brush = CreateSolidBrush(kBackgroundColorRef);
+  FillRect(item->hDC, &item->rcItem, brush);
+  DeleteObject(brush);
+  SetBkColor(item->hDC, kBackgroundColorRef);
+  SetTextColor(item->hDC, kTabTextColorRef);
+  SetTextAlign(item->hDC, TA_CENTER | TA_TOP);
+  TextOutA(item->hDC, (item->rcItem.right + item->rcItem.left) / 2, item->rcItem.top + 3, text, lstrlenA(text));
+}
+
+void DrawLabel(HWND label, const wchar_t* text) {
+  DrawLabelTextInColour(g_Window.windowDc, ControlRectInParent(label), text, 14, kLabelBrushArgb, 'L',
+                        FontStyleBold);
+}
+
+void CopyFromBackBuffer(HWND control) {
+  const RECT r = ControlRectInParent(control);
+  BitBlt(g_Window.windowDc, r.left, r.top, r.right - r.left, r.bottom - r.top, g_Window.backBufferDc, r.left,
+         r.top, SRCCOPY);
+}
+
+void OnDrawItem(const DRAWITEMSTRUCT* item) {
+  const HWND control = item->hwndItem;
+  if (control == Control(kPageTabs)) {
+    DrawTabItem(item);
+  } else if (control == Control(kModemLabel)) {
+    DrawLabel(control, L"Модем:");
+  } else if (control == Control(kCommandLabel)) {
+    DrawLabel(control, L"Команда:");
+  } else if (control == Control(kQueryButtonStatic) || control == Control(kCopyButtonStatic) ||
+             control == Control(kSendButtonStatic) || control == Control(kUpperRule) ||
+             control == Control(kLowerRule)) {
+    CopyFromBackBuffer(control);
+  }
+}
+
+void ShowPage(int32_t page) {
+  if (page != kInformationPage && page != kTerminalPage) return;
+  for (int32_t id = 0; id < kControlCount; ++id) {
+    const Page where = ControlPage(static_cast<ControlId>(id));
+    if (where == Page::kBoth) continue;
+    const bool show = (where == Page::kInformation) == (page == kInformationPage);
+    ShowWindow(Control(static_cast<ControlId>(id)), show ? SW_SHOW : SW_HIDE);
+  }
+  if (page == kTerminalPage) SetFocus(Control(kTerminalInput));
+}
+
+void OpenWebAddress(const char* address) {
+  ShellExecuteA(g_Window.mainWindow, "open", address, nullptr, nullptr, SW_SHOWMAXIMIZED);
+}
+
+// Returns true with *result set when the notification was answered here.
+bool OnNotify(NMHDR* header, LRESULT* result) {
+  if (header->hwndFrom == Control(kCreditsLine) && header->code == EN_LINK) {
+    const ENLINK* link = reinterpret_cast<const ENLINK*>(header);
+    if (link->msg == WM_LBUTTONUP)
+      OpenWebAddress(link->chrg.cpMin == g_Window.firstLinkStart ? kCreditsFirstSite : kCreditsSecondSite);
+    return false;
+  }
+  if (header->hwndFrom == Control(kPageTabs) && header->code == TCN_SELCHANGE) {
+    ShowPage(CurrentPage());
+    return false;
+  }
+  if (header->hwndFrom == Control(kReportList) && header->code == NM_CLICK) {
+    HandleReportListClick(reinterpret_cast<const NMITEMACTIVATE*>(header));
+    return false;
+  }
+  if (header->hwndFrom == Control(kReportList) && header->code == NM_CUSTOMDRAW) {
+    const LRESULT answer = HandleReportListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+    if (answer < 0) return false;
+    *result = answer;
+    return true;
+  }
+  return false;
+}
+
+void OnMouseMove(LPARAM lParam) {
+  const int32_t x = LOWORD(lParam);
+  const int32_t y = HIWORD(lParam);
+  bool inside = false;
+  const int32_t page = CurrentPage();
+  if (page == kInformationPage) {
+    // Both buttons are brought up to date on every move, in button order.
+    inside = UpdateButtonHover(kQueryButton, x, y) | inside;
+    inside = UpdateButtonHover(kCopyButton, x, y) | inside;
+  }
+  if (page == kTerminalPage) inside = UpdateButtonHover(kSendButton, x, y);
+  SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(inside ? 32649 : 32512)));  // IDC_HAND : IDC_ARROW
+}
+
+void OnLeftButtonDown(WPARAM wParam, LPARAM lParam) {
+  // A click with a modifier key or another button held does nothing.
+  if (wParam != MK_LBUTTON) return;
+  const int32_t code = ButtonAtPoint(g_Window.buttons, CurrentPage(), LOWORD(lParam), HIWORD(lParam));
+  if (code != -1) RunButtonCommand(code);
+}
+
+void OnDestroy() {
+  for (PngImage& face : g_Window.buttonFaces) ReleasePng(&face);
+  if (g_Window.hoverOverlayDc != nullptr) DeleteDC(g_Window.hoverOverlayDc);
+  if (g_Window.hoverOverlayBitmap != nullptr) DeleteObject(g_Window.hoverOverlayBitmap);
+  if (g_Window.font != nullptr) DeleteObject(g_Window.font);
+  ReleasePng(&g_Window.busyPicture);
+  if (g_Window.backBufferGraphics != nullptr) GdipDeleteGraphics(g_Window.backBufferGraphics);
+  if (g_Window.windowGraphics != nullptr) GdipDeleteGraphics(g_Window.windowGraphics);
+  GdiplusShutdown(g_Window.gdiplusToken);
+  if (g_Window.richEditModule != nullptr) FreeLibrary(g_Window.richEditModule);
+  PostQuitMessage(0);
+  ExitProcess(0);
+}
+
+}  // namespace
+
+int32_t RunButtonCommand(int32_t code) {
+  switch (code) {
+    case 0: {
+      const LRESULT selected = SendMessageA(Control(kModemSelector), CB_GETCURSEL, 0, 0);
+      if (selected == CB_ERR) return 0;
+      char entry[kShortTextSize];
+      std::memset(entry, 0, sizeof entry);
+      // The entries are built to fit 255 characters; a longer one is not
+      // read at all rather than overflow the buffer.
+      if (SendMessageA(Control(kModemSelector), CB_GETLBTEXTLEN, selected, 0) >= static_cast<LRESULT>(sizeof entry))
+        return 0;
+      SendMessageA(Control(kModemSelector), CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(entry));
+      QueryModemInformation(entry);
+      return 0;
+    }
+    case 1:
+      return CopyReportToClipboard();
+    case 2:
+      RunTerminalCommand();
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_DESTROY:
+      OnDestroy();
+      break;
+    case WM_DRAWITEM:
+      OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      break;
+    case WM_NOTIFY: {
+      LRESULT result = 0;
+      if (OnNotify(reinterpret_cast<NMHDR*>(lParam), &result)) return result;
+      break;
+    }
+    case WM_MOUSEMOVE:
+      OnMouseMove(lParam);
+      break;
+    case WM_LBUTTONDOWN:
+      OnLeftButtonDown(wParam, lParam);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}

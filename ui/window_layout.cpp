@@ -1,0 +1,99 @@
+// Geometry tables and tests of the main window.
+#include "ui/window_layout.h"
+
+namespace {
+
+constexpr Extent Fixed(int32_t value) { return {value, Anchor::kNone}; }
+constexpr Extent FromRight(int32_t offset) { return {offset, Anchor::kRight}; }
+constexpr Extent FromBottom(int32_t offset) { return {offset, Anchor::kBottom}; }
+constexpr Extent Width(int32_t offset) { return {offset, Anchor::kWidth}; }
+constexpr Extent Height(int32_t offset) { return {offset, Anchor::kHeight}; }
+
+constexpr uint32_t kOwnerDrawnStatic = 0x5000000D;  // child, visible, SS_OWNERDRAW
+constexpr uint32_t kHiddenOwnerDrawnStatic = 0x4000000D;
+
+int32_t Resolve(const Extent& e, const ClientRect& rc) {
+  switch (e.anchor) {
+    case Anchor::kRight: return rc.right + e.offset;
+    case Anchor::kBottom: return rc.bottom + e.offset;
+    case Anchor::kWidth: return rc.right - rc.left + e.offset;
+    case Anchor::kHeight: return rc.bottom - rc.top + e.offset;
+    case Anchor::kNone: break;
+  }
+  return e.offset;
+}
+
+}  // namespace
+
+const std::array<ControlLayout, kControlCount> ControlLayouts = {{
+    {"SysTabControl32", false, 0x5600A000, Fixed(0), Fixed(0), Width(0), Height(0)},
+    {"RichEdit20A", false, 0x40000800, Fixed(10), FromBottom(-25), Width(-20), Fixed(23)},
+    {"static", false, kOwnerDrawnStatic, Fixed(10), Fixed(35), Fixed(55), Fixed(18)},
+    {"static", false, kOwnerDrawnStatic, Fixed(260), Fixed(32), Fixed(200), Fixed(24)},
+    {"static", false, kOwnerDrawnStatic, Fixed(530), Fixed(32), Fixed(120), Fixed(24)},
+    {"static", false, kOwnerDrawnStatic, Fixed(10), Fixed(64), Width(-20), Fixed(2)},
+    {"static", false, kOwnerDrawnStatic, Fixed(10), FromBottom(-31), Width(-20), Fixed(2)},
+    {"SysListView32", false, 0x40004005, Fixed(10), Fixed(72), Width(-30), Height(-102)},
+    {"combobox", true, 0x54800003, Fixed(65), Fixed(33), Fixed(180), Fixed(100)},
+    {"RichEdit20A", true, 0x40204844, Fixed(10), Fixed(72), Width(-20), Height(-157)},
+    {"static", false, kHiddenOwnerDrawnStatic, Fixed(10), FromBottom(-60), Fixed(70), Fixed(20)},
+    {"edit", false, 0x40800000, Fixed(80), FromBottom(-60), Width(-135), Fixed(20)},
+    {"static", false, kHiddenOwnerDrawnStatic, FromRight(-50), FromBottom(-80), Fixed(40), Fixed(43)},
+}};
+
+PixelRect ControlRect(ControlId id, const ClientRect& rc) {
+  const ControlLayout& c = ControlLayouts[id];
+  return {Resolve(c.x, rc), Resolve(c.y, rc), Resolve(c.width, rc), Resolve(c.height, rc)};
+}
+
+Page ControlPage(ControlId id) {
+  switch (id) {
+    case kReportList:
+    case kQueryButtonStatic:
+    case kCopyButtonStatic:
+      return Page::kInformation;
+    case kTerminalOutput:
+    case kCommandLabel:
+    case kTerminalInput:
+    case kSendButtonStatic:
+      return Page::kTerminal;
+    default:
+      return Page::kBoth;
+  }
+}
+
+ImageButton ButtonGeometry(ImageButtonId id, const ClientRect& rc) {
+  ImageButton b{};
+  b.hoverEnabled = 1;
+  switch (id) {
+    case kQueryButton: b.x = 260, b.y = 32, b.width = 200, b.height = 24; break;
+    case kCopyButton: b.x = 530, b.y = 32, b.width = 120, b.height = 24; break;
+    default: b.x = rc.right - 50, b.y = rc.bottom - 80, b.width = 40, b.height = 43; break;
+  }
+  return b;
+}
+
+bool PointInButton(const ImageButton& b, int32_t px, int32_t py) {
+  return b.x <= px && px <= b.x + b.width && b.y <= py && py <= b.y + b.height;
+}
+
+PixelRect HighlightRect(const ImageButton& b) {
+  return {b.x - kHighlightMargin, b.y - kHighlightMargin, b.width + 2 * kHighlightMargin,
+          b.height + 2 * kHighlightMargin};
+}
+
+int32_t ButtonAtPoint(const ImageButton* buttons, int32_t page, int32_t px, int32_t py) {
+  int32_t code = -1;
+  if (page == 0) {
+    if (PointInButton(buttons[kQueryButton], px, py)) code = kQueryButton;
+    if (PointInButton(buttons[kCopyButton], px, py)) code = kCopyButton;
+  }
+  if (page == 1 && PointInButton(buttons[kSendButton], px, py)) code = kSendButton;
+  return code;
+}
+
+bool DateGateOpen(int32_t year, int32_t month) { return year > 2014 || (year == 2014 && month >= 8); }
+
+int32_t FontHeightForDpi(int32_t dpi) { return dpi > 0 ? -1296 / dpi : -13; }
+
+int32_t TwipsForDpi(int32_t size, int32_t dpi) { return dpi > 0 ? size * 96 / dpi : size; }

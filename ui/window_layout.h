@@ -1,0 +1,116 @@
+// The main window's fixed geometry: window size, the child controls with
+// their classes and styles, the image buttons, and the tests on them (hit
+// test, highlight rectangle). Portable: the window code and the unit tests
+// share these tables.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+constexpr int32_t kWindowWidth = 690;
+constexpr int32_t kWindowHeight = 640;
+constexpr int32_t kWindowTop = 10;
+constexpr uint32_t kMainWindowStyle = 0x10CA0000;  // visible, caption, system menu, minimise box
+constexpr const char* kWindowClassName = "Brenvaltor";
+constexpr const char* kWindowTitle = "  Brenvaltor v1.1";
+
+// Colours: ARGB for GDI+, COLORREF (0x00BBGGRR) for GDI and the controls.
+constexpr uint32_t kBackgroundArgb = 0xFFF0F0F0;
+constexpr uint32_t kBackgroundColorRef = 0x00F0F0F0;
+constexpr uint32_t kTabTextColorRef = 0x00AA0000;
+constexpr uint32_t kListTextColorRef = 0x00AA0000;
+constexpr uint32_t kLabelBrushArgb = 0xC80000FF;
+constexpr uint32_t kCopyBoxPenArgb = 0xFF0000C8;
+constexpr uint32_t kRulePenArgb = 0xFFC8C8C8;
+
+struct ClientRect {
+  int32_t left, top, right, bottom;
+};
+
+struct PixelRect {
+  int32_t x, y, width, height;
+};
+
+// A coordinate or size of a control: a fixed number, plus one of the
+// client rectangle's measures.
+enum class Anchor { kNone, kRight, kBottom, kWidth, kHeight };
+struct Extent {
+  int32_t offset;
+  Anchor anchor;
+};
+
+enum ControlId : int32_t {
+  kPageTabs,
+  kCreditsLine,
+  kModemLabel,
+  kQueryButtonStatic,
+  kCopyButtonStatic,
+  kUpperRule,
+  kLowerRule,
+  kReportList,
+  kModemSelector,
+  kTerminalOutput,
+  kCommandLabel,
+  kTerminalInput,
+  kSendButtonStatic,
+  kControlCount,
+};
+
+struct ControlLayout {
+  const char* className;
+  bool childOfPageTabs;
+  uint32_t style;
+  Extent x, y, width, height;
+};
+
+// In creation order.
+extern const std::array<ControlLayout, kControlCount> ControlLayouts;
+
+PixelRect ControlRect(ControlId id, const ClientRect& rc);
+
+// Which page shows a control: both pages, or only one of them.
+enum class Page { kBoth, kInformation, kTerminal };
+Page ControlPage(ControlId id);
+
+// Image buttons: face, position, hover state.
+enum ImageButtonId : int32_t { kQueryButton, kCopyButton, kSendButton, kImageButtonCount };
+
+struct ImageButton {
+  void* image;  // the GDI+ bitmap of the face
+  int32_t hovered;
+  int32_t width;
+  int32_t height;
+  int32_t x;
+  int32_t y;
+  int32_t hoverEnabled;
+};
+
+constexpr int32_t kFirstButtonResource = 200;
+constexpr int32_t kBusyPictureResource = 300;
+constexpr int32_t kHoverOverlayResource = 250;
+constexpr int32_t kIconResource = 100;
+
+// The button's place for a client rectangle (the send button sits at the
+// bottom right).
+ImageButton ButtonGeometry(ImageButtonId id, const ClientRect& rc);
+
+// Both far edges belong to the button: the hit area is one pixel wider and
+// taller than the face.
+bool PointInButton(const ImageButton& button, int32_t px, int32_t py);
+
+// The highlight covers the face and a 3-pixel frame around it.
+constexpr int32_t kHighlightMargin = 3;
+PixelRect HighlightRect(const ImageButton& button);
+
+// The button hit by a click on a page: -1 for none. On the information page
+// the copy button wins where both would match.
+int32_t ButtonAtPoint(const ImageButton* buttons, int32_t page, int32_t px, int32_t py);
+
+// The credits line and the shop button show only after July 2014 (UTC).
+bool DateGateOpen(int32_t year, int32_t month);
+
+// Font height for the vertical DPI (-13 at 96 DPI), truncated toward zero.
+int32_t FontHeightForDpi(int32_t dpi);
+
+// A rich-text size given in twips at 96 DPI, for the screen's DPI.
+int32_t TwipsForDpi(int32_t size, int32_t dpi);

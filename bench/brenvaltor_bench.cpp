@@ -1,0 +1,139 @@
+// brenvaltor-bench: figures for the README's performance section, one line
+// per figure, and the leak soak (exit status 1 when the process grew).
+//
+//   brenvaltor-bench query PORT N   N queries: mean wall time and its ratio to
+//                                   the floor of 17 x 50 ms (each command's
+//                                   reply ends 50 ms after the modem falls
+//                                   silent)
+//   brenvaltor-bench scan [PORT...] one scan: COM1..COM254 on Windows, or the
+//                                   given ports
+//   brenvaltor-bench soak PORT N    N rounds of a query and a reader-thread
+//                                   exchange in this process; handles,
+//                                   threads and memory before and after
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "bench/resource_usage.h"
+#include "report/query.h"
+#include "report/report_rows.h"
+#include "serial/port_scan.h"
+#include "serial/serial_port.h"
+
+namespace {
+
+constexpr double kFloorMs = 17 * 50.0;
+// Resident memory may settle by a few pages after the warm-up; more than
+// this is growth.
+constexpr int64_t kMemorySlackBytes = 512 * 1024;
+constexpr int kWarmUpQueries = 5;
+
+const char* DevicePath(const char* port) {
+  static char path[kShortTextSize];
+  DevicePathFromPortName(port, path, sizeof path);
+  return path;
+}
+
+int RunQueries(const char* port, int count) {
+  const char* path = DevicePath(port);
+  const int64_t start = NowMicroseconds();
+  for (int i = 0; i < count; ++i) {
+    if (QueryModemAtPath(path) != 0) {
+      std::fprintf(stderr, "brenvaltor-bench: cannot open %s\n", port);
+      return 1;
+    }
+  }
+  const double meanMs = (NowMicroseconds() - start) / 1000.0 / count;
+  std::printf("query mean wall time: %.1f ms over %d queries\n", meanMs, count);
+  std::printf("query time / floor of 17 x 50 ms: %.3f\n", meanMs / kFloorMs);
+  std::printf("model row: %s\n", RowValue(kRowModel));
+  return 0;
+}
+
+int RunScan(const char* const* ports, int count) {
+  const int64_t start = NowMicroseconds();
+  if (count == 0) {
+    ScanModemPorts();
+  } else {
+    static const char* paths[kMaxModems];
+    static char storage[kMaxModems][kShortTextSize];
+    for (int i = 0; i < count && i < kMaxModems; ++i) {
+      DevicePathFromPortName(ports[i], storage[i], kShortTextSize);
+      paths[i] = storage[i];
+    }
+    ScanModemPaths(paths, count < kMaxModems ? count : kMaxModems);
+  }
+  std::printf("scan wall time: %.1f ms, modems found: %d\n", (NowMicroseconds() - start) / 1000.0,
+              g_App.ModemCount);
+  return 0;
+}
+
+void PrintUsage(const char* when, const ResourceUsage& u) {
+  std::printf("%s: handles %lld, threads %lld, resident %lld KiB\n", when, static_cast<long long>(u.handles),
+              static_cast<long long>(u.threads), static_cast<long long>(u.residentBytes / 1024));
+}
+
+// A terminal-style exchange on the reader thread. With a wait of 1 ms the
+// worker is still reading when the wait ends and is stopped.
+int ReaderExchange(const char* path, uint32_t timeoutMs) {
+  const PortHandle port = OpenModemPort(path);
+  if (port == kInvalidPort) return 1;
+  ConfigureSerialPort(port);
+  FlushPort(port);
+  SendAtCommand(port, "AT", true, timeoutMs);
+  ClosePort(port);
+  return 0;
+}
+
+// One round of everything that opens ports or starts threads: a query
+// (direct reads), then an answered exchange on the reader thread.
+int SoakRound(const char* path) { return (QueryModemAtPath(path) != 0) + ReaderExchange(path, 2000); }
+
+// What a stopped reader costs. Modern Windows frees a terminated thread's
+// stack; wine keeps about a megabyte of it, so this is a figure to print,
+// not a pass/fail test.
+void MeasureStoppedReaders(const char* path) {
+  constexpr int kStopped = 5;
+  const ResourceUsage before = CurrentResourceUsage();
+  for (int i = 0; i < kStopped; ++i) ReaderExchange(path, 1);
+  const ResourceUsage after = CurrentResourceUsage();
+  std::printf("stopped reader threads: %d, handles %+lld, threads %+lld, resident %+lld KiB each\n", kStopped,
+              static_cast<long long>(after.handles - before.handles),
+              static_cast<long long>(after.threads - before.threads),
+              static_cast<long long>((after.residentBytes - before.residentBytes) / 1024 / kStopped));
+}
+
+int RunSoak(const char* port, int count) {
+  const char* path = DevicePath(port);
+  for (int i = 0; i < kWarmUpQueries; ++i) SoakRound(path);
+  const ResourceUsage before = CurrentResourceUsage();
+  const int64_t start = NowMicroseconds();
+  int failed = 0;
+  for (int i = 0; i < count; ++i) failed += SoakRound(path);
+  const ResourceUsage after = CurrentResourceUsage();
+  PrintUsage("before", before);
+  PrintUsage("after", after);
+  std::printf("soak: %d rounds in %.1f s, %d could not open the port\n", count,
+              (NowMicroseconds() - start) / 1e6, failed);
+  const bool grew = after.handles > before.handles || after.threads > before.threads ||
+                    after.residentBytes > before.residentBytes + kMemorySlackBytes;
+  std::printf("soak growth: handles %+lld, threads %+lld, resident %+lld KiB -> %s\n",
+              static_cast<long long>(after.handles - before.handles),
+              static_cast<long long>(after.threads - before.threads),
+              static_cast<long long>((after.residentBytes - before.residentBytes) / 1024),
+              grew || failed != 0 ? "FAIL" : "ok");
+  MeasureStoppedReaders(path);
+  return grew || failed != 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string_view verb = argc > 1 ? argv[1] : "";
+  if (verb == "query" && argc == 4) return RunQueries(argv[2], std::atoi(argv[3]) > 0 ? std::atoi(argv[3]) : 1);
+  if (verb == "scan") return RunScan(argv + 2, argc - 2);
+  if (verb == "soak" && argc == 4) return RunSoak(argv[2], std::atoi(argv[3]) > 0 ? std::atoi(argv[3]) : 1);
+  std::fputs("usage: brenvaltor-bench query PORT N | scan [PORT...] | soak PORT N\n", stderr);
+  return 2;
+}

@@ -7,13 +7,16 @@
 //                                   silent)
 //   brenvaltor-bench scan [PORT...] one scan: COM1..COM254 on Windows, or the
 //                                   given ports
+//   brenvaltor-bench hold PORT MS   keeps the port open (busy) for MS ms
 //   brenvaltor-bench soak PORT N    N rounds of a query and a reader-thread
 //                                   exchange in this process; handles,
 //                                   threads and memory before and after
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <thread>
 
 #include "bench/resource_usage.h"
 #include "report/query.h"
@@ -127,13 +130,28 @@ int RunSoak(const char* port, int count) {
   return grew || failed != 0 ? 1 : 0;
 }
 
+// Holds a port open, so that other programs find it busy.
+int HoldPort(const char* port, int ms) {
+  const PortHandle handle = OpenModemPort(DevicePath(port));
+  if (handle == kInvalidPort) {
+    std::fprintf(stderr, "brenvaltor-bench: cannot open %s\n", port);
+    return 1;
+  }
+  std::printf("holding %s\n", port);
+  std::fflush(stdout);
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  ClosePort(handle);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string_view verb = argc > 1 ? argv[1] : "";
   if (verb == "query" && argc == 4) return RunQueries(argv[2], std::atoi(argv[3]) > 0 ? std::atoi(argv[3]) : 1);
   if (verb == "scan") return RunScan(argv + 2, argc - 2);
+  if (verb == "hold" && argc == 4) return HoldPort(argv[2], std::atoi(argv[3]));
   if (verb == "soak" && argc == 4) return RunSoak(argv[2], std::atoi(argv[3]) > 0 ? std::atoi(argv[3]) : 1);
-  std::fputs("usage: brenvaltor-bench query PORT N | scan [PORT...] | soak PORT N\n", stderr);
+  std::fputs("usage: brenvaltor-bench query PORT N | scan [PORT...] | soak PORT N | hold PORT MS\n", stderr);
   return 2;
 }

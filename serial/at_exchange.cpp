@@ -25,7 +25,11 @@ uint32_t SendAtCommand(PortHandle port, const char* command, bool useReaderThrea
   const int length = std::snprintf(line, sizeof line, "%s\r", command);
 
   FlushPort(port);
-  WritePort(port, line, static_cast<uint32_t>(length));
+  // A device that refuses the command is gone (unplugged mid-query). Nothing
+  // can answer, so there is no reply to wait for: without this a vanished
+  // modem could keep the window frozen for the full read bound of every
+  // remaining command.
+  if (!WritePort(port, line, static_cast<uint32_t>(length))) return 0;
   const uint32_t count =
       useReaderThread ? ReadReplyWithReader(port, timeoutMs) : ReadReplyDirect(port);
   FlushPort(port);

@@ -56,8 +56,9 @@ void FlushPort(PortHandle port);
 
 void ClosePort(PortHandle port);
 
-// One write of the whole line; the outcome is not examined.
-void WritePort(PortHandle port, const char* bytes, uint32_t length);
+// One write of the whole line. False only when the device refused it (it is
+// gone); a write cut short by the write time-out still counts as sent.
+bool WritePort(PortHandle port, const char* bytes, uint32_t length);
 
 // One read into ReceiveBuffer on the calling thread, ended by the read rule:
 // 50 ms of quiet after the first byte, 65,535 bytes, or the total bound.

@@ -51,12 +51,14 @@ void ConfigureSerialPort(PortHandle) { ++g_Fake.configureCount; }
 void FlushPort(PortHandle) {}
 void ClosePort(PortHandle) { ++g_Fake.closeCount; }
 
-void WritePort(PortHandle, const char* bytes, uint32_t length) {
+bool WritePort(PortHandle, const char* bytes, uint32_t length) {
+  if (g_Fake.unplugged) return false;
   g_Fake.written.append(bytes, length);
   std::string command(bytes, length);
   if (!command.empty() && command.back() == '\r') command.pop_back();
   const auto reply = g_Fake.replies.find(command);
   if (reply != g_Fake.replies.end()) g_Fake.queued += reply->second;
+  return true;
 }
 
 uint32_t ReadReplyDirect(PortHandle) {

@@ -9,6 +9,8 @@
 
 struct FakeModem {
   bool portOpens = true;
+  // Writes fail: the device is gone.
+  bool unplugged = false;
   // Reply bytes per command text (without the CR); commands not listed get
   // no reply at all.
   std::map<std::string, std::string> replies;

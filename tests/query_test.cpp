@@ -155,6 +155,18 @@ TEST(SendAtCommand, LineBytesAndRefusalOfLongCommands) {
   }
 }
 
+TEST(SendAtCommand, ARefusedWriteMeansNoReplyToWaitFor) {
+  ResetFakeModem();
+  g_Fake.replies["AT"] = "\r\nOK\r\n";
+  g_Fake.unplugged = true;
+  LoadReply("stale reply");
+  EXPECT_EQ(SendAtCommand(7, "AT", false, 1000), 0u);
+  EXPECT_EQ(SendAtCommand(7, "AT", true, 1000), 0u);
+  EXPECT_EQ(g_Fake.directReads, 0);
+  EXPECT_TRUE(g_Fake.readerTimeouts.empty());
+  EXPECT_STREQ(g_App.ReceiveBuffer, "");
+}
+
 TEST(SendAtCommand, ReplyLongerThanTheBufferStaysQueued) {
   ResetFakeModem();
   g_Fake.replies["AT+HUGE"] = std::string(70000, 'A') + "\r\nOK\r\n";

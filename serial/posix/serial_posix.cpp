@@ -134,7 +134,7 @@ void ClosePort(PortHandle port) {
   if (port != kInvalidPort) close(Descriptor(port));
 }
 
-void WritePort(PortHandle port, const char* bytes, uint32_t length) {
+bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
   // Bounded like the Windows write: 1 ms per byte plus 50 ms.
   const int fd = Descriptor(port);
   const int64_t endMs = NowMs() + length + 50;
@@ -146,12 +146,13 @@ void WritePort(PortHandle port, const char* bytes, uint32_t length) {
       continue;
     }
     if (put < 0 && errno == EINTR) continue;
-    if (put < 0 && errno != EAGAIN) return;
+    if (put < 0 && errno != EAGAIN) return false;  // EIO: the device is gone
     const int64_t leftMs = endMs - NowMs();
-    if (leftMs <= 0) return;
+    if (leftMs <= 0) return true;
     pollfd pfd{fd, POLLOUT, 0};
-    if (poll(&pfd, 1, static_cast<int>(leftMs)) <= 0) return;
+    if (poll(&pfd, 1, static_cast<int>(leftMs)) <= 0) return true;
   }
+  return true;
 }
 
 uint32_t ReadReplyDirect(PortHandle port) {

@@ -66,9 +66,11 @@ void ClosePort(PortHandle port) {
   if (port != kInvalidPort) CloseHandle(Handle(port));
 }
 
-void WritePort(PortHandle port, const char* bytes, uint32_t length) {
+bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
+  // The count written is not examined: a write cut short by the write
+  // time-out is still a sent command.
   DWORD written = 0;
-  WriteFile(Handle(port), bytes, length, &written, nullptr);
+  return WriteFile(Handle(port), bytes, length, &written, nullptr) != FALSE;
 }
 
 uint32_t ReadReplyDirect(PortHandle port) {

@@ -3,7 +3,8 @@
 // messages that cross process boundaries (combo box texts, window texts,
 // item states, focus), reads list row rectangles through memory placed in
 // the program's own address space, and answers or closes the program's
-// windows. Every text is printed as UTF-8, every line ends with LF.
+// windows. Texts are printed as UTF-8 with LF line ends; only the clipboard
+// text comes exactly as it is, CR LF included.
 //
 // Usage: ui_probe COMMAND [ARG]
 //   wait [SECONDS]        until the window exists, its scan has filled the
@@ -11,10 +12,10 @@
 //                         origin on the screen) and "client W H"
 //   entries               the selector entries, then "selected N"
 //   select N              selects entry N
-//   count                 the number of list items
 //   ticks                 one digit per list item: its state image index
-//   row N                 "row N LEFT TOP RIGHT BOTTOM" of list item N, in
-//                         the main window's client coordinates
+//   rows                  "row N LEFT TOP RIGHT BOTTOM" for every list item,
+//                         in the main window's client coordinates
+//   clipboard             the clipboard's Unicode text, unchanged
 //   text NAME             the control's text, line ends as LF
 //   visible NAME          "visible" or "hidden"
 //   page                  the selected tab (0 information, 1 terminal)
@@ -35,7 +36,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -185,13 +185,6 @@ int SelectEntry(int index) {
   return AskOrMinusOne(selector, CB_SETCURSEL, index, 0) == index ? 0 : 1;
 }
 
-int PrintItemCount() {
-  const HWND list = RequireControl("list");
-  if (list == nullptr) return 1;
-  std::printf("%ld\n", static_cast<long>(AskOrMinusOne(list, LVM_GETITEMCOUNT, 0, 0)));
-  return 0;
-}
-
 int PrintTicks() {
   const HWND list = RequireControl("list");
   if (list == nullptr) return 1;
@@ -207,7 +200,15 @@ int PrintTicks() {
 
 // LVM_GETITEMRECT writes through its pointer in the list's process, so the
 // rectangle is placed there and read back.
-int PrintRowRect(int item) {
+bool ReadRowRect(HANDLE process, void* remote, HWND list, int item, RECT* rect) {
+  RECT request{};
+  request.left = LVIR_BOUNDS;
+  return WriteProcessMemory(process, remote, &request, sizeof request, nullptr) &&
+         AskOrMinusOne(list, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(remote)) == TRUE &&
+         ReadProcessMemory(process, remote, rect, sizeof *rect, nullptr);
+}
+
+int PrintRowRects() {
   const HWND main = RequireMain();
   const HWND list = RequireControl("list");
   if (main == nullptr || list == nullptr) return 1;
@@ -217,18 +218,38 @@ int PrintRowRect(int item) {
       OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
   if (process == nullptr) return 1;
   void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  RECT rect{};
-  rect.left = LVIR_BOUNDS;
-  bool read = false;
-  if (remote != nullptr && WriteProcessMemory(process, remote, &rect, sizeof rect, nullptr) &&
-      AskOrMinusOne(list, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(remote)) == TRUE)
-    read = ReadProcessMemory(process, remote, &rect, sizeof rect, nullptr) != 0;
+  int status = remote != nullptr ? 0 : 1;
+  const LRESULT count = AskOrMinusOne(list, LVM_GETITEMCOUNT, 0, 0);
+  for (LRESULT item = 0; item < count && status == 0; ++item) {
+    RECT rect{};
+    if (!ReadRowRect(process, remote, list, static_cast<int>(item), &rect)) {
+      status = 1;
+      break;
+    }
+    MapWindowPoints(list, main, reinterpret_cast<POINT*>(&rect), 2);
+    std::printf("row %ld %ld %ld %ld %ld\n", static_cast<long>(item), rect.left, rect.top, rect.right,
+                rect.bottom);
+  }
   if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   CloseHandle(process);
-  if (!read) return 1;
-  MapWindowPoints(list, main, reinterpret_cast<POINT*>(&rect), 2);
-  std::printf("row %d %ld %ld %ld %ld\n", item, rect.left, rect.top, rect.right, rect.bottom);
-  return 0;
+  return status;
+}
+
+// The clipboard's CF_UNICODETEXT exactly as it is, CR LF included.
+int PrintClipboardText() {
+  if (!OpenClipboard(nullptr)) return 1;
+  int status = 1;
+  if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const wchar_t* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+      const std::string utf8 = Utf8(text);
+      std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+      GlobalUnlock(data);
+      status = 0;
+    }
+  }
+  CloseClipboard();
+  if (status != 0) std::fprintf(stderr, "ui_probe: no text on the clipboard\n");
+  return status;
 }
 
 int PrintText(const std::string& name) {
@@ -344,14 +365,14 @@ int PrintMessageBoxCount() {
   return 0;
 }
 
-int CloseWindow() {
+int PostClose() {
   const HWND main = RequireMain();
   if (main == nullptr) return 1;
   return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: ui_probe wait [SECONDS] | entries | select N | count | ticks | row N |\n"
+  std::fprintf(stderr, "usage: ui_probe wait [SECONDS] | entries | select N | ticks | rows | clipboard |\n"
                        "  text NAME | visible NAME | page | focus | messagebox [ok] | messageboxes | close\n");
   return 2;
 }
@@ -363,16 +384,16 @@ int RunCommand(int argc, char** argv) {
   if (command == "wait") return WaitForWindow(argument.empty() ? 30.0 : std::atof(argument.c_str()));
   if (command == "entries") return PrintEntries();
   if (command == "select" && !argument.empty()) return SelectEntry(std::atoi(argument.c_str()));
-  if (command == "count") return PrintItemCount();
   if (command == "ticks") return PrintTicks();
-  if (command == "row" && !argument.empty()) return PrintRowRect(std::atoi(argument.c_str()));
+  if (command == "rows") return PrintRowRects();
+  if (command == "clipboard") return PrintClipboardText();
   if (command == "text" && !argument.empty()) return PrintText(argument);
   if (command == "visible" && !argument.empty()) return PrintVisible(argument);
   if (command == "page") return PrintPage();
   if (command == "focus") return PrintFocus();
   if (command == "messagebox") return AnswerMessageBox(argument == "ok");
   if (command == "messageboxes") return PrintMessageBoxCount();
-  if (command == "close") return CloseWindow();
+  if (command == "close") return PostClose();
   return Usage();
 }
 

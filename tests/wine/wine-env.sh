@@ -30,6 +30,9 @@ wine_start() {
       # from Debian's fonts-liberation carry the Cyrillic glyphs.
       wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null 2>&1 9>&-
       wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' /d 'Liberation Serif' /f >/dev/null 2>&1 9>&-
+      # wine paints its own theme over every program; without a
+      # common-controls 6 manifest Windows shows the classic look.
+      wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive /d 0 /f >/dev/null 2>&1 9>&-
       wineserver -w 9>&- || true
     fi
     wineserver -p >/dev/null 2>&1 9>&- || true  # fails when it already runs

@@ -201,8 +201,9 @@ TEST(ReportView, CopyTextLeavesOutLinesThatDoNotFit) {
   SetRowValue(kRowMaker, "A");
   SetRowValue(kRowModel, std::string(40000, 'M').c_str());
   const std::string text = Compose(states, 32767);
-  EXPECT_EQ(text.rfind("Производитель: A\r\n", 0), 0u);
+  EXPECT_EQ(text.rfind("Производитель: A\r\nВерсия прошивки: \r\n", 0), 0u);
   EXPECT_EQ(text.find("Модель"), std::string::npos);
+  EXPECT_NE(text.find("Осталось попыток ввода кода: \r\n"), std::string::npos);
   EXPECT_LE(text.size(), 32766u);
   char tiny[4];
   EXPECT_EQ(ComposeReportText(states, tiny, sizeof tiny), 0u);

@@ -49,7 +49,7 @@ size_t ComposeReportText(const int32_t stateImages[kRowTableSize], char* out, si
     const char* label = RowTable[rowId].label;
     const char* value = RowValue(rowId);
     const size_t lineLength = std::strlen(label) + 2 + std::strlen(value) + 2;
-    if (length + lineLength > outSize - 1) break;
+    if (length + lineLength > outSize - 1) continue;
     for (const char* part : {label, ": ", value, "\r\n"}) {
       const size_t partLength = std::strlen(part);
       std::memcpy(out + length, part, partLength);

@@ -49,7 +49,7 @@ bool ShopClickHits(int32_t x);
 bool ShopLinkForReport(const char* model, const char* versions, bool dateGateOpen, char* link);
 
 // The clipboard text: one "label: value" CR LF line per RowTable entry whose
-// tick box state image is not 1 (an empty box), in RowTable order. Lines
-// that would overflow outSize - 1 characters are left out whole. Returns the
-// length.
+// tick box state image is not 1 (an empty box), in RowTable order. A line
+// that would overflow outSize - 1 characters is left out whole; later lines
+// that fit still follow. Returns the length.
 size_t ComposeReportText(const int32_t stateImages[kRowTableSize], char* out, size_t outSize);

@@ -1,0 +1,47 @@
+// What every harness shares: stopping the run on a broken property, loading
+// fuzzer bytes as a reply, and the checks on the program's texts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "report/app_state.h"
+
+// abort() rather than assert(): the harnesses are built with NDEBUG, and
+// libFuzzer saves the input of any run that dies on a signal.
+inline void Require(bool holds, const char* what) {
+  if (holds) return;
+  std::fprintf(stderr, "fuzz property broken: %s\n", what);
+  std::abort();
+}
+
+// Reads a little-endian number of byteCount bytes from the front of the
+// input; missing bytes count as zero, so every input has a meaning.
+inline uint32_t TakeLittleEndian(const uint8_t** data, size_t* size, int byteCount) {
+  uint32_t value = 0;
+  for (int i = 0; i < byteCount && *size > 0; ++i) {
+    value |= static_cast<uint32_t>(**data) << (8 * i);
+    ++*data;
+    --*size;
+  }
+  return value;
+}
+
+// The reply exactly as a read leaves it: at most 65,535 bytes, NULs kept,
+// everything after it zero.
+inline void LoadReply(const uint8_t* data, size_t size) {
+  if (size > kTextCapacity) size = kTextCapacity;
+  std::memset(g_App.ReceiveBuffer, 0, kTextBufferSize);
+  std::memcpy(g_App.ReceiveBuffer, data, size);
+}
+
+// A text buffer of the program holds a terminated text within its size.
+inline bool IsTerminated(const char* text, size_t bufferSize) {
+  return std::memchr(text, '\0', bufferSize) != nullptr;
+}
+
+// Values are single lines: the report prints one line per row.
+inline bool HasLineBreak(const char* text) { return std::strpbrk(text, "\r\n") != nullptr; }

@@ -69,7 +69,7 @@ void ClosePort(PortHandle port) {
   ++g_FuzzModem.closeCount;
 }
 
-void WritePort(PortHandle port, const char* bytes, uint32_t length) {
+bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
   Require(port == kFuzzPort, "write to the opened port");
   // One command line: the command and the carriage return that ends it.
   const std::string_view line(bytes, length);
@@ -79,9 +79,10 @@ void WritePort(PortHandle port, const char* bytes, uint32_t length) {
   for (int i = 0; i < kQueryStepCount; ++i) {
     if (command == QuerySequence[i].command) {
       g_FuzzModem.queued += g_FuzzModem.replies[i];
-      return;
+      return true;
     }
   }
+  return true;
 }
 
 uint32_t ReadReplyDirect(PortHandle port) { return DeliverQueued(port); }

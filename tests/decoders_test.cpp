@@ -10,6 +10,7 @@
 #include "report/field_walk.h"
 #include "report/report_rows.h"
 #include "tests/fake_port.h"
+#include "tests/test_names.h"
 
 namespace {
 
@@ -155,12 +156,7 @@ TEST_P(DecoderTest, WritesExactlyItsRows) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Replies, DecoderTest, ::testing::ValuesIn(kCases), [](const auto& info) {
-  std::string name;
-  for (const char* p = info.param.name; *p; ++p)
-    name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-  return name;
-});
+INSTANTIATE_TEST_SUITE_P(Replies, DecoderTest, ::testing::ValuesIn(kCases), CaseNameFromField());
 
 TEST(Decoders, RowsTheyDoNotOwnAreUntouched) {
   // A decoder writes only its own rows: fill every row, decode a full reply

@@ -10,6 +10,7 @@
 #include "report/report_rows.h"
 #include "serial/serial_port.h"
 #include "tests/fake_port.h"
+#include "tests/test_names.h"
 #include "tests/modem_replies.h"
 
 namespace {
@@ -72,13 +73,7 @@ TEST_P(WhichValueWins, LaterCommandWinsWhenItGivesAValue) {
   EXPECT_STREQ(RowValue(c.rowId), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Identity, WhichValueWins, ::testing::ValuesIn(kWinsCases),
-                         [](const auto& info) {
-                           std::string name;
-                           for (const char* p = info.param.name; *p; ++p)
-                             name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Identity, WhichValueWins, ::testing::ValuesIn(kWinsCases), CaseNameFromField());
 
 TEST(QuerySequence, AtiWithoutGcapLeavesCommandSetsEmpty) {
   ResetFakeModem();

@@ -7,6 +7,7 @@
 
 #include "report/report_rows.h"
 #include "tests/fake_port.h"
+#include "tests/test_names.h"
 
 namespace {
 
@@ -63,13 +64,7 @@ TEST_P(ExtractReplyValueTest, LeavesTheValueAndWritesItOnlyWhenReal) {
   EXPECT_STREQ(RowValue(kRowImsi), c.value[0] != '\0' ? c.value : "earlier");
 }
 
-INSTANTIATE_TEST_SUITE_P(Replies, ExtractReplyValueTest, ::testing::ValuesIn(kExtractCases),
-                         [](const auto& info) {
-                           std::string name;
-                           for (const char* p = info.param.name; *p; ++p)
-                             name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Replies, ExtractReplyValueTest, ::testing::ValuesIn(kExtractCases), CaseNameFromField());
 
 TEST(ExtractReplyValue, WithoutWriteFlagLeavesRowsAlone) {
   ResetFakeModem();

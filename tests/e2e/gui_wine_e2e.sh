@@ -8,145 +8,14 @@
 # Usage: gui_wine_e2e.sh BRENVALTOR_EXE UI_PROBE_EXE MODEM_SIM PROFILE_DIR EXPECTED_DIR
 set -u
 EXE=$1 PROBE=$2 MODEM_SIM=$3 PROFILES=$4 EXPECTED=$5
-. "$(dirname "$0")/e2e-lib.sh"
-. "$(dirname "$0")/../wine/wine-env.sh"
-# Wine's ANSI code page follows the locale: 1251, as on a Russian Windows.
-export LC_ALL=ru_RU.UTF-8
-for tool in Xvfb xdpyinfo xdotool xclip import convert compare; do
-  command -v "$tool" >/dev/null || { echo "$tool is missing"; exit 1; }
-done
-
-gui_xvfb_pid=""
-gui_exe_pid=""
-
-gui_cleanup() {
-  if [ -n "$gui_exe_pid" ] && kill -0 "$gui_exe_pid" 2>/dev/null; then
-    kill "$gui_exe_pid" 2>/dev/null
-    wait "$gui_exe_pid" 2>/dev/null
-  fi
-  e2e_stop_sims
-  # The server's desktop process lives on this display; the next user of the
-  # prefix starts a new one.
-  wine_stop
-  if [ -n "$gui_xvfb_pid" ]; then
-    kill "$gui_xvfb_pid" 2>/dev/null
-    wait "$gui_xvfb_pid" 2>/dev/null
-  fi
-  rm -rf "$e2e_tmp"
-}
-trap gui_cleanup EXIT
-
-# The display given, or a private Xvfb on the first free display number.
-if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-  # Xvfb writes the number it took once it accepts connections.
-  Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp 8>"$e2e_tmp/display" >"$e2e_tmp/xvfb.log" 2>&1 &
-  gui_xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$e2e_tmp/display" ] && break
-    sleep 0.1
-  done
-  [ -s "$e2e_tmp/display" ] || { echo "Xvfb did not start"; cat "$e2e_tmp/xvfb.log"; exit 1; }
-  export DISPLAY=":$(head -n 1 "$e2e_tmp/display")"
-fi
-
-# A fresh server, so that wine's desktop process (and with it the clipboard
-# shared with X) runs on this display.
-wine_stop
-wine_start
-# Wine themes every program; on Windows a program without a Common Controls 6
-# manifest gets the classic controls, whose tab page takes the window's grey.
-wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive /d 0 /f \
-  >/dev/null 2>&1
-
-probe() {
-  wine "$PROBE" "$@" 2>>"$e2e_tmp/probe.err"
-}
-
-# gui_launch: starts the program and waits for its scan; sets gui_ox gui_oy
-# (client origin on the screen) and gui_cw gui_ch (client size).
-gui_launch() {
-  wine "$EXE" >"$e2e_tmp/exe.out" 2>&1 &
-  gui_exe_pid=$!
-  local ready
-  ready=$(probe wait 30) || { echo "the window did not come up"; cat "$e2e_tmp/probe.err"; exit 1; }
-  read -r _ gui_ox gui_oy _ gui_cw gui_ch <<<"$(echo $ready)"
-}
-
-# gui_close NAME: WM_CLOSE, then the process must end with status 0.
-gui_close() {
-  probe close
-  local i
-  for i in $(seq 100); do
-    kill -0 "$gui_exe_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  local status=timeout
-  if ! kill -0 "$gui_exe_pid" 2>/dev/null; then
-    wait "$gui_exe_pid"
-    status=$?
-  fi
-  gui_exe_pid=""
-  e2e_check_status "$1" 0 "$status"
-}
-
-# Pointer actions in client coordinates of the main window.
-gui_move() { xdotool mousemove $((gui_ox + $1)) $((gui_oy + $2)); }
-gui_click() { xdotool mousemove $((gui_ox + $1)) $((gui_oy + $2)) click 1; }
-
-gui_shot() { import -window root "$1"; }
-
-# gui_pixel SHOT X Y: "R,G,B" of a client pixel.
-gui_pixel() {
-  convert "$1" -crop 1x1+$((gui_ox + $2))+$((gui_oy + $3)) +repage \
-    -format '%[fx:int(255*r+0.5)],%[fx:int(255*g+0.5)],%[fx:int(255*b+0.5)]' info:
-}
-
-# gui_changed SHOT_A SHOT_B X Y W H: how many pixels of a client rectangle
-# differ between two screenshots.
-gui_changed() {
-  local crop="$5x$6+$((gui_ox + $3))+$((gui_oy + $4))"
-  compare -metric AE "$1[$crop]" "$2[$crop]" null: 2>&1 | cut -d" " -f1
-}
-
-# gui_check_value NAME EXPECTED ACTUAL: like e2e_check, for one value.
-gui_check_value() {
-  printf '%s\n' "$2" >"$e2e_tmp/want"
-  printf '%s\n' "$3" >"$e2e_tmp/out"
-  e2e_check "$1" "$e2e_tmp/want" "$e2e_tmp/out"
-}
+. "$(dirname "$0")/gui-lib.sh"
+gui_start
 
 # Blue minus red of an "R,G,B" pixel: the highlight raises it.
 gui_blueness() {
   local r g b
   IFS=, read -r r g b <<<"$1"
   echo $((b - r))
-}
-
-# gui_poll EXPECTED ARGS...: runs the probe with ARGS until it prints
-# EXPECTED or 4 s pass; prints the last output. Input from xdotool may still
-# be on its way when the probe asks.
-gui_poll() {
-  local want=$1 got i
-  shift
-  for i in $(seq 20); do
-    got=$(probe "$@")
-    [ "$got" = "$want" ] && break
-    sleep 0.2
-  done
-  printf '%s\n' "$got"
-}
-
-# gui_wait_text NAME PATTERN: polls the control's text until it matches (a
-# grep -E pattern over the whole text) or 8 s pass; the text ends up in
-# $e2e_tmp/text.
-gui_wait_text() {
-  local i
-  for i in $(seq 40); do
-    probe text "$1" >"$e2e_tmp/text"
-    tr '\n' '\a' <"$e2e_tmp/text" | grep -Eq "$2" && return 0
-    sleep 0.2
-  done
-  return 1
 }
 
 # --- Two modems: e1550 on COM5, e3372 on COM12 ------------------------------

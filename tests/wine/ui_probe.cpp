@@ -15,6 +15,9 @@
 //   ticks                 one digit per list item: its state image index
 //   rows                  "row N LEFT TOP RIGHT BOTTOM" for every list item,
 //                         in the main window's client coordinates
+//   count                 how many items the list holds
+//   item N                list item N: its label, then its value, one line
+//                         each
 //   clipboard             the clipboard's Unicode text, unchanged
 //   text NAME             the control's text, line ends as LF
 //   visible NAME          "visible" or "hidden"
@@ -208,6 +211,61 @@ bool ReadRowRect(HANDLE process, void* remote, HWND list, int item, RECT* rect) 
          ReadProcessMemory(process, remote, rect, sizeof *rect, nullptr);
 }
 
+int PrintItemCount() {
+  const HWND list = RequireControl("list");
+  if (list == nullptr) return 1;
+  const LRESULT count = AskOrMinusOne(list, LVM_GETITEMCOUNT, 0, 0);
+  std::printf("%ld\n", static_cast<long>(count));
+  return count >= 0 ? 0 : 1;
+}
+
+// LVM_GETITEMTEXTW, like LVM_GETITEMRECT, works on memory of the list's
+// process: the request and the text buffer behind it are placed there.
+constexpr int kItemTextChars = 1024;
+
+bool ReadItemText(HANDLE process, char* remote, HWND list, int item, int subItem, std::wstring* text) {
+  wchar_t* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+  LVITEMW request{};
+  request.iSubItem = subItem;
+  request.pszText = remoteText;
+  request.cchTextMax = kItemTextChars;
+  if (!WriteProcessMemory(process, remote, &request, sizeof request, nullptr)) return false;
+  const LRESULT length = AskOrMinusOne(list, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(remote));
+  if (length < 0 || length >= kItemTextChars) return false;
+  text->assign(static_cast<size_t>(length), L'\0');
+  return length == 0 ||
+         ReadProcessMemory(process, remoteText, &(*text)[0], static_cast<size_t>(length) * sizeof(wchar_t),
+                           nullptr);
+}
+
+int PrintItemTexts(int item) {
+  const HWND list = RequireControl("list");
+  if (list == nullptr) return 1;
+  if (item < 0 || item >= AskOrMinusOne(list, LVM_GETITEMCOUNT, 0, 0)) {
+    std::fprintf(stderr, "ui_probe: no list item %d\n", item);
+    return 1;
+  }
+  DWORD processId = 0;
+  GetWindowThreadProcessId(list, &processId);
+  const HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (process == nullptr) return 1;
+  const SIZE_T size = sizeof(LVITEMW) + kItemTextChars * sizeof(wchar_t);
+  char* remote =
+      static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  int status = remote != nullptr ? 0 : 1;
+  for (int subItem = 0; subItem < 2 && status == 0; ++subItem) {
+    std::wstring text;
+    if (ReadItemText(process, remote, list, item, subItem, &text))
+      PrintLine(Utf8(text));
+    else
+      status = 1;
+  }
+  if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return status;
+}
+
 int PrintRowRects() {
   const HWND main = RequireMain();
   const HWND list = RequireControl("list");
@@ -372,8 +430,9 @@ int PostClose() {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: ui_probe wait [SECONDS] | entries | select N | ticks | rows | clipboard |\n"
-                       "  text NAME | visible NAME | page | focus | messagebox [ok] | messageboxes | close\n");
+  std::fprintf(stderr, "usage: ui_probe wait [SECONDS] | entries | select N | ticks | rows | count |\n"
+                       "  item N | clipboard | text NAME | visible NAME | page | focus | messagebox [ok] |\n"
+                       "  messageboxes | close\n");
   return 2;
 }
 
@@ -386,6 +445,8 @@ int RunCommand(int argc, char** argv) {
   if (command == "select" && !argument.empty()) return SelectEntry(std::atoi(argument.c_str()));
   if (command == "ticks") return PrintTicks();
   if (command == "rows") return PrintRowRects();
+  if (command == "count") return PrintItemCount();
+  if (command == "item" && !argument.empty()) return PrintItemTexts(std::atoi(argument.c_str()));
   if (command == "clipboard") return PrintClipboardText();
   if (command == "text" && !argument.empty()) return PrintText(argument);
   if (command == "visible" && !argument.empty()) return PrintVisible(argument);

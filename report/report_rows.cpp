@@ -1,10 +1,10 @@
 // The row catalogue, the row value store and reply value extraction.
-#include "report/bounded_text.h"
 #include "report/report_rows.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string_view>
+
+#include "report/bounded_text.h"
 
 // Insertion in this order, each entry at its position (appending when the
 // position lies past the end), gives the list from top to bottom:

@@ -184,7 +184,7 @@ gui_click_row() {
 gui_colour_count() {
   local count
   count=$(convert "$1" -crop "$4x$5+$((gui_ox + $2))+$((gui_oy + $3))" +repage -format %c histogram:info:- |
-          grep -F " ($7) " | awk '{ sum += $1 } END { print sum + 0 }')
+          grep -F " ($6) " | awk '{ sum += $1 } END { print sum + 0 }')
   echo "${count:-0}"
 }
 

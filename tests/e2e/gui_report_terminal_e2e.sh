@@ -167,7 +167,7 @@ mid6=$(((gui_row_top[6] + gui_row_bottom[6]) / 2))
 gui_check_value "shop, E1550: the button is drawn" button "$(shop_drawn "$e2e_tmp/e1550.png")"
 gui_check_value "shop, E1550: frame at 499, cell at 500-501, button frame at 502, fill at 503" \
   "160,160,160 255,255,200 255,255,200 160,160,160 160,255,160" \
-  "$(for x in 499 500 501 502 503; do gui_pixel "$e2e_tmp/e1550.png" $((gui_list_x + x)) $mid6; done | xargs)"
+  "$(for x in 499 500 501 502 503; do gui_pixel "$e2e_tmp/e1550.png" $((gui_list_x + x)) $mid6; echo; done | xargs)"
 gui_click_row 6 501
 gui_click_row 6 100
 gui_click_row 6 $shop_left
@@ -300,6 +300,7 @@ information=$(gui_poll 0 page)
 gui_click 140 12
 terminal=$(gui_poll 1 page)
 probe text terminal-output >"$e2e_tmp/out"
+printf "$transcript\n" >"$e2e_tmp/want"
 e2e_check "terminal: the transcript survives a visit to the information page ($information $terminal)" \
   "$e2e_tmp/want" "$e2e_tmp/out"
 

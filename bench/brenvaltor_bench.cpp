@@ -7,6 +7,8 @@
 //                                   silent)
 //   brenvaltor-bench scan [PORT...] one scan: COM1..COM254 on Windows, or the
 //                                   given ports
+//   brenvaltor-bench stopstress PORT N
+//                                   N reader exchanges cut off after 1 ms
 //   brenvaltor-bench hold PORT MS   keeps the port open (busy) for MS ms
 //   brenvaltor-bench soak PORT N    N rounds of a query and a reader-thread
 //                                   exchange in this process; handles,
@@ -77,21 +79,22 @@ void PrintUsage(const char* when, const ResourceUsage& u) {
               static_cast<long long>(u.threads), static_cast<long long>(u.residentBytes / 1024));
 }
 
-// A terminal-style exchange on the reader thread. With a wait of 1 ms the
-// worker is still reading when the wait ends and is stopped.
-int ReaderExchange(const char* path, uint32_t timeoutMs) {
+// A terminal-style exchange on the reader thread: AT is answered; an empty
+// line is not (the modem ignores it), so its worker is stopped when the
+// wait runs out.
+int ReaderExchange(const char* path, const char* command, uint32_t timeoutMs) {
   const PortHandle port = OpenModemPort(path);
   if (port == kInvalidPort) return 1;
   ConfigureSerialPort(port);
   FlushPort(port);
-  SendAtCommand(port, "AT", true, timeoutMs);
+  SendAtCommand(port, command, true, timeoutMs);
   ClosePort(port);
   return 0;
 }
 
 // One round of everything that opens ports or starts threads: a query
 // (direct reads), then an answered exchange on the reader thread.
-int SoakRound(const char* path) { return (QueryModemAtPath(path) != 0) + ReaderExchange(path, 2000); }
+int SoakRound(const char* path) { return (QueryModemAtPath(path) != 0) + ReaderExchange(path, "AT", 2000); }
 
 // What a stopped reader costs. Modern Windows frees a terminated thread's
 // stack; wine keeps about a megabyte of it, so this is a figure to print,
@@ -99,7 +102,7 @@ int SoakRound(const char* path) { return (QueryModemAtPath(path) != 0) + ReaderE
 void MeasureStoppedReaders(const char* path) {
   constexpr int kStopped = 5;
   const ResourceUsage before = CurrentResourceUsage();
-  for (int i = 0; i < kStopped; ++i) ReaderExchange(path, 1);
+  for (int i = 0; i < kStopped; ++i) ReaderExchange(path, "", 100);
   const ResourceUsage after = CurrentResourceUsage();
   std::printf("stopped reader threads: %d, handles %+lld, threads %+lld, resident %+lld KiB each\n", kStopped,
               static_cast<long long>(after.handles - before.handles),
@@ -130,6 +133,18 @@ int RunSoak(const char* port, int count) {
   return grew || failed != 0 ? 1 : 0;
 }
 
+// Reader waits of 1 ms, so that the worker is caught at every stage: while
+// it starts, in its read, while it ends. None of them may hang the next one.
+int RunStopStress(const char* port, int count) {
+  const char* path = DevicePath(port);
+  const int64_t start = NowMicroseconds();
+  int failed = 0;
+  for (int i = 0; i < count; ++i) failed += ReaderExchange(path, "AT", 1);
+  std::printf("stop stress: %d exchanges with a 1 ms wait in %.1f s, %d could not open the port\n", count,
+              (NowMicroseconds() - start) / 1e6, failed);
+  return failed != 0 ? 1 : 0;
+}
+
 // Holds a port open, so that other programs find it busy.
 int HoldPort(const char* port, int ms) {
   const PortHandle handle = OpenModemPort(DevicePath(port));
@@ -150,8 +165,9 @@ int main(int argc, char** argv) {
   const std::string_view verb = argc > 1 ? argv[1] : "";
   if (verb == "query" && argc == 4) return RunQueries(argv[2], std::atoi(argv[3]) > 0 ? std::atoi(argv[3]) : 1);
   if (verb == "scan") return RunScan(argv + 2, argc - 2);
+  if (verb == "stopstress" && argc == 4) return RunStopStress(argv[2], std::atoi(argv[3]));
   if (verb == "hold" && argc == 4) return HoldPort(argv[2], std::atoi(argv[3]));
   if (verb == "soak" && argc == 4) return RunSoak(argv[2], std::atoi(argv[3]) > 0 ? std::atoi(argv[3]) : 1);
-  std::fputs("usage: brenvaltor-bench query PORT N | scan [PORT...] | soak PORT N | hold PORT MS\n", stderr);
+  std::fputs("usage: brenvaltor-bench query PORT N | scan [PORT...] | soak PORT N | stopstress PORT N | hold PORT MS\n", stderr);
   return 2;
 }

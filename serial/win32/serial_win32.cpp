@@ -21,11 +21,37 @@ namespace {
 
 HANDLE Handle(PortHandle port) { return reinterpret_cast<HANDLE>(port); }
 
+// Where the worker is. TerminateThread is only safe while the worker waits
+// in its read: a thread stopped while it starts up or ends (both run under
+// the loader lock) can leave that lock held for ever, and the next thread
+// the program starts hangs. (Seen under wine with a 1 ms wait.)
+enum ReaderStage : LONG { kReaderStarting, kReaderReading, kReaderDone };
+volatile LONG g_ReaderStage = kReaderDone;
+
+constexpr DWORD kReaderPollMs = 10;
+constexpr DWORD kReaderSettleLimitMs = 2000;
+
 DWORD WINAPI ReplyReaderThread(LPVOID) {
+  InterlockedExchange(&g_ReaderStage, kReaderReading);
   DWORD count = 0;
   ReadFile(Handle(g_App.ReaderPort), g_App.ReceiveBuffer, kReadRequestBytes, &count, nullptr);
   g_App.ReaderByteCount = count;
+  InterlockedExchange(&g_ReaderStage, kReaderDone);
   ExitThread(0);
+}
+
+// Stops a worker whose wait ran out. One still starting up or already past
+// its read is about to reach the read or its end: it gets the moment it
+// needs (at most two seconds, then it is stopped all the same). One in its
+// read gets a last poll interval to settle into the read's wait.
+void StopReader(HANDLE thread) {
+  for (DWORD waited = 0; waited < kReaderSettleLimitMs; waited += kReaderPollMs) {
+    const bool reading = InterlockedCompareExchange(&g_ReaderStage, kReaderStarting, kReaderStarting) ==
+                         kReaderReading;
+    if (WaitForSingleObject(thread, kReaderPollMs) == WAIT_OBJECT_0) return;
+    if (reading) break;
+  }
+  TerminateThread(thread, 0);
 }
 
 }  // namespace
@@ -82,6 +108,7 @@ uint32_t ReadReplyDirect(PortHandle port) {
 uint32_t ReadReplyWithReader(PortHandle port, uint32_t timeoutMs) {
   g_App.ReaderPort = port;
   g_App.ReaderByteCount = 0;
+  InterlockedExchange(&g_ReaderStage, kReaderStarting);
   DWORD threadId = 0;
   const HANDLE thread = CreateThread(nullptr, 0, ReplyReaderThread, nullptr, 0, &threadId);
   g_App.ReaderThreadHandle = thread;
@@ -89,8 +116,9 @@ uint32_t ReadReplyWithReader(PortHandle port, uint32_t timeoutMs) {
   if (thread == nullptr) return 0;
 
   const DWORD waited = WaitForSingleObject(thread, timeoutMs);
-  // A worker still in its read is stopped; one that finished is gone anyway.
-  TerminateThread(thread, 0);
+  // A worker still running is stopped before this returns, so its read can
+  // no longer write into ReceiveBuffer; one that finished is gone anyway.
+  if (waited != WAIT_OBJECT_0) StopReader(thread);
   CloseHandle(thread);
   g_App.ReaderThreadHandle = nullptr;
   // The count of a read that did not finish in time is not a reply.

@@ -19,8 +19,9 @@ uint32_t SendAtCommand(PortHandle port, const char* command, bool useReaderThrea
 
   // A longer command would lose its carriage return (or its tail) to the
   // 256-byte line. Sending a cut command to a modem is worse than sending
-  // nothing, so it is refused; callers that take typed text check
-  // CommandFitsLine first and tell the user.
+  // nothing, so it is refused. The command-line tool checks CommandFitsLine
+  // first and tells the user; the terminal's input box cannot hold that many
+  // characters.
   if (!CommandFitsLine(command)) return 0;
   const int length = std::snprintf(line, sizeof line, "%s\r", command);
 

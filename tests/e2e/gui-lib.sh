@@ -197,11 +197,11 @@ gui_colours() {
 
 # gui_wait_idle [SECONDS]: waits until the window's thread answers again (a
 # query or a terminal exchange blocks it); prints the page number. Fails
-# after SECONDS (default 60).
+# after SECONDS (default 90: one read may wait out its 65.6 s bound).
 gui_wait_idle() {
   local start got
   start=$(date +%s%N)
-  while [ "$(gui_ms_since "$start")" -lt $((${1:-60} * 1000)) ]; do
+  while [ "$(gui_ms_since "$start")" -lt $((${1:-90} * 1000)) ]; do
     got=$(probe page)
     case "$got" in 0 | 1) echo "$got"; return 0 ;; esac
     sleep 0.1

@@ -23,6 +23,8 @@ const size_t kMaxQueued = 1 << 20;   // stop reading (the client blocks) beyond 
 const size_t kRepeatChunk = 65536;   // bytes per write() when sending `repeat`
 const long kWritePollMs = 250;       // how long to wait for room in the pty at a time
 const long kRetryMs = 20;            // pause after EIO and similar "not now" errors
+const long kHangupQuietMs = 10;      // input queue empty this long: the client has read
+const long kHangupPollMs = 2;
 const long kStallMs = 5000;          // an answer nobody reads for this long is dropped
 const long kHangupDrainMs = 1000;    // how long a hangup waits for the client to read
 
@@ -289,13 +291,16 @@ void WaitForClientToRead(Simulator* sim) {
         // FIONREAD counts only what already reached the line discipline;
         // fresh bytes may still sit in the pty's buffers for a moment, so a
         // single zero is not trusted.
+        // The quiet period must stay well below the 50 ms after which a
+        // client's read ends and it sends its next command: a command that
+        // arrives before the hang-up finds the port still there.
         if (queued == 0) {
             if (empty_since < 0) empty_since = now;
-            else if (now - empty_since >= 2 * kRetryMs) break;
+            else if (now - empty_since >= kHangupQuietMs) break;
         } else {
             empty_since = -1;
         }
-        PollClient(sim, false, kRetryMs / 2);
+        PollClient(sim, false, kHangupPollMs);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "serial/serial_port.h"
 #include "ui/win32/drawing.h"
 #include "ui/win32/window_part.h"
+#include "ui/win32/window_proc.h"
 
 namespace {
 
@@ -41,14 +42,8 @@ void ExchangeWithModem(const char* entry, const char* command) {
 }  // namespace
 
 void RunTerminalCommand() {
-  const HWND selector = Control(kModemSelector);
-  const LRESULT selected = SendMessageA(selector, CB_GETCURSEL, 0, 0);
-  if (selected != CB_ERR &&
-      SendMessageA(selector, CB_GETLBTEXTLEN, selected, 0) < static_cast<LRESULT>(kShortTextSize)) {
-    char entry[kShortTextSize];
-    std::memset(entry, 0, sizeof entry);
-    SendMessageA(selector, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(entry));
-
+  char entry[kShortTextSize];
+  if (ReadSelectedModemEntry(entry)) {
     CHARRANGE end = {-1, -1};
     SendMessageA(Control(kTerminalOutput), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
     char command[kShortTextSize];

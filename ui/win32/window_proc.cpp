@@ -155,19 +155,23 @@ void OnDestroy() {
 
 }  // namespace
 
+bool ReadSelectedModemEntry(char* entry) {
+  std::memset(entry, 0, kShortTextSize);
+  const HWND selector = Control(kModemSelector);
+  const LRESULT selected = SendMessageA(selector, CB_GETCURSEL, 0, 0);
+  if (selected == CB_ERR) return false;
+  // The entries are built to fit 255 characters; a longer one is not read
+  // at all rather than overflow the buffer.
+  if (SendMessageA(selector, CB_GETLBTEXTLEN, selected, 0) >= static_cast<LRESULT>(kShortTextSize)) return false;
+  SendMessageA(selector, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(entry));
+  return true;
+}
+
 int32_t RunButtonCommand(int32_t code) {
   switch (code) {
     case 0: {
-      const LRESULT selected = SendMessageA(Control(kModemSelector), CB_GETCURSEL, 0, 0);
-      if (selected == CB_ERR) return 0;
       char entry[kShortTextSize];
-      std::memset(entry, 0, sizeof entry);
-      // The entries are built to fit 255 characters; a longer one is not
-      // read at all rather than overflow the buffer.
-      if (SendMessageA(Control(kModemSelector), CB_GETLBTEXTLEN, selected, 0) >= static_cast<LRESULT>(sizeof entry))
-        return 0;
-      SendMessageA(Control(kModemSelector), CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(entry));
-      QueryModemInformation(entry);
+      if (ReadSelectedModemEntry(entry)) QueryModemInformation(entry);
       return 0;
     }
     case 1:

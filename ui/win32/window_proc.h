@@ -13,6 +13,11 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 // command; anything else: nothing.
 int32_t RunButtonCommand(int32_t code);
 
+// The text of the selected modem selector entry, read into a zeroed
+// 256-byte buffer. False when nothing is selected (or, never for the
+// entries the program builds, when the entry would not fit).
+bool ReadSelectedModemEntry(char* entry);
+
 // The clipboard copy of the ticked rows, with its message box.
 int CopyReportToClipboard();
 

@@ -83,11 +83,9 @@ void PrintUsage(const char* when, const ResourceUsage& u) {
 // line is not (the modem ignores it), so its worker is stopped when the
 // wait runs out.
 int ReaderExchange(const char* path, const char* command, uint32_t timeoutMs) {
-  const PortHandle port = OpenModemPort(path);
+  const PortHandle port = OpenConfiguredPort(path);
   if (port == kInvalidPort) return 1;
-  ConfigureSerialPort(port);
-  FlushPort(port);
-  SendAtCommand(port, command, true, timeoutMs);
+  SendAtCommand(port, command, true, timeoutMs, g_App.ReceiveBuffer);
   ClosePort(port);
   return 0;
 }

@@ -15,10 +15,9 @@
 #include "report/query.h"
 #include "serial/port_scan.h"
 #include "serial/serial_port.h"
+#include "terminal/terminal.h"
 
 namespace {
-
-constexpr uint32_t kTerminalTimeoutMs = 2000;
 
 constexpr int kExitOk = 0;
 constexpr int kExitPortFailed = 1;
@@ -88,13 +87,9 @@ int RunSend(const char* portName, const char* command) {
   }
   char path[kShortTextSize];
   DevicePathFromPortName(portName, path, sizeof path);
-  const PortHandle port = OpenModemPort(path);
-  if (port == kInvalidPort) return ReportPortFailure(portName);
-  ConfigureSerialPort(port);
-  FlushPort(port);
-  const uint32_t count = SendAtCommand(port, command, true, kTerminalTimeoutMs);
-  ClosePort(port);
-  std::fwrite(g_App.ReceiveBuffer, 1, count, stdout);
+  const int32_t count = SendTerminalCommand(path, command, g_App.ReceiveBuffer);
+  if (count < 0) return ReportPortFailure(portName);
+  std::fwrite(g_App.ReceiveBuffer, 1, static_cast<size_t>(count), stdout);
   return kExitOk;
 }
 

@@ -9,7 +9,7 @@
 #include <glob.h>
 #endif
 
-#include "report/bounded_text.h"
+#include "base/bounded_text.h"
 #include "serial/port_scan.h"
 #include "serial/serial_port.h"
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "report/app_state.h"
+#include "base/app_state.h"
 
 constexpr int32_t kMaxScanTargets = 254;
 

@@ -25,10 +25,10 @@ struct FuzzModem {
 
 FuzzModem g_FuzzModem;
 
-uint32_t DeliverQueued(PortHandle port) {
+uint32_t DeliverQueued(PortHandle port, char* reply) {
   Require(port == kFuzzPort, "reads use the opened port");
   const size_t count = std::min<size_t>(g_FuzzModem.queued.size(), kReadRequestBytes);
-  std::memcpy(g_App.ReceiveBuffer, g_FuzzModem.queued.data(), count);
+  std::memcpy(reply, g_FuzzModem.queued.data(), count);
   g_FuzzModem.queued.erase(0, count);
   return static_cast<uint32_t>(count);
 }
@@ -85,9 +85,9 @@ bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
   return true;
 }
 
-uint32_t ReadReplyDirect(PortHandle port) { return DeliverQueued(port); }
+uint32_t ReadReplyDirect(PortHandle port, char* reply) { return DeliverQueued(port, reply); }
 
-uint32_t ReadReplyWithReader(PortHandle port, uint32_t) { return DeliverQueued(port); }
+uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t) { return DeliverQueued(port, reply); }
 
 void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {
   std::snprintf(path, pathSize, "%s", portName);

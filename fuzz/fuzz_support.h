@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "report/app_state.h"
+#include "base/app_state.h"
 
 // abort() rather than assert(): the harnesses are built with NDEBUG, and
 // libFuzzer saves the input of any run that dies on a signal.

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "report/bounded_text.h"
+#include "base/bounded_text.h"
 #include "report/report_rows.h"
 
 namespace {

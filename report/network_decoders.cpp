@@ -5,7 +5,7 @@
 
 #include "report/decoders.h"
 #include "report/field_walk.h"
-#include "report/bounded_text.h"
+#include "base/bounded_text.h"
 #include "report/report_rows.h"
 
 namespace {

@@ -70,14 +70,12 @@ int32_t QueryModemInformation(const char* entryText) {
 
 int32_t QueryModemAtPath(const char* devicePath) {
   ClearRowValues();
-  const PortHandle port = OpenModemPort(devicePath);
+  const PortHandle port = OpenConfiguredPort(devicePath);
   if (port == kInvalidPort) return 1;
-  ConfigureSerialPort(port);
-  FlushPort(port);
 
   for (const QueryStep& step : QuerySequence) {
     // No reply, no decoding; the sequence goes on regardless.
-    if (SendAtCommand(port, step.command, false, kQueryTimeoutMs) == 0) continue;
+    if (SendAtCommand(port, step.command, false, kQueryTimeoutMs, g_App.ReceiveBuffer) == 0) continue;
     for (int32_t i = 0; i < step.extractionCount; ++i)
       ExtractReplyValue(step.extractions[i].prefix, step.extractions[i].rowId, true);
     if (step.decode != nullptr) step.decode();

@@ -2,9 +2,9 @@
 #include "report/report_rows.h"
 
 #include <cstring>
-#include <string_view>
 
-#include "report/bounded_text.h"
+#include "base/bounded_text.h"
+#include "base/reply_value.h"
 
 // Insertion in this order, each entry at its position (appending when the
 // position lies past the end), gives the list from top to bottom:
@@ -47,19 +47,6 @@ namespace {
 
 bool IsRowIndex(int32_t rowId) { return rowId >= 0 && rowId < kRowTableSize; }
 
-// Steps over up to count characters, never past the terminating zero.
-const char* SkipChars(const char* p, size_t count) {
-  while (count > 0 && *p != '\0') {
-    ++p;
-    --count;
-  }
-  return p;
-}
-
-const char* SkipChar(const char* p, char c) { return *p == c ? p + 1 : p; }
-
-void ClearValueBuffer() { std::memset(g_App.ValueBuffer, 0, kTextCapacity); }
-
 }  // namespace
 
 void SetRowValue(int32_t rowId, const char* text) {
@@ -77,50 +64,6 @@ void ClearRowValues() {
 const char* RowValue(int32_t rowId) { return IsRowIndex(rowId) ? g_App.RowValues[rowId] : ""; }
 
 void ExtractReplyValue(const char* prefix, int32_t rowId, bool writeRow) {
-  if (prefix == nullptr) prefix = "";
-  const size_t prefixLength = std::strlen(prefix);
-
-  // 1. Where the value's line starts: the reply's first byte, or the first
-  //    occurrence of the prefix.
-  const char* p = g_App.ReceiveBuffer;
-  if (prefixLength > 0) {
-    p = std::strstr(g_App.ReceiveBuffer, prefix);
-    if (p == nullptr) {
-      ClearValueBuffer();
-      return;
-    }
-  }
-
-  // 2. The line end that opens a reply (and one blank before it).
-  p = SkipChar(p, ' ');
-  p = SkipChar(p, '\r');
-  p = SkipChar(p, '\n');
-
-  // 3. The prefix and the one character after it, normally the colon.
-  if (prefixLength > 0) p = SkipChars(p, prefixLength + 1);
-
-  // 4. One blank, then an opening quote.
-  p = SkipChar(p, ' ');
-  p = SkipChar(p, '"');
-
-  // 5. Copy the rest of the reply, bounded.
-  ClearValueBuffer();
-  CopyText(g_App.ValueBuffer, kTextCapacity, p);
-
-  // 6. Keep the current line only.
-  if (char* lf = std::strchr(g_App.ValueBuffer, '\n')) *lf = '\0';
-  if (char* cr = std::strchr(g_App.ValueBuffer, '\r')) *cr = '\0';
-
-  // 7. One closing quote.
-  size_t length = std::strlen(g_App.ValueBuffer);
-  if (length > 0 && g_App.ValueBuffer[length - 1] == '"') g_App.ValueBuffer[--length] = '\0';
-
-  // 8. Nothing worth showing.
-  if (length == 0 || std::string_view(g_App.ValueBuffer) == "OK") {
-    ClearValueBuffer();
-    return;
-  }
-
-  // 9. Straight into the row when asked.
-  if (writeRow) SetRowValue(rowId, g_App.ValueBuffer);
+  if (TakeReplyValue(g_App.ReceiveBuffer, prefix, g_App.ValueBuffer) && writeRow)
+    SetRowValue(rowId, g_App.ValueBuffer);
 }

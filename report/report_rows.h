@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "report/app_state.h"
+#include "base/app_state.h"
 
 // One RowTable entry: the label (Windows-1251) and the list position that
 // shows it. A RowId is the index of its entry.

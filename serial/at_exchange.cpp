@@ -10,12 +10,12 @@ bool CommandFitsLine(const char* command) {
 }
 
 uint32_t SendAtCommand(PortHandle port, const char* command, bool useReaderThread,
-                       uint32_t timeoutMs) {
+                       uint32_t timeoutMs, char* reply) {
   if (command == nullptr) command = "";
   char line[kCommandLineSize];
   std::memset(line, 0, sizeof line);
   // A zero reply must never leave the previous reply readable.
-  std::memset(g_App.ReceiveBuffer, 0, kTextCapacity);
+  std::memset(reply, 0, kTextCapacity);
 
   // A longer command would lose its carriage return (or its tail) to the
   // 256-byte line. Sending a cut command to a modem is worse than sending
@@ -32,9 +32,17 @@ uint32_t SendAtCommand(PortHandle port, const char* command, bool useReaderThrea
   // remaining command.
   if (!WritePort(port, line, static_cast<uint32_t>(length))) return 0;
   const uint32_t count =
-      useReaderThread ? ReadReplyWithReader(port, timeoutMs) : ReadReplyDirect(port);
+      useReaderThread ? ReadReplyWithReader(port, reply, timeoutMs) : ReadReplyDirect(port, reply);
   FlushPort(port);
   return count;
+}
+
+PortHandle OpenConfiguredPort(const char* devicePath) {
+  const PortHandle port = OpenModemPort(devicePath);
+  if (port == kInvalidPort) return kInvalidPort;
+  ConfigureSerialPort(port);
+  FlushPort(port);
+  return port;
 }
 
 void PortPathFromEntry(const char* entryText, char* path, size_t pathSize) {

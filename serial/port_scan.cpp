@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "report/app_state.h"
-#include "report/bounded_text.h"
-#include "report/report_rows.h"
+#include "base/app_state.h"
+#include "base/bounded_text.h"
+#include "base/reply_value.h"
 #include "serial/serial_port.h"
 
 namespace {
@@ -16,15 +16,15 @@ namespace {
 // reader-thread waits.
 void ProbeModemPort(const char* devicePath, int32_t portNumber) {
   if (g_App.ModemCount >= kMaxModems) return;
-  const PortHandle port = OpenModemPort(devicePath);
+  const PortHandle port = OpenConfiguredPort(devicePath);
   if (port == kInvalidPort) return;
-  ConfigureSerialPort(port);
+  char* const reply = g_App.ReceiveBuffer;
   // Echo off first, so that the model reply does not begin with the echo.
-  SendAtCommand(port, "ATE0", true, kScanTimeoutMs);
-  if (SendAtCommand(port, "AT+CGMM", true, kScanTimeoutMs) != 0 && g_App.ReceiveBuffer[0] != '\0') {
+  SendAtCommand(port, "ATE0", true, kScanTimeoutMs, reply);
+  if (SendAtCommand(port, "AT+CGMM", true, kScanTimeoutMs, reply) != 0 && reply[0] != '\0') {
     // Any answer counts: ERROR is listed as the model ERROR, a bare OK as
     // an empty model name.
-    ExtractReplyValue("", 0, false);
+    TakeReplyValue(reply, "", g_App.ValueBuffer);
     const int32_t slot = g_App.ModemCount;
     g_App.ModemPortNumbers[slot] = portNumber;
     CopyText(g_App.ModemModelNames[slot], kModelNameSize, g_App.ValueBuffer);

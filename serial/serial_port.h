@@ -8,7 +8,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "report/app_state.h"
+#include "base/app_state.h"
+
+// A serial port as the platform layer hands it out: a Win32 HANDLE or a
+// POSIX file descriptor, widened to a pointer-sized integer. -1 is both
+// INVALID_HANDLE_VALUE and the failed open() result.
+using PortHandle = intptr_t;
+constexpr PortHandle kInvalidPort = -1;
 
 // A command travels as its text, one carriage return and a terminating zero
 // in a 256-byte line, so it may be at most 254 characters long.
@@ -24,13 +30,19 @@ static_assert(kReadRequestBytes == kTextCapacity);
 
 bool CommandFitsLine(const char* command);
 
-// Sends command + CR and collects the reply into ReceiveBuffer (zeroed
-// first). Returns the number of reply bytes, 0 when nothing arrived, when the
-// reader-thread wait of timeoutMs ran out, or when the command does not fit
-// the command line (then nothing is sent). timeoutMs applies to
-// reader-thread mode only.
+// Sends command + CR and collects the reply into reply (kTextBufferSize
+// bytes; its first 65,535 are zeroed first, so the reply is always a
+// terminated text). Returns the number of reply bytes, 0 when nothing
+// arrived, when the reader-thread wait of timeoutMs ran out, or when the
+// command does not fit the command line (then nothing is sent). timeoutMs
+// applies to reader-thread mode only.
 uint32_t SendAtCommand(PortHandle port, const char* command, bool useReaderThread,
-                       uint32_t timeoutMs);
+                       uint32_t timeoutMs, char* reply);
+
+// Every exchange starts so: the port opened, its line set up, and anything
+// still waiting to be sent pushed out. kInvalidPort when it does not open;
+// the caller closes the port with ClosePort.
+PortHandle OpenConfiguredPort(const char* devicePath);
 
 // The device path of the port named in a modem selector entry
 // "MODEL (COMn)": "\\.\COMn". An entry without "(COM" gives "\\.\", which
@@ -60,10 +72,12 @@ void ClosePort(PortHandle port);
 // gone); a write cut short by the write time-out still counts as sent.
 bool WritePort(PortHandle port, const char* bytes, uint32_t length);
 
-// One read into ReceiveBuffer on the calling thread, ended by the read rule:
-// 50 ms of quiet after the first byte, 65,535 bytes, or the total bound.
-uint32_t ReadReplyDirect(PortHandle port);
+// One read into reply (at most kReadRequestBytes) on the calling thread,
+// ended by the read rule: 50 ms of quiet after the first byte, 65,535
+// bytes, or the total bound.
+uint32_t ReadReplyDirect(PortHandle port, char* reply);
 
 // The same read, but the caller waits at most timeoutMs for it; a read that
-// has not ended by then counts as no reply (0).
-uint32_t ReadReplyWithReader(PortHandle port, uint32_t timeoutMs);
+// has not ended by then counts as no reply (0) and has written nothing more
+// into reply once this returns.
+uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t timeoutMs);

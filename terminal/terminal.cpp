@@ -1,63 +1,14 @@
-// RunTerminalCommand: every command is a complete exchange of its own (open,
-// configure, send, wait up to 2 s, show, close), shown white on black in the
-// transcript as "cmd> " + command and the reply exactly as it arrived.
+// SendTerminalCommand: every typed command is a complete exchange of its own
+// (open, set up, send, wait up to 2 s, close), so the terminal never holds a
+// port between commands.
 #include "terminal/terminal.h"
 
-#include <windows.h>
-#include <richedit.h>
-
-#include <cstring>
-
 #include "serial/serial_port.h"
-#include "ui/win32/drawing.h"
-#include "ui/win32/window_part.h"
-#include "ui/win32/window_proc.h"
 
-namespace {
-
-constexpr uint32_t kTerminalTimeoutMs = 2000;
-constexpr int32_t kTranscriptSize = 220;
-constexpr COLORREF kTranscriptColour = 0x00FFFFFF;
-
-void AppendTranscript(const char* text) {
-  AppendRichText(Control(kTerminalOutput), text, kTranscriptSize, CFE_BOLD, kTranscriptColour);
-}
-
-// Sends the command to the modem of the selector entry; the reply, if any,
-// goes into the transcript.
-void ExchangeWithModem(const char* entry, const char* command) {
-  char path[kShortTextSize];
-  PortPathFromEntry(entry, path, sizeof path);
-  const PortHandle port = OpenModemPort(path);
-  if (port == kInvalidPort) return;
-  ConfigureSerialPort(port);
-  FlushPort(port);
-  if (SendAtCommand(port, command, true, kTerminalTimeoutMs) != 0) {
-    AppendTranscript(g_App.ReceiveBuffer);
-    AppendTranscript("\n");
-  }
+int32_t SendTerminalCommand(const char* devicePath, const char* command, char* reply) {
+  const PortHandle port = OpenConfiguredPort(devicePath);
+  if (port == kInvalidPort) return -1;
+  const uint32_t count = SendAtCommand(port, command, true, kTerminalTimeoutMs, reply);
   ClosePort(port);
-}
-
-}  // namespace
-
-void RunTerminalCommand() {
-  char entry[kShortTextSize];
-  if (ReadSelectedModemEntry(entry)) {
-    CHARRANGE end = {-1, -1};
-    SendMessageA(Control(kTerminalOutput), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
-    char command[kShortTextSize];
-    std::memset(command, 0, sizeof command);
-    GetWindowTextA(Control(kTerminalInput), command, sizeof command);
-
-    // The command is shown before any attempt to reach the modem.
-    AppendTranscript("cmd> ");
-    AppendTranscript(command);
-    AppendTranscript("\n");
-    ExchangeWithModem(entry, command);
-  }
-  SetFocus(Control(kTerminalOutput));
-  SendMessageA(Control(kTerminalOutput), EM_SCROLLCARET, 0, 0);
-  SetWindowTextA(Control(kTerminalInput), "");
-  SetFocus(Control(kTerminalInput));
+  return static_cast<int32_t>(count);
 }

@@ -14,9 +14,9 @@ namespace {
 
 constexpr PortHandle kFakePort = 7;
 
-uint32_t DeliverQueued() {
+uint32_t DeliverQueued(char* reply) {
   const size_t count = std::min<size_t>(g_Fake.queued.size(), kReadRequestBytes);
-  std::memcpy(g_App.ReceiveBuffer, g_Fake.queued.data(), count);
+  std::memcpy(reply, g_Fake.queued.data(), count);
   g_Fake.queued.erase(0, count);
   return static_cast<uint32_t>(count);
 }
@@ -61,14 +61,14 @@ bool WritePort(PortHandle, const char* bytes, uint32_t length) {
   return true;
 }
 
-uint32_t ReadReplyDirect(PortHandle) {
+uint32_t ReadReplyDirect(PortHandle, char* reply) {
   ++g_Fake.directReads;
-  return DeliverQueued();
+  return DeliverQueued(reply);
 }
 
-uint32_t ReadReplyWithReader(PortHandle, uint32_t timeoutMs) {
+uint32_t ReadReplyWithReader(PortHandle, char* reply, uint32_t timeoutMs) {
   g_Fake.readerTimeouts.push_back(timeoutMs);
-  return DeliverQueued();
+  return DeliverQueued(reply);
 }
 
 void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {

@@ -143,7 +143,7 @@ TEST(SendAtCommand, LineBytesAndRefusalOfLongCommands) {
     ResetFakeModem();
     LoadReply("stale reply");
     EXPECT_EQ(CommandFitsLine(c.command.c_str()), c.fits);
-    EXPECT_EQ(SendAtCommand(7, c.command.c_str(), false, 1000), 0u);
+    EXPECT_EQ(SendAtCommand(7, c.command.c_str(), false, 1000, g_App.ReceiveBuffer), 0u);
     EXPECT_EQ(g_Fake.written, c.sent) << c.command.size();
     // A reply of 0 bytes never leaves the previous reply readable.
     EXPECT_STREQ(g_App.ReceiveBuffer, "");
@@ -155,8 +155,8 @@ TEST(SendAtCommand, ARefusedWriteMeansNoReplyToWaitFor) {
   g_Fake.replies["AT"] = "\r\nOK\r\n";
   g_Fake.unplugged = true;
   LoadReply("stale reply");
-  EXPECT_EQ(SendAtCommand(7, "AT", false, 1000), 0u);
-  EXPECT_EQ(SendAtCommand(7, "AT", true, 1000), 0u);
+  EXPECT_EQ(SendAtCommand(7, "AT", false, 1000, g_App.ReceiveBuffer), 0u);
+  EXPECT_EQ(SendAtCommand(7, "AT", true, 1000, g_App.ReceiveBuffer), 0u);
   EXPECT_EQ(g_Fake.directReads, 0);
   EXPECT_TRUE(g_Fake.readerTimeouts.empty());
   EXPECT_STREQ(g_App.ReceiveBuffer, "");
@@ -165,9 +165,9 @@ TEST(SendAtCommand, ARefusedWriteMeansNoReplyToWaitFor) {
 TEST(SendAtCommand, ReplyLongerThanTheBufferStaysQueued) {
   ResetFakeModem();
   g_Fake.replies["AT+HUGE"] = std::string(70000, 'A') + "\r\nOK\r\n";
-  EXPECT_EQ(SendAtCommand(7, "AT+HUGE", false, 1000), 65535u);
+  EXPECT_EQ(SendAtCommand(7, "AT+HUGE", false, 1000, g_App.ReceiveBuffer), 65535u);
   EXPECT_EQ(std::strlen(g_App.ReceiveBuffer), 65535u);
-  EXPECT_EQ(SendAtCommand(7, "AT", false, 1000), 70006u - 65535u);
+  EXPECT_EQ(SendAtCommand(7, "AT", false, 1000, g_App.ReceiveBuffer), 70006u - 65535u);
 }
 
 struct PathCase {

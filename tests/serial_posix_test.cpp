@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "report/app_state.h"
+#include "base/app_state.h"
 #include "serial/serial_port.h"
 #include "tests/sim_process.h"
 
@@ -41,32 +41,32 @@ class SerialPosixTest : public ::testing::Test {
 };
 
 TEST_F(SerialPosixTest, CommandsGoOutAsTextPlusOneCarriageReturn) {
-  EXPECT_EQ(SendAtCommand(port_, "AT", false, 1000), 6u);
+  EXPECT_EQ(SendAtCommand(port_, "AT", false, 1000, g_App.ReceiveBuffer), 6u);
   EXPECT_EQ(Reply(6), "\r\nOK\r\n");
-  SendAtCommand(port_, "", true, 300);
-  SendAtCommand(port_, "AT+CSQ=\"x\"", false, 1000);
+  SendAtCommand(port_, "", true, 300, g_App.ReceiveBuffer);
+  SendAtCommand(port_, "AT+CSQ=\"x\"", false, 1000, g_App.ReceiveBuffer);
   EXPECT_EQ(ReadSimLog(sim_), std::string("\x41\x54\x0D") + "\r" + "AT+CSQ=\"x\"\r");
 }
 
 TEST_F(SerialPosixTest, PiecesLessThan50msApartFormOneReply) {
   for (bool reader : {false, true}) {
-    const uint32_t count = SendAtCommand(port_, "AT+PIECES", reader, 1000);
+    const uint32_t count = SendAtCommand(port_, "AT+PIECES", reader, 1000, g_App.ReceiveBuffer);
     EXPECT_EQ(Reply(count), "\r\nPART1PART2PART3\r\n\r\nOK\r\n") << "reader " << reader;
   }
 }
 
 TEST_F(SerialPosixTest, PauseOf50msOrMoreCutsTheReplyAndTheRestStaysQueued) {
-  uint32_t count = SendAtCommand(port_, "AT+PAUSE", false, 1000);
+  uint32_t count = SendAtCommand(port_, "AT+PAUSE", false, 1000, g_App.ReceiveBuffer);
   EXPECT_EQ(Reply(count), "\r\nFIRST\r\n");
   // The next read on the same open port gets the rest first.
-  count = SendAtCommand(port_, "AT", false, 1000);
+  count = SendAtCommand(port_, "AT", false, 1000, g_App.ReceiveBuffer);
   EXPECT_EQ(Reply(count).rfind("\r\nSECOND\r\n\r\nOK\r\n", 0), 0u) << Reply(count);
 }
 
 TEST_F(SerialPosixTest, SilentDeviceInReaderModeGivesNothingAfterTheTimeout) {
-  SendAtCommand(port_, "AT", false, 1000);  // leaves a reply in the buffer
+  SendAtCommand(port_, "AT", false, 1000, g_App.ReceiveBuffer);  // leaves a reply in the buffer
   const auto start = Clock::now();
-  EXPECT_EQ(SendAtCommand(port_, "AT+SILENT", true, 1000), 0u);
+  EXPECT_EQ(SendAtCommand(port_, "AT+SILENT", true, 1000, g_App.ReceiveBuffer), 0u);
   const long long elapsed = MsSince(start);
   EXPECT_GE(elapsed, 1000);
   EXPECT_LT(elapsed, 1500);
@@ -75,22 +75,22 @@ TEST_F(SerialPosixTest, SilentDeviceInReaderModeGivesNothingAfterTheTimeout) {
 
 TEST_F(SerialPosixTest, ReaderModeGivesUpOnAReplyThatStartsTooLate) {
   const auto start = Clock::now();
-  EXPECT_EQ(SendAtCommand(port_, "AT+LATE", true, 1000), 0u);
+  EXPECT_EQ(SendAtCommand(port_, "AT+LATE", true, 1000, g_App.ReceiveBuffer), 0u);
   EXPECT_LT(MsSince(start), 1400);
 }
 
 TEST_F(SerialPosixTest, ReplyLongerThanTheBufferIsCutAt65535Bytes) {
-  uint32_t count = SendAtCommand(port_, "AT+HUGE", false, 1000);
+  uint32_t count = SendAtCommand(port_, "AT+HUGE", false, 1000, g_App.ReceiveBuffer);
   ASSERT_EQ(count, 65535u);
   EXPECT_EQ(std::strlen(g_App.ReceiveBuffer), 65535u);
   EXPECT_EQ(g_App.ReceiveBuffer[65535], '\0');
   // The remaining 70,006 - 65,535 bytes come with the next read.
-  count = SendAtCommand(port_, "AT", false, 1000);
+  count = SendAtCommand(port_, "AT", false, 1000, g_App.ReceiveBuffer);
   EXPECT_EQ(Reply(count).rfind(std::string(70000 - 65535, 'A') + "\r\nOK\r\n", 0), 0u);
 }
 
 TEST_F(SerialPosixTest, NulBytesArriveButEndTheText) {
-  const uint32_t count = SendAtCommand(port_, "AT+NUL", false, 1000);
+  const uint32_t count = SendAtCommand(port_, "AT+NUL", false, 1000, g_App.ReceiveBuffer);
   EXPECT_EQ(Reply(count), std::string("\r\nAB\0CD\r\n\r\nOK\r\n", 15));
   EXPECT_STREQ(g_App.ReceiveBuffer, "\r\nAB");
 }
@@ -121,7 +121,7 @@ TEST(SerialPosixOpen, PortCanBeOpenedAgainRightAfterClosing) {
     const PortHandle port = OpenModemPort(sim.ptyPath.c_str());
     ASSERT_NE(port, kInvalidPort) << i;
     ConfigureSerialPort(port);
-    EXPECT_EQ(SendAtCommand(port, "AT", true, 1000), 6u);
+    EXPECT_EQ(SendAtCommand(port, "AT", true, 1000, g_App.ReceiveBuffer), 6u);
     ClosePort(port);
   }
   StopModemSim(&sim);
@@ -130,7 +130,7 @@ TEST(SerialPosixOpen, PortCanBeOpenedAgainRightAfterClosing) {
 // Takes 65.6 s: a direct read that sees no byte ends only at the total bound.
 TEST_F(SerialPosixTest, SlowDirectReadOfASilentDeviceEndsAtTheTotalBound) {
   const auto start = Clock::now();
-  EXPECT_EQ(SendAtCommand(port_, "AT+SILENT", false, 1000), 0u);
+  EXPECT_EQ(SendAtCommand(port_, "AT+SILENT", false, 1000, g_App.ReceiveBuffer), 0u);
   const long long elapsed = MsSince(start);
   EXPECT_GE(elapsed, 65585);
   EXPECT_LT(elapsed, 67000);

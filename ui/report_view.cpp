@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "report/bounded_text.h"
+#include "base/bounded_text.h"
 #include "report/report_rows.h"
 #include "shop/shop_link.h"
 

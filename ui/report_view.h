@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "report/app_state.h"
+#include "base/app_state.h"
 
 constexpr int32_t kToggleItem = 8;        // list item of the toggle row
 constexpr int32_t kLockStatusItem = 6;    // list item of "Статус блокировки"

@@ -39,11 +39,11 @@ int Descriptor(PortHandle port) { return static_cast<int>(port); }
 
 enum class ReadEnd { kRuleMet, kDeadline };
 
-// Reads into ReceiveBuffer until the read rule ends the read, or until
+// Reads into reply until the read rule ends the read, or until
 // stopAtMs (an absolute NowMs() time) when the caller's deadline comes first.
 // The device going away (a USB stick pulled out, a pty closed) ends the read
 // at once with what came so far.
-ReadEnd ReadByRule(int fd, int64_t stopAtMs, uint32_t* count) {
+ReadEnd ReadByRule(int fd, char* reply, int64_t stopAtMs, uint32_t* count) {
   const int64_t startMs = NowMs();
   const int64_t totalEndMs = startMs + kReadTotalBoundMs;
   int64_t lastByteMs = 0;
@@ -63,7 +63,7 @@ ReadEnd ReadByRule(int fd, int64_t stopAtMs, uint32_t* count) {
       return ReadEnd::kRuleMet;
     }
     if (ready == 0) continue;  // the loop head decides which bound ran out
-    const ssize_t got = read(fd, g_App.ReceiveBuffer + *count, kReadRequestBytes - *count);
+    const ssize_t got = read(fd, reply + *count, kReadRequestBytes - *count);
     if (got > 0) {
       *count += static_cast<uint32_t>(got);
       lastByteMs = NowMs();
@@ -110,9 +110,12 @@ void ConfigureSerialPort(PortHandle port) {
   termios tio{};
   if (tcgetattr(fd, &tio) != 0) return;
   // Raw bytes both ways: Windows never translates line ends or interprets
-  // control characters on a COM port, so none of that may happen here.
-  // Flow control (CRTSCTS, IXON, IXOFF) stays as the port had it.
-  tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
+  // control characters on a COM port, so none of that may happen here. That
+  // includes XON/XOFF: a fresh Linux tty has IXON on, which would swallow
+  // 0x11 and 0x13 from the modem and let an XOFF stop our output. Hardware
+  // flow control (CRTSCTS) stays as the port had it.
+  tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
+                                        IXON | IXOFF | IXANY);
   tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
   tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
   // 8 data bits, no parity, one stop bit.
@@ -155,18 +158,15 @@ bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
   return true;
 }
 
-uint32_t ReadReplyDirect(PortHandle port) {
+uint32_t ReadReplyDirect(PortHandle port, char* reply) {
   uint32_t count = 0;
-  ReadByRule(Descriptor(port), INT64_MAX, &count);
+  ReadByRule(Descriptor(port), reply, INT64_MAX, &count);
   return count;
 }
 
-uint32_t ReadReplyWithReader(PortHandle port, uint32_t timeoutMs) {
-  g_App.ReaderPort = port;
-  g_App.ReaderByteCount = 0;
+uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t timeoutMs) {
   uint32_t count = 0;
-  if (ReadByRule(Descriptor(port), NowMs() + timeoutMs, &count) == ReadEnd::kDeadline) return 0;
-  g_App.ReaderByteCount = count;
+  if (ReadByRule(Descriptor(port), reply, NowMs() + timeoutMs, &count) == ReadEnd::kDeadline) return 0;
   return count;
 }
 

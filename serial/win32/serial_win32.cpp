@@ -21,37 +21,59 @@ namespace {
 
 HANDLE Handle(PortHandle port) { return reinterpret_cast<HANDLE>(port); }
 
-// Where the worker is. TerminateThread is only safe while the worker waits
-// in its read: a thread stopped while it starts up or ends (both run under
-// the loader lock) can leave that lock held for ever, and the next thread
-// the program starts hangs. (Seen under wine with a 1 ms wait.)
-enum ReaderStage : LONG { kReaderStarting, kReaderReading, kReaderDone };
-volatile LONG g_ReaderStage = kReaderDone;
+// Where a worker is. TerminateThread is only safe while the worker waits in
+// its read: a thread stopped while it starts up or ends (both run under the
+// loader lock) can leave that lock held for ever, and the next thread the
+// program starts hangs. (Seen under wine with a 1 ms wait.) A caller that
+// gives up claims a worker still in its read (kReaderStopping); a worker
+// whose read completes after that never goes on to its end, so a read that
+// completes at the last moment cannot be stopped on its way out.
+enum ReaderStage : LONG { kReaderStarting, kReaderReading, kReaderDone, kReaderStopping };
+
+// One read in reader-thread mode: the worker's whole world. It lives on the
+// caller's stack, which is safe because the worker has ended or been stopped
+// before ReadReplyWithReader returns.
+struct ReaderJob {
+  HANDLE port;
+  char* reply;
+  DWORD count;
+  volatile LONG stage;
+};
 
 constexpr DWORD kReaderPollMs = 10;
 constexpr DWORD kReaderSettleLimitMs = 2000;
 
-DWORD WINAPI ReplyReaderThread(LPVOID) {
-  InterlockedExchange(&g_ReaderStage, kReaderReading);
+DWORD WINAPI ReplyReaderThread(LPVOID parameter) {
+  ReaderJob* job = static_cast<ReaderJob*>(parameter);
+  InterlockedExchange(&job->stage, kReaderReading);
   DWORD count = 0;
-  ReadFile(Handle(g_App.ReaderPort), g_App.ReceiveBuffer, kReadRequestBytes, &count, nullptr);
-  g_App.ReaderByteCount = count;
-  InterlockedExchange(&g_ReaderStage, kReaderDone);
+  ReadFile(job->port, job->reply, kReadRequestBytes, &count, nullptr);
+  if (InterlockedCompareExchange(&job->stage, kReaderDone, kReaderReading) != kReaderReading) {
+    // The caller gave up on this read and is about to stop the thread: it
+    // waits here, away from the loader lock, until it is stopped.
+    for (;;) Sleep(INFINITE);
+  }
+  job->count = count;
   ExitThread(0);
 }
 
-// Stops a worker whose wait ran out. One still starting up or already past
-// its read is about to reach the read or its end: it gets the moment it
+// Stops a worker whose wait ran out. One still starting up, or already past
+// its read, is about to reach the read or its end: it gets the moment it
 // needs (at most two seconds, then it is stopped all the same). One in its
-// read gets a last poll interval to settle into the read's wait.
-void StopReader(HANDLE thread) {
+// read is claimed, gets a last poll interval to settle into the read's wait
+// (wine's read path takes a lock of its own on the way in), and is stopped.
+void StopReader(HANDLE thread, ReaderJob* job) {
   for (DWORD waited = 0; waited < kReaderSettleLimitMs; waited += kReaderPollMs) {
-    const bool reading = InterlockedCompareExchange(&g_ReaderStage, kReaderStarting, kReaderStarting) ==
-                         kReaderReading;
-    if (WaitForSingleObject(thread, kReaderPollMs) == WAIT_OBJECT_0) return;
-    if (reading) break;
+    const bool claimed =
+        InterlockedCompareExchange(&job->stage, kReaderStopping, kReaderReading) == kReaderReading;
+    const bool ended = WaitForSingleObject(thread, kReaderPollMs) == WAIT_OBJECT_0;
+    if (ended) return;
+    if (claimed) break;
   }
   TerminateThread(thread, 0);
+  // TerminateThread only starts the end of the thread; the read must be over
+  // before the caller's buffers go back to it.
+  WaitForSingleObject(thread, kReaderSettleLimitMs);
 }
 
 }  // namespace
@@ -99,30 +121,24 @@ bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
   return WriteFile(Handle(port), bytes, length, &written, nullptr) != FALSE;
 }
 
-uint32_t ReadReplyDirect(PortHandle port) {
+uint32_t ReadReplyDirect(PortHandle port, char* reply) {
   DWORD count = 0;
-  ReadFile(Handle(port), g_App.ReceiveBuffer, kReadRequestBytes, &count, nullptr);
+  ReadFile(Handle(port), reply, kReadRequestBytes, &count, nullptr);
   return count;
 }
 
-uint32_t ReadReplyWithReader(PortHandle port, uint32_t timeoutMs) {
-  g_App.ReaderPort = port;
-  g_App.ReaderByteCount = 0;
-  InterlockedExchange(&g_ReaderStage, kReaderStarting);
-  DWORD threadId = 0;
-  const HANDLE thread = CreateThread(nullptr, 0, ReplyReaderThread, nullptr, 0, &threadId);
-  g_App.ReaderThreadHandle = thread;
-  g_App.ReaderThreadId = threadId;
+uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t timeoutMs) {
+  ReaderJob job{Handle(port), reply, 0, kReaderStarting};
+  const HANDLE thread = CreateThread(nullptr, 0, ReplyReaderThread, &job, 0, nullptr);
   if (thread == nullptr) return 0;
 
   const DWORD waited = WaitForSingleObject(thread, timeoutMs);
   // A worker still running is stopped before this returns, so its read can
-  // no longer write into ReceiveBuffer; one that finished is gone anyway.
-  if (waited != WAIT_OBJECT_0) StopReader(thread);
+  // no longer write into the reply; one that finished is gone anyway.
+  if (waited != WAIT_OBJECT_0) StopReader(thread, &job);
   CloseHandle(thread);
-  g_App.ReaderThreadHandle = nullptr;
   // The count of a read that did not finish in time is not a reply.
-  return waited == WAIT_OBJECT_0 ? g_App.ReaderByteCount : 0;
+  return waited == WAIT_OBJECT_0 ? job.count : 0;
 }
 
 void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {

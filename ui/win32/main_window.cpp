@@ -11,7 +11,6 @@
 
 #include "report/report_rows.h"
 #include "serial/port_scan.h"
-#include "terminal/terminal.h"
 #include "ui/credits_config.h"
 #include "ui/report_view.h"
 #include "ui/win32/drawing.h"
@@ -217,7 +216,6 @@ void MirrorRowValue(int32_t position, const char* text) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  g_App.Window = &g_Window;
   g_Window.richEditModule = LoadLibraryA("riched20.dll");
   g_Window.windowWidth = kWindowWidth;
   g_Window.windowHeight = kWindowHeight;
@@ -285,7 +283,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   while (GetMessageA(&msg, nullptr, 0, 0) != 0) {
     // Enter in the command box sends the command; the box never sees it.
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && GetFocus() == Control(kTerminalInput)) {
-      RunTerminalCommand();
+      RunButtonCommand(kSendButton);
       continue;
     }
     TranslateMessage(&msg);

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "report/app_state.h"
+#include "base/app_state.h"
 #include "ui/window_layout.h"
 
 // The program calls GDI+ through its flat interface only.

@@ -10,9 +10,9 @@
 #include <cstring>
 
 #include "report/query.h"
-#include "terminal/terminal.h"
 #include "ui/credits_config.h"
 #include "ui/win32/drawing.h"
+#include "ui/win32/terminal_page.h"
 #include "ui/win32/window_part.h"
 
 using namespace Gdiplus;
@@ -176,9 +176,11 @@ int32_t RunButtonCommand(int32_t code) {
     }
     case 1:
       return CopyReportToClipboard();
-    case 2:
-      RunTerminalCommand();
+    case 2: {
+      char entry[kShortTextSize];
+      RunTerminalCommand(ReadSelectedModemEntry(entry) ? entry : nullptr);
       return 0;
+    }
     default:
       return 0;
   }

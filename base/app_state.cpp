@@ -1,4 +1,4 @@
 // The one instance of the program's state record.
-#include "report/app_state.h"
+#include "base/app_state.h"
 
 AppState g_App;

@@ -1,0 +1,56 @@
+// The terminal page: the typed command shown white on black in the
+// transcript as "cmd> " + command, sent through the terminal's exchange, and
+// the reply shown exactly as it arrived.
+#include "ui/win32/terminal_page.h"
+
+#include <windows.h>
+#include <richedit.h>
+
+#include <cstring>
+
+#include "serial/serial_port.h"
+#include "terminal/terminal.h"
+#include "ui/win32/drawing.h"
+#include "ui/win32/window_part.h"
+
+namespace {
+
+constexpr int32_t kTranscriptSize = 220;
+constexpr COLORREF kTranscriptColour = 0x00FFFFFF;
+
+void AppendTranscript(const char* text) {
+  AppendRichText(Control(kTerminalOutput), text, kTranscriptSize, CFE_BOLD, kTranscriptColour);
+}
+
+// Sends the command to the modem of the selector entry; the reply, if any,
+// goes into the transcript.
+void ExchangeWithModem(const char* entry, const char* command) {
+  char path[kShortTextSize];
+  PortPathFromEntry(entry, path, sizeof path);
+  if (SendTerminalCommand(path, command, g_App.ReceiveBuffer) > 0) {
+    AppendTranscript(g_App.ReceiveBuffer);
+    AppendTranscript("\n");
+  }
+}
+
+}  // namespace
+
+void RunTerminalCommand(const char* entry) {
+  if (entry != nullptr) {
+    CHARRANGE end = {-1, -1};
+    SendMessageA(Control(kTerminalOutput), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+    char command[kShortTextSize];
+    std::memset(command, 0, sizeof command);
+    GetWindowTextA(Control(kTerminalInput), command, sizeof command);
+
+    // The command is shown before any attempt to reach the modem.
+    AppendTranscript("cmd> ");
+    AppendTranscript(command);
+    AppendTranscript("\n");
+    ExchangeWithModem(entry, command);
+  }
+  SetFocus(Control(kTerminalOutput));
+  SendMessageA(Control(kTerminalOutput), EM_SCROLLCARET, 0, 0);
+  SetWindowTextA(Control(kTerminalInput), "");
+  SetFocus(Control(kTerminalInput));
+}

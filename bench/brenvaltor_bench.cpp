@@ -161,11 +161,15 @@ int HoldPort(const char* port, int ms) {
 
 int main(int argc, char** argv) {
   const std::string_view verb = argc > 1 ? argv[1] : "";
-  if (verb == "query" && argc == 4) return RunQueries(argv[2], std::atoi(argv[3]) > 0 ? std::atoi(argv[3]) : 1);
+  if (verb == "query" && argc == 4)
+    return RunQueries(argv[2], std::atoi(argv[3]) > 0 ? std::atoi(argv[3]) : 1);
   if (verb == "scan") return RunScan(argv + 2, argc - 2);
   if (verb == "stopstress" && argc == 4) return RunStopStress(argv[2], std::atoi(argv[3]));
   if (verb == "hold" && argc == 4) return HoldPort(argv[2], std::atoi(argv[3]));
   if (verb == "soak" && argc == 4) return RunSoak(argv[2], std::atoi(argv[3]) > 0 ? std::atoi(argv[3]) : 1);
-  std::fputs("usage: brenvaltor-bench query PORT N | scan [PORT...] | soak PORT N | stopstress PORT N | hold PORT MS\n", stderr);
+  std::fputs(
+      "usage: brenvaltor-bench query PORT N | scan [PORT...] | soak PORT N | stopstress PORT N | hold PORT "
+      "MS\n",
+      stderr);
   return 2;
 }

@@ -45,8 +45,9 @@ int PrintUsage() {
 }
 
 int ReportPortFailure(const char* portName) {
-  std::fprintf(stderr, "brenvaltor-cli: cannot open port %s (it does not exist, is not a serial port, or is in use)\n",
-               portName);
+  std::fprintf(
+      stderr, "brenvaltor-cli: cannot open port %s (it does not exist, is not a serial port, or is in use)\n",
+      portName);
   return kExitPortFailed;
 }
 
@@ -81,8 +82,7 @@ int RunScan(const char* const* portNames, int32_t portCount) {
 
 int RunSend(const char* portName, const char* command) {
   if (!CommandFitsLine(command)) {
-    std::fprintf(stderr, "brenvaltor-cli: the command is longer than %zu characters\n",
-                 kMaxCommandLength);
+    std::fprintf(stderr, "brenvaltor-cli: the command is longer than %zu characters\n", kMaxCommandLength);
     return kExitUsage;
   }
   char path[kShortTextSize];
@@ -103,8 +103,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return PrintUsage();
   const std::string_view verb = argv[1];
   if (verb == "report" && argc == 3) return RunReport(argv[2], false);
-  if (verb == "report" && argc == 4 && std::string_view(argv[2]) == "--json")
-    return RunReport(argv[3], true);
+  if (verb == "report" && argc == 4 && std::string_view(argv[2]) == "--json") return RunReport(argv[3], true);
   if (verb == "scan") return RunScan(argv + 2, argc - 2);
   if (verb == "send" && argc == 4) return RunSend(argv[2], argv[3]);
   return PrintUsage();

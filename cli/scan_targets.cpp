@@ -60,8 +60,8 @@ void FormatScanEntry(const ScanTargets& targets, int32_t slot, char* entry, size
     return;
   }
   const int32_t target = g_App.ModemPortNumbers[slot];
-  FormatModemPathEntry(slot, target >= 0 && target < targets.count ? targets.names[target] : "",
-                       entry, entrySize);
+  FormatModemPathEntry(slot, target >= 0 && target < targets.count ? targets.names[target] : "", entry,
+                       entrySize);
 }
 
 void ListSerialDevices(ScanTargets* targets) {

@@ -11,10 +11,10 @@
 constexpr int32_t kMaxScanTargets = 254;
 
 struct ScanTargets {
-  bool scanAllComPorts;                     // COM1..COM254 (Windows default)
-  int32_t count;                            // otherwise: these ports
-  char names[kMaxScanTargets][kShortTextSize];   // as shown in the entries
-  char paths[kMaxScanTargets][kShortTextSize];   // as opened
+  bool scanAllComPorts;                         // COM1..COM254 (Windows default)
+  int32_t count;                                // otherwise: these ports
+  char names[kMaxScanTargets][kShortTextSize];  // as shown in the entries
+  char paths[kMaxScanTargets][kShortTextSize];  // as opened
   const char* pathList[kMaxScanTargets];
 };
 

@@ -11,9 +11,9 @@ namespace {
 
 // Every prefix the query hands to ExtractReplyValue or a decoder.
 constexpr const char* kQueryPrefixes[] = {
-    "",        "Manufacturer", "Model",    "Revision", "IMEI",         "+GCAP",
-    "^FHVER",  "^HWVER",       "^SYSINFO", "+CPIN",    "+CFUN",        "+CSQ",
-    "+COPS",   "^SYSCFG",      "^VERSION:BDT",         "^VERSION:EXTD", "^CARDLOCK",
+    "",       "Manufacturer", "Model",        "Revision",      "IMEI",      "+GCAP",
+    "^FHVER", "^HWVER",       "^SYSINFO",     "+CPIN",         "+CFUN",     "+CSQ",
+    "+COPS",  "^SYSCFG",      "^VERSION:BDT", "^VERSION:EXTD", "^CARDLOCK",
 };
 constexpr size_t kQueryPrefixCount = sizeof kQueryPrefixes / sizeof kQueryPrefixes[0];
 constexpr size_t kMaxOwnPrefixLength = 300;

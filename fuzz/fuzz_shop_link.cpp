@@ -73,8 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     Require(result == kShopListNotMatched, "result is one of the two codes");
     // Unmatched, only the special model may have written its link.
-    const bool special = modelText != nullptr &&
-                         std::string_view(modelText).find(SpecialModel) != std::string_view::npos;
+    const bool special =
+        modelText != nullptr && std::string_view(modelText).find(SpecialModel) != std::string_view::npos;
     Require(special || guarded.link[0] == '\0', "no match leaves the link empty");
   }
   BuildShopLink(modelText, versionsText, nullptr);

@@ -14,7 +14,7 @@ namespace {
 // and then again by AT+CGMI, AT+CGMM, AT+CGMR and AT+CGSN. The later command
 // wins whenever its first reply line is a value, an ERROR line included.
 constexpr RowExtraction kAtiRows[] = {
-    {"Manufacturer", kRowMaker}, {"Model", kRowModel},     {"Revision", kRowFirmwareVersion},
+    {"Manufacturer", kRowMaker}, {"Model", kRowModel},       {"Revision", kRowFirmwareVersion},
     {"IMEI", kRowImei},          {"+GCAP", kRowCommandSets},
 };
 constexpr RowExtraction kFhverRows[] = {{"^FHVER", kRowVersions}};
@@ -33,9 +33,7 @@ constexpr QueryStep Extract(const char* command, const RowExtraction (&rows)[N])
   return {command, rows, static_cast<int32_t>(N), nullptr};
 }
 
-constexpr QueryStep Decode(const char* command, ReplyDecoder decode) {
-  return {command, nullptr, 0, decode};
-}
+constexpr QueryStep Decode(const char* command, ReplyDecoder decode) { return {command, nullptr, 0, decode}; }
 
 }  // namespace
 

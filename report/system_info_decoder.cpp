@@ -26,9 +26,8 @@ constexpr CodeText kRoamingCodes[] = {
     {"1", "В роуминге"},
 };
 constexpr CodeText kSystemModeCodes[] = {
-    {"0", kTextNoService}, {"1", "AMPS"}, {"2", "CDMA"},
-    {"3", "GSM/GPRS"},     {"4", "HDR"},  {"5", kTextWcdma},
-    {"6", "GPS"},          {"7", "GSM/WCDMA"}, {"8", "CDMA/HDR Hybrid"},
+    {"0", kTextNoService}, {"1", "AMPS"}, {"2", "CDMA"},      {"3", "GSM/GPRS"},        {"4", "HDR"},
+    {"5", kTextWcdma},     {"6", "GPS"},  {"7", "GSM/WCDMA"}, {"8", "CDMA/HDR Hybrid"},
 };
 constexpr CodeText kSimStateCodes[] = {
     {"0", "Неверное состояние карты USIM или pin-код заблокирован"},
@@ -53,12 +52,9 @@ constexpr CodeTable kSubModeTable = MakeCodeTable(kSubModeCodes);
 // Field order of the reply; the sub-mode comes last but shows above the SIM
 // rows, and the SIM lock state is shown as the modem sends it.
 constexpr FieldRule kSysinfoFields[] = {
-    {&kServiceStatusTable, kRowServiceStatus},
-    {&kServiceDomainTable, kRowServiceDomain},
-    {&kRoamingTable, kRowRoamingState},
-    {&kSystemModeTable, kRowSystemMode},
-    {&kSimStateTable, kRowSimState},
-    {nullptr, kRowSimLockState},
+    {&kServiceStatusTable, kRowServiceStatus}, {&kServiceDomainTable, kRowServiceDomain},
+    {&kRoamingTable, kRowRoamingState},        {&kSystemModeTable, kRowSystemMode},
+    {&kSimStateTable, kRowSimState},           {nullptr, kRowSimLockState},
     {&kSubModeTable, kRowSystemSubMode},
 };
 

@@ -9,8 +9,8 @@ bool CommandFitsLine(const char* command) {
   return command == nullptr || std::strlen(command) <= kMaxCommandLength;
 }
 
-uint32_t SendAtCommand(PortHandle port, const char* command, bool useReaderThread,
-                       uint32_t timeoutMs, char* reply) {
+uint32_t SendAtCommand(PortHandle port, const char* command, bool useReaderThread, uint32_t timeoutMs,
+                       char* reply) {
   if (command == nullptr) command = "";
   char line[kCommandLineSize];
   std::memset(line, 0, sizeof line);

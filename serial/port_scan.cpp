@@ -73,7 +73,8 @@ void ScanModemPaths(const char* const* paths, int32_t pathCount) {
 
 void FormatModemEntry(int32_t slot, char* entry, size_t entrySize) {
   char port[32];
-  std::snprintf(port, sizeof port, "COM%d", slot >= 0 && slot < kMaxModems ? g_App.ModemPortNumbers[slot] : 0);
+  std::snprintf(port, sizeof port, "COM%d",
+                slot >= 0 && slot < kMaxModems ? g_App.ModemPortNumbers[slot] : 0);
   FormatEntry(slot, port, entry, entrySize);
 }
 

@@ -36,8 +36,8 @@ bool CommandFitsLine(const char* command);
 // arrived, when the reader-thread wait of timeoutMs ran out, or when the
 // command does not fit the command line (then nothing is sent). timeoutMs
 // applies to reader-thread mode only.
-uint32_t SendAtCommand(PortHandle port, const char* command, bool useReaderThread,
-                       uint32_t timeoutMs, char* reply);
+uint32_t SendAtCommand(PortHandle port, const char* command, bool useReaderThread, uint32_t timeoutMs,
+                       char* reply);
 
 // Every exchange starts so: the port opened, its line set up, and anything
 // still waiting to be sent pushed out. kInvalidPort when it does not open;

@@ -29,23 +29,32 @@ extern const int32_t SecondListItem;
 // Models whose shop page is FirstListItem. Tried in this order: the order
 // matters, the first entry that matches wins.
 inline constexpr std::array<std::string_view, 76> FirstModelList = {{
-    "E150",      "E1550",     "E155",      "E156",      "E156G",     "E160",      "E160G",
-    "E161",      "E166",      "E169",      "E169G",     "E170",      "E172",      "E176",
-    "E180",      "E182E",     "E196",      "E226",      "E270",      "E271",      "E272",
-    "E510",      "E612",      "E618",      "E620",      "E630",      "E630+",     "E660",
-    "E660A",     "E800",      "E870",      "E880",      "EG162",     "EG162G",    "EG602",
-    "EG602G",    "K2540",     "K3515",     "K3520",     "K3565",     "K3715",     "E137",
-    "E171",      "E173Cs-1",  "E1732",     "E173",      "E1815",     "E303",      "320s",
-    "E3121",     "E3131",     "420d",      "E3276",     "M150-1",    "M100-2",    "822FT",
-    "822F",      "E352",      "E353",      "E355",      "E357",      "E362",      "E363",
-    "E367",      "E368",      "E369",      "E372",      "E392",      "E397",      "E398",
-    "E586",      "E5776",     "821FT",     "E5776s-22", "E589",      "E589u-12",
+    "E150",  "E1550", "E155",  "E156",      "E156G",  "E160",     "E160G", "E161",  "E166",  "E169",
+    "E169G", "E170",  "E172",  "E176",      "E180",   "E182E",    "E196",  "E226",  "E270",  "E271",
+    "E272",  "E510",  "E612",  "E618",      "E620",   "E630",     "E630+", "E660",  "E660A", "E800",
+    "E870",  "E880",  "EG162", "EG162G",    "EG602",  "EG602G",   "K2540", "K3515", "K3520", "K3565",
+    "K3715", "E137",  "E171",  "E173Cs-1",  "E1732",  "E173",     "E1815", "E303",  "320s",  "E3121",
+    "E3131", "420d",  "E3276", "M150-1",    "M100-2", "822FT",    "822F",  "E352",  "E353",  "E355",
+    "E357",  "E362",  "E363",  "E367",      "E368",   "E369",     "E372",  "E392",  "E397",  "E398",
+    "E586",  "E5776", "821FT", "E5776s-22", "E589",   "E589u-12",
 }};
 
 // Models whose shop page is SecondListItem; tried after FirstModelList.
 inline constexpr std::array<std::string_view, 14> SecondModelList = {{
-    "M100-4", "824F",  "E5372", "MR100-3", "823F",  "826FT", "E3531",
-    "423S",   "M21-4", "E5330", "424D",    "E8231", "E3372", "827F",
+    "M100-4",
+    "824F",
+    "E5372",
+    "MR100-3",
+    "823F",
+    "826FT",
+    "E3531",
+    "423S",
+    "M21-4",
+    "E5330",
+    "424D",
+    "E8231",
+    "E3372",
+    "827F",
 }};
 
 // A short initializer list would leave empty names at the end of an array,

@@ -180,10 +180,10 @@ TEST(PortPathFromEntry, TakesThePortOutOfTheEntryText) {
       {"E1550 (COM12)", "\\\\.\\COM12"},
       {"E173 (COM7)", "\\\\.\\COM7"},
       {"", "\\\\.\\"},
-      {" (COM5)", "\\\\.\\COM5"},                   // a modem that answered only OK
-      {"AT+CGMM (COM3)", "\\\\.\\COM3"},             // an echoing modem
-      {"E1550 (COM5", "\\\\.\\COM5"},                // no closing parenthesis
-      {"Weird (COM1) (COM2)", "\\\\.\\COM1"},        // the first "(COM" counts
+      {" (COM5)", "\\\\.\\COM5"},              // a modem that answered only OK
+      {"AT+CGMM (COM3)", "\\\\.\\COM3"},       // an echoing modem
+      {"E1550 (COM5", "\\\\.\\COM5"},          // no closing parenthesis
+      {"Weird (COM1) (COM2)", "\\\\.\\COM1"},  // the first "(COM" counts
       {"(x) E (COM254)", "\\\\.\\COM254"},
       {"no port here", "\\\\.\\"},
       {nullptr, "\\\\.\\"},

@@ -44,8 +44,8 @@ const ExtractCase kExtractCases[] = {
     {"lone quote", "\r\nX:\"\r\n", "X", ""},
     {"NUL ends the text", std::string("\r\nAB\0CD\r\n", 9), "", "AB"},
     {"blank before the line end", " \r\nE173\r\n", "", "E173"},
-    {"version line", "\r\n^VERSION:BDT:Nov 11 2011, 10:20:30\r\n^VERSION:EXTD:UTPS\r\n",
-     "^VERSION:EXTD", "UTPS"},
+    {"version line", "\r\n^VERSION:BDT:Nov 11 2011, 10:20:30\r\n^VERSION:EXTD:UTPS\r\n", "^VERSION:EXTD",
+     "UTPS"},
 };
 
 // Test names, not bytes, in the listings.
@@ -64,7 +64,8 @@ TEST_P(ExtractReplyValueTest, LeavesTheValueAndWritesItOnlyWhenReal) {
   EXPECT_STREQ(RowValue(kRowImsi), c.value[0] != '\0' ? c.value : "earlier");
 }
 
-INSTANTIATE_TEST_SUITE_P(Replies, ExtractReplyValueTest, ::testing::ValuesIn(kExtractCases), CaseNameFromField());
+INSTANTIATE_TEST_SUITE_P(Replies, ExtractReplyValueTest, ::testing::ValuesIn(kExtractCases),
+                         CaseNameFromField());
 
 TEST(ExtractReplyValue, WithoutWriteFlagLeavesRowsAlone) {
   ResetFakeModem();
@@ -114,8 +115,7 @@ TEST(RowTable, ListOrderFromInsertionAtPositions) {
 TEST(RowTable, LabelsAreWindows1251) {
   // "Производитель" in Windows-1251; a UTF-8 build of the labels would show
   // as mojibake in the window.
-  EXPECT_STREQ(RowTable[kRowMaker].label,
-               "\xCF\xF0\xEE\xE8\xE7\xE2\xEE\xE4\xE8\xF2\xE5\xEB\xFC");
+  EXPECT_STREQ(RowTable[kRowMaker].label, "\xCF\xF0\xEE\xE8\xE7\xE2\xEE\xE4\xE8\xF2\xE5\xEB\xFC");
   EXPECT_STREQ(RowTable[kToggleRow].label, kToggleShowLabel);
   EXPECT_EQ(RowTable[kToggleRow].label[0], ' ');
 }

@@ -106,7 +106,8 @@ TEST(SerialPosixOpen, PathsThatAreNotSerialPortsFailAtOnce) {
   const int fd = mkstemp(file);
   ASSERT_GE(fd, 0);
   close(fd);
-  for (const char* path : {"", "/dev/does-not-exist", "\\\\.\\COM5", "/tmp", static_cast<const char*>(file)}) {
+  for (const char* path :
+       {"", "/dev/does-not-exist", "\\\\.\\COM5", "/tmp", static_cast<const char*>(file)}) {
     const auto start = Clock::now();
     EXPECT_EQ(OpenModemPort(path), kInvalidPort) << path;
     EXPECT_LT(MsSince(start), 100);

@@ -46,20 +46,33 @@ Outcome RunBuild(const char* model, const char* versions) {
 }
 
 TEST(ShopLinkTest, EntryMatchesOnlyWithoutDigitAfterFirstOccurrence) {
-  struct Case { std::string_view model; const char* entry; bool matches; };
+  struct Case {
+    std::string_view model;
+    const char* entry;
+    bool matches;
+  };
   const Case cases[] = {
       // The text ends where the view ends, not at a zero byte.
       {std::string_view("E1730", 4), "E173", true},
-      {"E1550", "E155", false},       {"E1550", "E1550", true},
-      {"E173u-1", "E173", true},      {"E3531", "E353", false},
-      {"E3372h", "E3372", true},      {"E1731 E173", "E173", false},
-      {"E173\xC0", "E173", true},     {"E173\xFF", "E173", true},
-      {"E173", "E173", true},         {"E173 s", "E173", true},
-      {"E630+", "E630", true},        {"E1730", "E173", false},
-      {"E1739", "E173", false},       {"E173/", "E173", true},   // '/' is just below '0'
-      {"E173:", "E173", true},        // ':' is just above '9'
-      {"XE173-Z", "E173", true},      {"e173", "E173", false},
-      {"E17", "E173", false},         {"", "E173", false},
+      {"E1550", "E155", false},
+      {"E1550", "E1550", true},
+      {"E173u-1", "E173", true},
+      {"E3531", "E353", false},
+      {"E3372h", "E3372", true},
+      {"E1731 E173", "E173", false},
+      {"E173\xC0", "E173", true},
+      {"E173\xFF", "E173", true},
+      {"E173", "E173", true},
+      {"E173 s", "E173", true},
+      {"E630+", "E630", true},
+      {"E1730", "E173", false},
+      {"E1739", "E173", false},
+      {"E173/", "E173", true},  // '/' is just below '0'
+      {"E173:", "E173", true},  // ':' is just above '9'
+      {"XE173-Z", "E173", true},
+      {"e173", "E173", false},
+      {"E17", "E173", false},
+      {"", "E173", false},
       {"E173", "", false},
   };
   for (const Case& c : cases) {
@@ -69,12 +82,16 @@ TEST(ShopLinkTest, EntryMatchesOnlyWithoutDigitAfterFirstOccurrence) {
 }
 
 TEST(ShopLinkTest, VersionsCompareIgnoresAsciiCaseOnly) {
-  struct Case { const char* left; const char* right; bool equal; };
+  struct Case {
+    const char* left;
+    const char* right;
+    bool equal;
+  };
   const Case cases[] = {
-      {"abc", "ABC", true},  {"AbZ", "aBz", true},   {"", "", true},
-      {"abc", "abd", false}, {"abc", "abcd", false}, {"abcd", "abc", false},
-      {"@", "`", false},     {"[", "{", false},      // neighbours of 'A'-'Z' / 'a'-'z'
-      {"\xC0", "\xE0", false},                        // Cyrillic letters are not folded
+      {"abc", "ABC", true},    {"AbZ", "aBz", true},   {"", "", true},
+      {"abc", "abd", false},   {"abc", "abcd", false}, {"abcd", "abc", false},
+      {"@", "`", false},       {"[", "{", false},  // neighbours of 'A'-'Z' / 'a'-'z'
+      {"\xC0", "\xE0", false},                     // Cyrillic letters are not folded
   };
   for (const Case& c : cases) {
     EXPECT_EQ(EqualsIgnoringAsciiCase(c.left, c.right), c.equal)
@@ -94,8 +111,7 @@ void CheckBuildCases(const BuildCase* cases, size_t count) {
     const BuildCase& c = cases[i];
     const Outcome outcome = RunBuild(c.model.c_str(), c.versions);
     // Long texts are shown by their last 40 characters.
-    const std::string shown = c.model.size() > 40 ? "..." + c.model.substr(c.model.size() - 40)
-                                                  : c.model;
+    const std::string shown = c.model.size() > 40 ? "..." + c.model.substr(c.model.size() - 40) : c.model;
     EXPECT_EQ(outcome.link, LinkOf(c.page)) << "model \"" << shown << "\"";
     EXPECT_EQ(outcome.result, c.result) << "model \"" << shown << "\"";
     EXPECT_TRUE(outcome.guardIntact) << "model \"" << shown << "\"";
@@ -196,9 +212,15 @@ TEST(ShopLinkTest, LinkBufferContents) {
   }
 
   // The caller's buffer starts full of stale bytes, without a terminator.
-  struct Case { const char* model; Page page; };
+  struct Case {
+    const char* model;
+    Page page;
+  };
   const Case cases[] = {
-      {"E1550", kFirst}, {"E3272", kSecond}, {"E1820", kNone}, {"", kNone},
+      {"E1550", kFirst},
+      {"E3272", kSecond},
+      {"E1820", kNone},
+      {"", kNone},
   };
   for (const Case& c : cases) {
     char link[kShopLinkSize];

@@ -24,12 +24,12 @@ TEST(WindowLayout, ControlGeometryFollowsTheClientRectangle) {
     PixelRect expected;
   };
   const Case cases[] = {
-      {kPageTabs, {0, 0, 684, 611}},        {kCreditsLine, {10, 586, 664, 23}},
-      {kModemLabel, {10, 35, 55, 18}},      {kQueryButtonStatic, {260, 32, 200, 24}},
+      {kPageTabs, {0, 0, 684, 611}},           {kCreditsLine, {10, 586, 664, 23}},
+      {kModemLabel, {10, 35, 55, 18}},         {kQueryButtonStatic, {260, 32, 200, 24}},
       {kCopyButtonStatic, {530, 32, 120, 24}}, {kUpperRule, {10, 64, 664, 2}},
-      {kLowerRule, {10, 580, 664, 2}},      {kReportList, {10, 72, 654, 509}},
-      {kModemSelector, {65, 33, 180, 100}}, {kTerminalOutput, {10, 72, 664, 454}},
-      {kCommandLabel, {10, 551, 70, 20}},   {kTerminalInput, {80, 551, 549, 20}},
+      {kLowerRule, {10, 580, 664, 2}},         {kReportList, {10, 72, 654, 509}},
+      {kModemSelector, {65, 33, 180, 100}},    {kTerminalOutput, {10, 72, 664, 454}},
+      {kCommandLabel, {10, 551, 70, 20}},      {kTerminalInput, {80, 551, 549, 20}},
       {kSendButtonStatic, {634, 531, 40, 43}},
   };
   for (const Case& c : cases) {
@@ -60,8 +60,8 @@ TEST(ImageButtons, HitTestIncludesBothFarEdges) {
     int page, x, y, code;
   };
   const Case cases[] = {
-      {0, 260, 32, 0},  {0, 460, 56, 0},  {0, 461, 56, -1}, {0, 460, 57, -1}, {0, 259, 40, -1},
-      {0, 300, 31, -1}, {0, 530, 32, 1},  {0, 650, 56, 1},  {0, 651, 40, -1}, {1, 300, 40, -1},
+      {0, 260, 32, 0},  {0, 460, 56, 0},  {0, 461, 56, -1},  {0, 460, 57, -1},  {0, 259, 40, -1},
+      {0, 300, 31, -1}, {0, 530, 32, 1},  {0, 650, 56, 1},   {0, 651, 40, -1},  {1, 300, 40, -1},
       {1, 634, 531, 2}, {1, 674, 574, 2}, {1, 675, 574, -1}, {0, 650, 560, -1}, {2, 300, 40, -1},
   };
   for (const Case& c : cases)

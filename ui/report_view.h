@@ -9,10 +9,10 @@
 
 #include "base/app_state.h"
 
-constexpr int32_t kToggleItem = 8;        // list item of the toggle row
-constexpr int32_t kLockStatusItem = 6;    // list item of "Статус блокировки"
-constexpr int32_t kModelItem = 1;         // list item of "Модель"
-constexpr int32_t kVersionsItem = 2;      // list item of "Версии (прошивки и железа)"
+constexpr int32_t kToggleItem = 8;      // list item of the toggle row
+constexpr int32_t kLockStatusItem = 6;  // list item of "Статус блокировки"
+constexpr int32_t kModelItem = 1;       // list item of "Модель"
+constexpr int32_t kVersionsItem = 2;    // list item of "Версии (прошивки и железа)"
 
 constexpr uint32_t kLabelTextColorRef = 0x00A00000;
 constexpr uint32_t kValueTextColorRef = 0x00006400;

@@ -50,15 +50,12 @@ Page ControlPage(ControlId id) {
   switch (id) {
     case kReportList:
     case kQueryButtonStatic:
-    case kCopyButtonStatic:
-      return Page::kInformation;
+    case kCopyButtonStatic: return Page::kInformation;
     case kTerminalOutput:
     case kCommandLabel:
     case kTerminalInput:
-    case kSendButtonStatic:
-      return Page::kTerminal;
-    default:
-      return Page::kBoth;
+    case kSendButtonStatic: return Page::kTerminal;
+    default: return Page::kBoth;
   }
 }
 

@@ -114,8 +114,8 @@ void ConfigureSerialPort(PortHandle port) {
   // includes XON/XOFF: a fresh Linux tty has IXON on, which would swallow
   // 0x11 and 0x13 from the modem and let an XOFF stop our output. Hardware
   // flow control (CRTSCTS) stays as the port had it.
-  tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
-                                        IXON | IXOFF | IXANY);
+  tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON |
+                                        IXOFF | IXANY);
   tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
   tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
   // 8 data bits, no parity, one stop bit.

@@ -81,8 +81,8 @@ void StopReader(HANDLE thread, ReaderJob* job) {
 static_assert(sizeof(PortHandle) == sizeof(HANDLE));
 
 PortHandle OpenModemPort(const char* devicePath) {
-  const HANDLE port = CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
+  const HANDLE port =
+      CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   return reinterpret_cast<PortHandle>(port);
 }
 

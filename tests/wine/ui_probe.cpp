@@ -119,7 +119,8 @@ HWND NamedControl(HWND main, const std::string& name) {
   return nullptr;
 }
 
-const char* const kControlNames[] = {"tabs", "selector", "list", "credits", "terminal-output", "terminal-input"};
+const char* const kControlNames[] = {"tabs",    "selector",        "list",
+                                     "credits", "terminal-output", "terminal-input"};
 
 std::string NameOfControl(HWND main, HWND control) {
   if (control == nullptr) return "none";
@@ -233,9 +234,8 @@ bool ReadItemText(HANDLE process, char* remote, HWND list, int item, int subItem
   const LRESULT length = AskOrMinusOne(list, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(remote));
   if (length < 0 || length >= kItemTextChars) return false;
   text->assign(static_cast<size_t>(length), L'\0');
-  return length == 0 ||
-         ReadProcessMemory(process, remoteText, &(*text)[0], static_cast<size_t>(length) * sizeof(wchar_t),
-                           nullptr);
+  return length == 0 || ReadProcessMemory(process, remoteText, &(*text)[0],
+                                          static_cast<size_t>(length) * sizeof(wchar_t), nullptr);
 }
 
 int PrintItemTexts(int item) {
@@ -430,9 +430,10 @@ int PostClose() {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: ui_probe wait [SECONDS] | entries | select N | ticks | rows | count |\n"
-                       "  item N | clipboard | text NAME | visible NAME | page | focus | messagebox [ok] |\n"
-                       "  messageboxes | close\n");
+  std::fprintf(stderr,
+               "usage: ui_probe wait [SECONDS] | entries | select N | ticks | rows | count |\n"
+               "  item N | clipboard | text NAME | visible NAME | page | focus | messagebox [ok] |\n"
+               "  messageboxes | close\n");
   return 2;
 }
 

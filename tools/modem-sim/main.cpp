@@ -16,8 +16,8 @@
 
 namespace {
 
-const int kExitUsage = 2;  // bad arguments or a bad profile
-const int kExitSystem = 1; // the pty, the link or the log could not be made
+const int kExitUsage = 2;   // bad arguments or a bad profile
+const int kExitSystem = 1;  // the pty, the link or the log could not be made
 
 struct Options {
     const char* profile_path;
@@ -141,8 +141,7 @@ int main(int argc, char** argv) {
     if (opt.log_path) {
         log_fd = open(opt.log_path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
         if (log_fd < 0) {
-            std::fprintf(stderr, "modem-sim: %s: cannot open log: %s\n", opt.log_path,
-                         std::strerror(errno));
+            std::fprintf(stderr, "modem-sim: %s: cannot open log: %s\n", opt.log_path, std::strerror(errno));
             return kExitSystem;
         }
     }

@@ -12,8 +12,8 @@ namespace {
 
 // Upper bounds keep numbers far from overflow and catch typos such as a
 // wait written in microseconds.
-const long kMaxMs = 600000;             // 10 minutes
-const long kMaxRepeat = 100000000;      // 100 million copies
+const long kMaxMs = 600000;         // 10 minutes
+const long kMaxRepeat = 100000000;  // 100 million copies
 const long kMaxDisconnect = 1000000000;
 
 enum TokenKind { TOKEN_END, TOKEN_WORD, TOKEN_STRING };
@@ -70,23 +70,23 @@ bool ReadString(ParseState* st, LineCursor* cur, std::string* out) {
         if (cur->p >= cur->end) break;
         char e = *cur->p++;
         switch (e) {
-        case 'r': out->push_back('\r'); break;
-        case 'n': out->push_back('\n'); break;
-        case 't': out->push_back('\t'); break;
-        case '\\': out->push_back('\\'); break;
-        case '"': out->push_back('"'); break;
-        case 'x': {
-            // Exactly two hex digits, so "\x41BC" is "A" followed by "BC".
-            int hi = cur->p < cur->end ? HexValue(cur->p[0]) : -1;
-            int lo = cur->p + 1 < cur->end ? HexValue(cur->p[1]) : -1;
-            if (hi < 0 || lo < 0) return Fail(st, "\\x must be followed by two hex digits");
-            out->push_back(char(hi * 16 + lo));
-            cur->p += 2;
-            break;
-        }
-        default:
-            return Fail(st, std::string("unknown escape \\") + e +
-                                " (known: \\r \\n \\t \\\\ \\\" \\xHH)");
+            case 'r': out->push_back('\r'); break;
+            case 'n': out->push_back('\n'); break;
+            case 't': out->push_back('\t'); break;
+            case '\\': out->push_back('\\'); break;
+            case '"': out->push_back('"'); break;
+            case 'x': {
+                // Exactly two hex digits, so "\x41BC" is "A" followed by "BC".
+                int hi = cur->p < cur->end ? HexValue(cur->p[0]) : -1;
+                int lo = cur->p + 1 < cur->end ? HexValue(cur->p[1]) : -1;
+                if (hi < 0 || lo < 0) return Fail(st, "\\x must be followed by two hex digits");
+                out->push_back(char(hi * 16 + lo));
+                cur->p += 2;
+                break;
+            }
+            default:
+                return Fail(st,
+                            std::string("unknown escape \\") + e + " (known: \\r \\n \\t \\\\ \\\" \\xHH)");
         }
     }
     return Fail(st, "string is not closed with \"");
@@ -111,10 +111,8 @@ bool NextToken(ParseState* st, LineCursor* cur, Token* tok) {
 }
 
 // Decimal number in [min, max]; no sign, no spaces, no suffix.
-bool ParseNumber(ParseState* st, const Token& tok, const char* what, long min, long max,
-                 long* out) {
-    if (tok.kind != TOKEN_WORD || tok.text.empty())
-        return Fail(st, std::string(what) + " expects a number");
+bool ParseNumber(ParseState* st, const Token& tok, const char* what, long min, long max, long* out) {
+    if (tok.kind != TOKEN_WORD || tok.text.empty()) return Fail(st, std::string(what) + " expects a number");
     long value = 0;
     for (char c : tok.text) {
         if (c < '0' || c > '9')
@@ -123,8 +121,8 @@ bool ParseNumber(ParseState* st, const Token& tok, const char* what, long min, l
         if (value > max) break;
     }
     if (value < min || value > max)
-        return Fail(st, std::string(what) + " must be between " + std::to_string(min) +
-                            " and " + std::to_string(max));
+        return Fail(st, std::string(what) + " must be between " + std::to_string(min) + " and " +
+                            std::to_string(max));
     *out = value;
     return true;
 }
@@ -132,8 +130,7 @@ bool ParseNumber(ParseState* st, const Token& tok, const char* what, long min, l
 bool ExpectLineEnd(ParseState* st, LineCursor* cur, const char* after) {
     Token tok;
     if (!NextToken(st, cur, &tok)) return false;
-    if (tok.kind != TOKEN_END)
-        return Fail(st, std::string("unexpected text after ") + after);
+    if (tok.kind != TOKEN_END) return Fail(st, std::string("unexpected text after ") + after);
     return true;
 }
 
@@ -146,10 +143,10 @@ bool ParseGlobal(ParseState* st, LineCursor* cur, const Token& word) {
     Token arg;
     if (!NextToken(st, cur, &arg)) return false;
     const std::string& w = word.text;
-    bool* seen = w == "echo" ? &st->seen_echo
+    bool* seen = w == "echo"    ? &st->seen_echo
                  : w == "delay" ? &st->seen_delay
-                 : w == "drip" ? &st->seen_drip
-                               : &st->seen_disconnect;
+                 : w == "drip"  ? &st->seen_drip
+                                : &st->seen_disconnect;
     if (*seen) return Fail(st, "'" + w + "' is given twice");
     *seen = true;
 
@@ -177,8 +174,7 @@ bool ParseGlobal(ParseState* st, LineCursor* cur, const Token& word) {
     } else if (w == "drip") {
         if (!ParseNumber(st, arg, "drip", 0, kMaxMs, &pr->drip_ms)) return false;
     } else {
-        if (!ParseNumber(st, arg, "disconnect-after", 1, kMaxDisconnect, &pr->disconnect_after))
-            return false;
+        if (!ParseNumber(st, arg, "disconnect-after", 1, kMaxDisconnect, &pr->disconnect_after)) return false;
     }
     return ExpectLineEnd(st, cur, w.c_str());
 }
@@ -210,8 +206,7 @@ bool ParseActions(ParseState* st, LineCursor* cur, Token tok) {
             if (!NextToken(st, cur, &count)) return false;
             if (!ParseNumber(st, count, "repeat", 1, kMaxRepeat, &action.count)) return false;
             if (!NextToken(st, cur, &text)) return false;
-            if (text.kind != TOKEN_STRING)
-                return Fail(st, "repeat N must be followed by a quoted string");
+            if (text.kind != TOKEN_STRING) return Fail(st, "repeat N must be followed by a quoted string");
             action.text = text.text;
             if (!AddAction(st, action)) return false;
         } else if (tok.text == "silent") {
@@ -222,8 +217,9 @@ bool ParseActions(ParseState* st, LineCursor* cur, Token tok) {
             action.kind = ACTION_HANGUP;
             if (!AddAction(st, action)) return false;
         } else if (IsGlobalWord(tok.text)) {
-            return Fail(st, "'" + tok.text + "' is a global directive and must come "
-                            "before the first rule");
+            return Fail(st, "'" + tok.text +
+                                "' is a global directive and must come "
+                                "before the first rule");
         } else {
             return Fail(st, "unknown word '" + tok.text + "'");
         }
@@ -240,8 +236,8 @@ bool StartRule(ParseState* st, const char* p, const char* end) {
     std::string command(p, end);
     for (const Rule& r : st->profile->rules) {
         if (SameCommand(r.command, command))
-            return Fail(st, "second rule for '" + command + "' (first at line " +
-                                std::to_string(r.line) + ")");
+            return Fail(st,
+                        "second rule for '" + command + "' (first at line " + std::to_string(r.line) + ")");
     }
     st->profile->rules.push_back(Rule{command, std::vector<Action>(), st->line});
     st->rule = &st->profile->rules.back();

@@ -18,15 +18,15 @@
 
 namespace {
 
-const size_t kMaxLine = 4096;        // longer command lines are cut, not grown
-const size_t kMaxQueued = 1 << 20;   // stop reading (the client blocks) beyond this
-const size_t kRepeatChunk = 65536;   // bytes per write() when sending `repeat`
-const long kWritePollMs = 250;       // how long to wait for room in the pty at a time
-const long kRetryMs = 20;            // pause after EIO and similar "not now" errors
-const long kHangupQuietMs = 10;      // input queue empty this long: the client has read
+const size_t kMaxLine = 4096;       // longer command lines are cut, not grown
+const size_t kMaxQueued = 1 << 20;  // stop reading (the client blocks) beyond this
+const size_t kRepeatChunk = 65536;  // bytes per write() when sending `repeat`
+const long kWritePollMs = 250;      // how long to wait for room in the pty at a time
+const long kRetryMs = 20;           // pause after EIO and similar "not now" errors
+const long kHangupQuietMs = 10;     // input queue empty this long: the client has read
 const long kHangupPollMs = 2;
-const long kStallMs = 5000;          // an answer nobody reads for this long is dropped
-const long kHangupDrainMs = 1000;    // how long a hangup waits for the client to read
+const long kStallMs = 5000;        // an answer nobody reads for this long is dropped
+const long kHangupDrainMs = 1000;  // how long a hangup waits for the client to read
 
 struct Simulator {
     const Profile* profile;
@@ -38,10 +38,10 @@ struct Simulator {
     std::string line;   // the command being typed, without CR and LF
     std::string input;  // received but not yet processed, from input_pos on
     size_t input_pos;
-    long commands;      // CR-terminated lines handled so far
-    bool stop;          // a signal asked us to exit
-    bool hangup;        // the device must vanish after the current answer
-    Rule ok_rule;       // built-in answers
+    long commands;  // CR-terminated lines handled so far
+    bool stop;      // a signal asked us to exit
+    bool hangup;    // the device must vanish after the current answer
+    Rule ok_rule;   // built-in answers
     Rule error_rule;
 };
 
@@ -98,8 +98,7 @@ size_t ReadClient(Simulator* sim) {
 void PollClient(Simulator* sim, bool want_write, long timeout_ms) {
     struct pollfd fds[2];
     fds[0].fd = sim->master;
-    fds[0].events = short((QueuedBytes(sim) < kMaxQueued ? POLLIN : 0) |
-                          (want_write ? POLLOUT : 0));
+    fds[0].events = short((QueuedBytes(sim) < kMaxQueued ? POLLIN : 0) | (want_write ? POLLOUT : 0));
     fds[0].revents = 0;
     fds[1].fd = sim->wake_fd;
     fds[1].events = POLLIN;
@@ -204,15 +203,11 @@ void SendAnswer(Simulator* sim, const Rule& rule) {
     for (const Action& action : rule.actions) {
         if (sim->stop) return;
         switch (action.kind) {
-        case ACTION_TEXT:
-            if (!SendText(sim, action, &first)) return;
-            break;
-        case ACTION_WAIT:
-            WaitMs(sim, action.ms);
-            break;
-        case ACTION_HANGUP:
-            sim->hangup = true;
-            return;
+            case ACTION_TEXT:
+                if (!SendText(sim, action, &first)) return;
+                break;
+            case ACTION_WAIT: WaitMs(sim, action.ms); break;
+            case ACTION_HANGUP: sim->hangup = true; return;
         }
     }
 }
@@ -245,8 +240,7 @@ void HandleCommand(Simulator* sim) {
     // An empty line without its own rule gets nothing, like a real modem.
     if (rule) SendAnswer(sim, *rule);
     ++sim->commands;
-    if (profile.disconnect_after > 0 && sim->commands >= profile.disconnect_after)
-        sim->hangup = true;
+    if (profile.disconnect_after > 0 && sim->commands >= profile.disconnect_after) sim->hangup = true;
 }
 
 // Works through the queue one command at a time. The echo is produced here
@@ -295,8 +289,10 @@ void WaitForClientToRead(Simulator* sim) {
         // client's read ends and it sends its next command: a command that
         // arrives before the hang-up finds the port still there.
         if (queued == 0) {
-            if (empty_since < 0) empty_since = now;
-            else if (now - empty_since >= kHangupQuietMs) break;
+            if (empty_since < 0)
+                empty_since = now;
+            else if (now - empty_since >= kHangupQuietMs)
+                break;
         } else {
             empty_since = -1;
         }

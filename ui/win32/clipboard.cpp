@@ -29,8 +29,8 @@ int CopyReportToClipboard() {
   // The tick box of every RowTable entry: state image 1 is an empty box.
   int32_t stateImages[kRowTableSize];
   for (int32_t rowId = 0; rowId < kRowTableSize; ++rowId) {
-    const LRESULT state = SendMessageA(Control(kReportList), LVM_GETITEMSTATE, RowTable[rowId].position,
-                                       LVIS_STATEIMAGEMASK);
+    const LRESULT state =
+        SendMessageA(Control(kReportList), LVM_GETITEMSTATE, RowTable[rowId].position, LVIS_STATEIMAGEMASK);
     stateImages[rowId] = static_cast<int32_t>((state & LVIS_STATEIMAGEMASK) >> 12);
   }
 

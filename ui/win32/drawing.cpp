@@ -60,8 +60,8 @@ bool UpdateButtonHover(int32_t index, int32_t x, int32_t y) {
       b.hovered = 1;
       if (b.hoverEnabled != 0) {
         const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 70, 0};
-        AlphaBlend(g_Window.windowDc, r.x, r.y, r.width, r.height, g_Window.hoverOverlayDc,
-                   kHighlightMargin, kHighlightMargin, r.width, r.height, blend);
+        AlphaBlend(g_Window.windowDc, r.x, r.y, r.width, r.height, g_Window.hoverOverlayDc, kHighlightMargin,
+                   kHighlightMargin, r.width, r.height, blend);
       }
     }
     return true;
@@ -78,7 +78,7 @@ void DrawLabelText(HDC dc, int32_t x, int32_t y, int32_t width, int32_t height, 
   GpGraphics* graphics = nullptr;
   if (GdipCreateFromHDC(dc, &graphics) != Ok) return;
   GdipSetTextRenderingHint(graphics, (style & FontStyleItalic) != 0 ? TextRenderingHintAntiAlias
-                                                                     : TextRenderingHintAntiAliasGridFit);
+                                                                    : TextRenderingHintAntiAliasGridFit);
   const RectF layout(static_cast<REAL>(x), static_cast<REAL>(y), static_cast<REAL>(width),
                      static_cast<REAL>(height));
   GpFontFamily* family = nullptr;

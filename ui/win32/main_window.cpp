@@ -238,15 +238,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   RegisterClassExA(&windowClass);
 
   const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - kWindowWidth / 2;
-  g_Window.mainWindow = CreateWindowExA(WS_EX_APPWINDOW, kWindowClassName, kWindowTitle, kMainWindowStyle, x,
-                                        kWindowTop, kWindowWidth, kWindowHeight, nullptr, nullptr, instance,
-                                        nullptr);
+  g_Window.mainWindow =
+      CreateWindowExA(WS_EX_APPWINDOW, kWindowClassName, kWindowTitle, kMainWindowStyle, x, kWindowTop,
+                      kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
 
   g_Window.windowDc = GetDC(g_Window.mainWindow);
   g_Window.backBufferBitmap = CreateCompatibleBitmap(g_Window.windowDc, kWindowWidth, kWindowHeight);
   g_Window.backBufferDc = CreateCompatibleDC(g_Window.windowDc);
   SelectObject(g_Window.backBufferDc, g_Window.backBufferBitmap);
-  g_Window.hoverOverlayBitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kHoverOverlayResource));
+  g_Window.hoverOverlayBitmap =
+      LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kHoverOverlayResource));
   g_Window.hoverOverlayDc = CreateCompatibleDC(g_Window.windowDc);
   SelectObject(g_Window.hoverOverlayDc, g_Window.hoverOverlayBitmap);
 

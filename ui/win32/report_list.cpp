@@ -114,10 +114,8 @@ void DropSelection(NMLVCUSTOMDRAW* draw, int32_t item, bool clearListState) {
 LRESULT HandleReportListCustomDraw(NMLVCUSTOMDRAW* draw) {
   const int32_t item = static_cast<int32_t>(draw->nmcd.dwItemSpec);
   switch (draw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-      return CDRF_NOTIFYITEMDRAW;
-    case CDDS_POSTPAINT:
-      return CDRF_DODEFAULT;
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+    case CDDS_POSTPAINT: return CDRF_DODEFAULT;
     case CDDS_ITEMPREPAINT:
       DropSelection(draw, item, true);
       return CDRF_NOTIFYSUBITEMDRAW | CDRF_NOTIFYPOSTPAINT;
@@ -129,11 +127,8 @@ LRESULT HandleReportListCustomDraw(NMLVCUSTOMDRAW* draw) {
       if (colours.setBackground) cell->clrTextBk = colours.background;
       return CDRF_DODEFAULT;
     }
-    case CDDS_ITEMPOSTPAINT:
-      PostPaintItem(item);
-      return CDRF_DODEFAULT;
-    default:
-      return -1;
+    case CDDS_ITEMPOSTPAINT: PostPaintItem(item); return CDRF_DODEFAULT;
+    default: return -1;
   }
 }
 

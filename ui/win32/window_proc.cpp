@@ -23,9 +23,7 @@ namespace {
 constexpr int32_t kInformationPage = 0;
 constexpr int32_t kTerminalPage = 1;
 
-int32_t CurrentPage() {
-  return static_cast<int32_t>(SendMessageA(Control(kPageTabs), TCM_GETCURSEL, 0, 0));
-}
+int32_t CurrentPage() { return static_cast<int32_t>(SendMessageA(Control(kPageTabs), TCM_GETCURSEL, 0, 0)); }
 
 // A control's rectangle in its parent's client coordinates.
 RECT ControlRectInParent(HWND control) {
@@ -49,7 +47,8 @@ void DrawTabItem(const DRAWITEMSTRUCT* item) {
   SetBkColor(item->hDC, kBackgroundColorRef);
   SetTextColor(item->hDC, kTabTextColorRef);
   SetTextAlign(item->hDC, TA_CENTER | TA_TOP);
-  TextOutA(item->hDC, (item->rcItem.right + item->rcItem.left) / 2, item->rcItem.top + 3, text, lstrlenA(text));
+  TextOutA(item->hDC, (item->rcItem.right + item->rcItem.left) / 2, item->rcItem.top + 3, text,
+           lstrlenA(text));
 }
 
 void DrawLabel(HWND label, const wchar_t* text) {
@@ -162,7 +161,8 @@ bool ReadSelectedModemEntry(char* entry) {
   if (selected == CB_ERR) return false;
   // The entries are built to fit 255 characters; a longer one is not read
   // at all rather than overflow the buffer.
-  if (SendMessageA(selector, CB_GETLBTEXTLEN, selected, 0) >= static_cast<LRESULT>(kShortTextSize)) return false;
+  if (SendMessageA(selector, CB_GETLBTEXTLEN, selected, 0) >= static_cast<LRESULT>(kShortTextSize))
+    return false;
   SendMessageA(selector, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(entry));
   return true;
 }
@@ -174,39 +174,28 @@ int32_t RunButtonCommand(int32_t code) {
       if (ReadSelectedModemEntry(entry)) QueryModemInformation(entry);
       return 0;
     }
-    case 1:
-      return CopyReportToClipboard();
+    case 1: return CopyReportToClipboard();
     case 2: {
       char entry[kShortTextSize];
       RunTerminalCommand(ReadSelectedModemEntry(entry) ? entry : nullptr);
       return 0;
     }
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_DESTROY:
-      OnDestroy();
-      break;
-    case WM_DRAWITEM:
-      OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-      break;
+    case WM_DESTROY: OnDestroy(); break;
+    case WM_DRAWITEM: OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); break;
     case WM_NOTIFY: {
       LRESULT result = 0;
       if (OnNotify(reinterpret_cast<NMHDR*>(lParam), &result)) return result;
       break;
     }
-    case WM_MOUSEMOVE:
-      OnMouseMove(lParam);
-      break;
-    case WM_LBUTTONDOWN:
-      OnLeftButtonDown(wParam, lParam);
-      break;
-    default:
-      break;
+    case WM_MOUSEMOVE: OnMouseMove(lParam); break;
+    case WM_LBUTTONDOWN: OnLeftButtonDown(wParam, lParam); break;
+    default: break;
   }
   return DefWindowProcA(hwnd, message, wParam, lParam);
 }

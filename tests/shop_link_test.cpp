@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -54,24 +55,16 @@ TEST(ShopLinkTest, EntryMatchesOnlyWithoutDigitAfterFirstOccurrence) {
   const Case cases[] = {
       // The text ends where the view ends, not at a zero byte.
       {std::string_view("E1730", 4), "E173", true},
-      {"E1550", "E155", false},
       {"E1550", "E1550", true},
       {"E173u-1", "E173", true},
-      {"E3531", "E353", false},
       {"E3372h", "E3372", true},
       {"E1731 E173", "E173", false},
       {"E173\xC0", "E173", true},
-      {"E173\xFF", "E173", true},
-      {"E173", "E173", true},
-      {"E173 s", "E173", true},
-      {"E630+", "E630", true},
       {"E1730", "E173", false},
-      {"E1739", "E173", false},
       {"E173/", "E173", true},  // '/' is just below '0'
       {"E173:", "E173", true},  // ':' is just above '9'
       {"XE173-Z", "E173", true},
       {"e173", "E173", false},
-      {"E17", "E173", false},
       {"", "E173", false},
       {"E173", "", false},
   };
@@ -88,8 +81,7 @@ TEST(ShopLinkTest, VersionsCompareIgnoresAsciiCaseOnly) {
     bool equal;
   };
   const Case cases[] = {
-      {"abc", "ABC", true},    {"AbZ", "aBz", true},   {"", "", true},
-      {"abc", "abd", false},   {"abc", "abcd", false}, {"abcd", "abc", false},
+      {"AbZ", "aBz", true},    {"abc", "abcd", false}, {"abcd", "abc", false},
       {"@", "`", false},       {"[", "{", false},  // neighbours of 'A'-'Z' / 'a'-'z'
       {"\xC0", "\xE0", false},                     // Cyrillic letters are not folded
   };
@@ -120,23 +112,13 @@ void CheckBuildCases(const BuildCase* cases, size_t count) {
 
 TEST(ShopLinkTest, ModelListsDecideThePage) {
   const BuildCase cases[] = {
-      {"E1550", "", kFirst, kShopListMatched},
-      {"E155", "", kFirst, kShopListMatched},
-      {"E150", "", kFirst, kShopListMatched},
-      {"K3520", "", kFirst, kShopListMatched},
-      {"E353", "", kFirst, kShopListMatched},
       {"E353s", "", kFirst, kShopListMatched},
-      {"E3372", "", kSecond, kShopListMatched},
       {"E3372h", "", kSecond, kShopListMatched},
-      {"M100-4", "", kSecond, kShopListMatched},
-      {"827F", "", kSecond, kShopListMatched},
-      {"E3531", "", kSecond, kShopListMatched},
       // The first list is tried first, whatever the order in the text.
       {"E3372 E1550", "", kFirst, kShopListMatched},
       // "E353" first occurs followed by '1'; its later occurrence does not count.
       {"E3531 E353", "", kSecond, kShopListMatched},
       {"E1820", "", kNone, kShopListNotMatched},
-      {"E31310", "", kNone, kShopListNotMatched},
       {"", "", kNone, kShopListNotMatched},
       {"e1550", "", kNone, kShopListNotMatched},
   };
@@ -165,13 +147,10 @@ TEST(ShopLinkTest, SpecialModelGoesByVersions) {
   const BuildCase cases[] = {
       {"E3272", known, kFirst, kShopListNotMatched},
       {"E3272", "", kSecond, kShopListNotMatched},
-      {"E3272", nullptr, kSecond, kShopListNotMatched},
       {"E3272", "21.436.03.00.01", kSecond, kShopListNotMatched},
       {"E3272", "x21.436.03.00.00", kSecond, kShopListNotMatched},
       {"E3272", "21.436.03.00.00 ", kSecond, kShopListNotMatched},
-      {"E3272", "21.436.03.00.0", kSecond, kShopListNotMatched},
       // The special model needs no digit rule: any text holding it counts.
-      {"E32720", "", kSecond, kShopListNotMatched},
       {"E32720", known, kFirst, kShopListNotMatched},
       {"xE3272s-153", known, kFirst, kShopListNotMatched},
       {"e3272", known, kNone, kShopListNotMatched},
@@ -189,7 +168,6 @@ TEST(ShopLinkTest, LongTextsStayInBounds) {
   for (int i = 0; i < 2000; ++i) repeated += "E1551";
   const BuildCase cases[] = {
       {filler + "E1550", "", kFirst, kShopListMatched},
-      {filler + "E3372", longVersions.c_str(), kSecond, kShopListMatched},
       {filler + "E3272", longVersions.c_str(), kSecond, kShopListNotMatched},
       {std::string(10000, '9'), longVersions.c_str(), kNone, kShopListNotMatched},
       {repeated, "", kNone, kShopListNotMatched},
@@ -197,47 +175,18 @@ TEST(ShopLinkTest, LongTextsStayInBounds) {
   CheckBuildCases(cases, std::size(cases));
 }
 
-TEST(ShopLinkTest, LinkBufferContents) {
-  // A link is the base and the item number, nothing more.
-  const std::string base = ShopLinkBase;
-  const std::string_view path = "/asp/pay.asp?id_d=";
-  ASSERT_GT(base.size(), path.size());
-  EXPECT_EQ(base.substr(base.size() - path.size()), path);
-  EXPECT_GE(FirstListItem, 1);
-  EXPECT_GE(SecondListItem, 1);
-
-  // With the default configuration, the whole text spelled out.
-  if (base == "https://shop.example.com/asp/pay.asp?id_d=" && FirstListItem == 1) {
-    EXPECT_EQ(RunBuild("E1550", "").link, "https://shop.example.com/asp/pay.asp?id_d=1");
-  }
-
+TEST(ShopLinkTest, LinkBufferIsZeroedBeforeWritingAndUntouchedWithoutALink) {
   // The caller's buffer starts full of stale bytes, without a terminator.
-  struct Case {
-    const char* model;
-    Page page;
-  };
-  const Case cases[] = {
-      {"E1550", kFirst},
-      {"E3272", kSecond},
-      {"E1820", kNone},
-      {"", kNone},
-  };
-  for (const Case& c : cases) {
+  for (const auto& [model, page] : {std::pair{"E1550", kFirst}, {"E3272", kSecond}, {"E1820", kNone}}) {
     char link[kShopLinkSize];
     std::memset(link, 'x', sizeof link);
-    BuildShopLink(c.model, "", link);
-    std::string expected(kShopLinkSize, 'x');  // untouched when there is no page
-    if (c.page != kNone) {
-      // Zeroed before writing: no stale tail after the link's terminator.
-      const std::string text = LinkOf(c.page);
-      expected.assign(kShopLinkSize, '\0');
-      expected.replace(0, text.size(), text);
-    }
-    EXPECT_EQ(std::string(link, sizeof link), expected) << c.model;
+    BuildShopLink(model, "", link);
+    std::string expected(kShopLinkSize, page == kNone ? 'x' : '\0');
+    expected.replace(0, LinkOf(page).size(), LinkOf(page));
+    EXPECT_EQ(std::string(link, sizeof link), expected) << model;
   }
   // Without a buffer the answer is still given.
   EXPECT_EQ(BuildShopLink("E1550", "", nullptr), kShopListMatched);
-  EXPECT_EQ(BuildShopLink("E3272", "", nullptr), kShopListNotMatched);
 }
 
 }  // namespace

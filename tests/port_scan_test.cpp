@@ -100,22 +100,9 @@ TEST_F(ModemEntries, LongModelNamesAreCutSoTheEntryFits255Characters) {
   }
 }
 
-TEST_F(ModemEntries, PathEntriesAndBoundaries) {
-  g_Fake.devices["/dev/ttyUSB0"] = Answering("\r\nE1550\r\n");
-  g_Fake.devices["/dev/ttyACM3"] = Answering("\r\nE3372\r\n");
-  const char* paths[] = {"/dev/ttyACM3", "/dev/missing", "/dev/ttyUSB0"};
-  ScanModemPaths(paths, 3);
-  ASSERT_EQ(g_App.ModemCount, 2);
-  EXPECT_EQ(g_App.ModemPortNumbers[0], 0);
-  EXPECT_EQ(g_App.ModemPortNumbers[1], 2);
-  char entry[kShortTextSize];
-  FormatModemPathEntry(1, paths[2], entry, sizeof entry);
-  EXPECT_STREQ(entry, "E1550 (/dev/ttyUSB0)");
-  // A slot outside the table and a buffer too small for the port give "".
-  FormatModemEntry(2, entry, sizeof entry);
-  EXPECT_STREQ(entry, "");
-  FormatModemEntry(-1, entry, sizeof entry);
-  EXPECT_STREQ(entry, "");
+TEST_F(ModemEntries, EntryThatDoesNotFitItsBufferIsEmpty) {
+  g_Fake.devices["\\\\.\\COM5"] = Answering("\r\nE1550\r\n");
+  ScanModemPorts();
   char small[6];
   FormatModemEntry(0, small, sizeof small);
   EXPECT_STREQ(small, "");

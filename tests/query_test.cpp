@@ -138,13 +138,6 @@ TEST_F(SendAtCommandTest, ARefusedWriteMeansNoReplyToWaitFor) {
   EXPECT_STREQ(g_App.ReceiveBuffer, "");
 }
 
-TEST_F(SendAtCommandTest, ReplyLongerThanTheBufferStaysQueued) {
-  g_Fake.replies["AT+HUGE"] = std::string(70000, 'A') + "\r\nOK\r\n";
-  EXPECT_EQ(SendAtCommand(7, "AT+HUGE", false, 1000, g_App.ReceiveBuffer), 65535u);
-  EXPECT_EQ(std::strlen(g_App.ReceiveBuffer), 65535u);
-  EXPECT_EQ(SendAtCommand(7, "AT", false, 1000, g_App.ReceiveBuffer), 70006u - 65535u);
-}
-
 TEST(PortPathFromEntry, TakesThePortOutOfTheEntryText) {
   struct Case {
     const char* entry;

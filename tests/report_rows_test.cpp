@@ -81,19 +81,6 @@ TEST_F(ExtractValue, MissingPrefixNeverLeavesAnEarlierValue) {
   EXPECT_STREQ(g_App.ValueBuffer, "");
 }
 
-TEST_F(ExtractValue, FullBufferStaysInBounds) {
-  // A reply that fills all 65,535 bytes with no line end and a prefix at the
-  // very end: no read or write past the buffers.
-  std::memset(g_App.ReceiveBuffer, 'x', kTextCapacity);
-  std::memcpy(g_App.ReceiveBuffer + kTextCapacity - 4, "+CSQ", 4);
-  ExtractReplyValue("+CSQ", kRowSignalLevel, true);
-  EXPECT_STREQ(g_App.ValueBuffer, "");
-  std::memset(g_App.ReceiveBuffer, 'y', kTextCapacity);
-  ExtractReplyValue("", kRowModel, true);
-  EXPECT_EQ(std::strlen(g_App.ValueBuffer), kTextCapacity - 1);
-  EXPECT_EQ(std::strlen(RowValue(kRowModel)), kTextCapacity - 1);
-}
-
 TEST(RowTable, InsertingInTableOrderAtThePositionsGivesThePositions) {
   // The window inserts the entries in RowTable order, each at its position
   // (or at the end when the position lies beyond it).

@@ -13,13 +13,13 @@
 
 namespace {
 
+#ifndef _WIN32
 std::string ToUtf8(const std::string& cp1251) {
   std::string out(cp1251.size() * 3 + 1, '\0');
   out.resize(Cp1251ToUtf8(cp1251.c_str(), out.data(), out.size()));
   return out;
 }
 
-#ifndef _WIN32
 TEST(Cp1251, AgreesWithTheSystemConverterOnEveryByte) {
   iconv_t cd = iconv_open("UTF-8", "CP1251");
   ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));

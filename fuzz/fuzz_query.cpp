@@ -1,19 +1,44 @@
-// The whole report from a fuzzed modem: the 17-command query, the three
-// outputs of the report (JSON, text lines, the clipboard text), then a port
-// scan over the same modem and its selector entries. Input: the replies, as
-// LoadFuzzReplies splits them.
+// The whole report from a fuzzed modem behind the unit tests' fake port: the
+// 17-command query, the three outputs of the report (JSON, text lines, the
+// clipboard text), then a port scan over the same modem and its selector
+// entries. Input: the replies of the 17 commands, in query order. Each is a
+// 2-byte little-endian length, a repeat byte and that many bytes, sent
+// (repeat + 1) times and cut at 70,000 bytes, so that a short input still
+// reaches replies longer than one read (the rest stays queued for the next
+// command). Replies the input does not reach are empty: no answer.
+#include <algorithm>
 #include <string>
 #include <string_view>
 
 #include "cli/report_output.h"
-#include "fuzz/fuzz_port.h"
 #include "fuzz/fuzz_support.h"
 #include "report/query.h"
 #include "report/report_rows.h"
 #include "serial/port_scan.h"
+#include "tests/fake_port.h"
 #include "ui/report_view.h"
 
 namespace {
+
+constexpr size_t kMaxFuzzReplyLength = 70000;
+// Not a device of the fake: opening it fails, like a port that is gone.
+constexpr const char* kAbsentModemPath = "fuzz/absent";
+
+FakeReplies RepliesFromInput(const uint8_t* data, size_t size) {
+  FakeReplies replies;
+  for (const QueryStep& step : QuerySequence) {
+    const size_t wanted = TakeLittleEndian(&data, &size, 2);
+    const uint32_t repeat = TakeLittleEndian(&data, &size, 1);
+    const size_t length = std::min(wanted, size);
+    std::string& reply = replies[step.command];
+    for (uint32_t i = 0; i <= repeat && reply.size() < kMaxFuzzReplyLength; ++i)
+      reply.append(reinterpret_cast<const char*>(data), length);
+    if (reply.size() > kMaxFuzzReplyLength) reply.resize(kMaxFuzzReplyLength);
+    data += length;
+    size -= length;
+  }
+  return replies;
+}
 
 // The window copies at most what its UTF-16 buffer holds; the same limit here.
 constexpr size_t kClipboardCapacity = kTextBufferSize / sizeof(char16_t) - 1;
@@ -49,9 +74,14 @@ void CheckEntries(const char* const* paths) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  LoadFuzzReplies(data, size);
+  const FakeReplies replies = RepliesFromInput(data, size);
+  g_Fake = FakeModem{};
+  g_Fake.devices = {{"fuzz/modem", replies}, {"fuzz/first", replies}, {"fuzz/second", replies}};
   Require(QueryModemAtPath("fuzz/modem") == 0, "the query runs on an opened port");
-  Require(FuzzPortOpenCount() == FuzzPortCloseCount(), "the query closes its port");
+  Require(g_Fake.openCount == 1 && g_Fake.closeCount == 1, "the query closes its port");
+  std::string lines;
+  for (const QueryStep& step : QuerySequence) lines += std::string(step.command) + '\r';
+  Require(g_Fake.written == lines, "the 17 commands go out in order, each ending in one CR");
   for (int32_t rowId = 0; rowId < kReportRowCount; ++rowId) {
     const char* value = g_App.RowValues[rowId];
     Require(IsTerminated(value, kTextBufferSize), "row value terminated");
@@ -69,7 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const char* const paths[] = {"fuzz/first", kAbsentModemPath, "fuzz/second"};
   ScanModemPaths(paths, 3);
-  Require(FuzzPortOpenCount() == FuzzPortCloseCount(), "the scan closes every port");
+  Require(g_Fake.openCount == g_Fake.closeCount, "the scan closes every port");
+  Require(g_Fake.foreignHandles == 0, "every call uses the opened port");
   Require(g_App.ModemCount >= 0 && g_App.ModemCount <= 2, "at most one modem per opened port");
   CheckEntries(paths);
   return 0;

@@ -22,7 +22,7 @@ inline void Require(bool holds, const char* what) {
 // input; missing bytes count as zero, so every input has a meaning.
 inline uint32_t TakeLittleEndian(const uint8_t** data, size_t* size, int byteCount) {
   uint32_t value = 0;
-  for (int i = 0; i<byteCount&& * size> 0; ++i) {
+  for (int i = 0; i < byteCount && *size != 0; ++i) {
     value |= static_cast<uint32_t>(**data) << (8 * i);
     ++*data;
     --*size;

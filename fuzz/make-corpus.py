@@ -44,7 +44,7 @@ EXTRACT_PREFIXES = ["", "Manufacturer", "Model", "Revision", "IMEI", "+GCAP", "^
                     "^SYSINFO", "+CPIN", "+CFUN", "+CSQ", "+COPS", "^SYSCFG", "^VERSION:BDT",
                     "^VERSION:EXTD", "^CARDLOCK"]
 
-# fuzz_port.cpp: a 2-byte length, a repeat byte, the bytes; 65,535 bytes at most
+# fuzz_query.cpp: a 2-byte length, a repeat byte, the bytes; 65,535 bytes at most
 # per piece, and no reply longer than this after the repeats.
 MAX_PIECE = 0xFFFF
 MAX_FUZZ_REPLY = 70000

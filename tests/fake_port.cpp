@@ -14,7 +14,12 @@ namespace {
 
 constexpr PortHandle kFakePort = 7;
 
-uint32_t DeliverQueued(char* reply) {
+void CheckHandle(PortHandle port) {
+  if (port != kFakePort) ++g_Fake.foreignHandles;
+}
+
+uint32_t DeliverQueued(PortHandle port, char* reply) {
+  CheckHandle(port);
   const size_t count = std::min<size_t>(g_Fake.queued.size(), kReadRequestBytes);
   std::memcpy(reply, g_Fake.queued.data(), count);
   g_Fake.queued.erase(0, count);
@@ -32,7 +37,7 @@ void ResetFakeModem() {
 }
 
 void LoadReply(const std::string& reply) {
-  std::memset(g_App.ReceiveBuffer, 0, kTextCapacity);
+  std::memset(g_App.ReceiveBuffer, 0, kTextBufferSize);
   std::memcpy(g_App.ReceiveBuffer, reply.data(), std::min<size_t>(reply.size(), kTextCapacity));
 }
 
@@ -42,16 +47,28 @@ PortHandle OpenModemPort(const char* devicePath) {
     const auto device = g_Fake.devices.find(devicePath);
     if (device == g_Fake.devices.end()) return kInvalidPort;
     g_Fake.replies = device->second;
-    g_Fake.queued.clear();
   }
-  return g_Fake.portOpens ? kFakePort : kInvalidPort;
+  if (!g_Fake.portOpens) return kInvalidPort;
+  // A freshly opened port has nothing left over from an earlier session.
+  g_Fake.queued.clear();
+  ++g_Fake.openCount;
+  return kFakePort;
 }
 
-void ConfigureSerialPort(PortHandle) { ++g_Fake.configureCount; }
-void FlushPort(PortHandle) {}
-void ClosePort(PortHandle) { ++g_Fake.closeCount; }
+void ConfigureSerialPort(PortHandle port) {
+  CheckHandle(port);
+  ++g_Fake.configureCount;
+}
 
-bool WritePort(PortHandle, const char* bytes, uint32_t length) {
+void FlushPort(PortHandle port) { CheckHandle(port); }
+
+void ClosePort(PortHandle port) {
+  CheckHandle(port);
+  ++g_Fake.closeCount;
+}
+
+bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
+  CheckHandle(port);
   if (g_Fake.unplugged) return false;
   g_Fake.written.append(bytes, length);
   std::string command(bytes, length);
@@ -61,14 +78,14 @@ bool WritePort(PortHandle, const char* bytes, uint32_t length) {
   return true;
 }
 
-uint32_t ReadReplyDirect(PortHandle, char* reply) {
+uint32_t ReadReplyDirect(PortHandle port, char* reply) {
   ++g_Fake.directReads;
-  return DeliverQueued(reply);
+  return DeliverQueued(port, reply);
 }
 
-uint32_t ReadReplyWithReader(PortHandle, char* reply, uint32_t timeoutMs) {
+uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t timeoutMs) {
   g_Fake.readerTimeouts.push_back(timeoutMs);
-  return DeliverQueued(reply);
+  return DeliverQueued(port, reply);
 }
 
 void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {

@@ -1,5 +1,6 @@
 // A scripted modem behind a fake port, linked in place of a serial backend
-// so that the query and the decoders can be tested without a device.
+// so that the query, the scan and the decoders run without a device (the
+// unit tests and the fuzz harness of the query share it).
 #pragma once
 
 #include <cstdint>
@@ -7,23 +8,28 @@
 #include <string>
 #include <vector>
 
+using FakeReplies = std::map<std::string, std::string>;
+
 struct FakeModem {
   bool portOpens = true;
   // Writes fail: the device is gone.
   bool unplugged = false;
   // Reply bytes per command text (without the CR); commands not listed get
   // no reply at all.
-  std::map<std::string, std::string> replies;
-  // Every byte written to the port, in order.
-  std::string written;
-  std::vector<std::string> openedPaths;
-  int closeCount = 0;
-  int configureCount = 0;
-  // Reply bytes not yet read (what a real port keeps queued).
-  std::string queued;
+  FakeReplies replies;
   // Several devices by path: when any is listed, only those paths open, and
   // opening one makes its replies the current ones.
-  std::map<std::string, std::map<std::string, std::string>> devices;
+  std::map<std::string, FakeReplies> devices;
+  // Every byte written to the port, in order.
+  std::string written;
+  // Reply bytes not yet read (what a real port keeps queued).
+  std::string queued;
+  std::vector<std::string> openedPaths;  // every open tried
+  int openCount = 0;                     // opens that succeeded
+  int closeCount = 0;
+  int configureCount = 0;
+  // Calls with a handle this port never gave out.
+  int foreignHandles = 0;
   // The timeoutMs of every reader-thread read; direct reads count apart.
   std::vector<uint32_t> readerTimeouts;
   int directReads = 0;
@@ -34,5 +40,6 @@ extern FakeModem g_Fake;
 // Resets the fake and the rows; the next test starts from a clean state.
 void ResetFakeModem();
 
-// Puts `reply` into ReceiveBuffer as SendAtCommand would have left it.
+// Puts `reply` into ReceiveBuffer as a read would have left it: at most
+// 65,535 bytes, NULs kept, zeros after it.
 void LoadReply(const std::string& reply);

@@ -7,9 +7,12 @@
 
 #include "report/report_rows.h"
 #include "serial/port_scan.h"
-#include "tests/fake_port.h"
+#include "tests/test_support.h"
 
 namespace {
+
+using ScanModemPortsTest = FakeModemTest;
+using ModemEntries = FakeModemTest;
 
 std::map<std::string, std::string> Answering(const std::string& modelReply) {
   return {{"ATE0", "\r\nOK\r\n"}, {"AT+CGMM", modelReply}};
@@ -25,8 +28,7 @@ std::vector<std::string> Entries() {
   return entries;
 }
 
-TEST(ScanModemPorts, ProbesCom1ToCom254InOrderAndListsTheModemsFound) {
-  ResetFakeModem();
+TEST_F(ScanModemPortsTest, ProbesCom1ToCom254InOrderAndListsTheModemsFound) {
   g_Fake.devices["\\\\.\\COM12"] = Answering("\r\nE173\r\n\r\nOK\r\n");
   g_Fake.devices["\\\\.\\COM3"] = Answering("\r\nE1550\r\n\r\nOK\r\n");
   g_Fake.devices["\\\\.\\COM254"] = Answering("\r\nE3372\r\n\r\nOK\r\n");
@@ -43,7 +45,7 @@ TEST(ScanModemPorts, ProbesCom1ToCom254InOrderAndListsTheModemsFound) {
   EXPECT_EQ(g_Fake.closeCount, 3);
 }
 
-TEST(ScanModemPorts, WhatCountsAsAnAnswer) {
+TEST_F(ScanModemPortsTest, WhatCountsAsAnAnswer) {
   struct Case {
     const char* name;
     std::string reply;  // empty: silent
@@ -73,8 +75,7 @@ TEST(ScanModemPorts, WhatCountsAsAnAnswer) {
   }
 }
 
-TEST(ScanModemPorts, NothingFoundLeavesEmptyTables) {
-  ResetFakeModem();
+TEST_F(ScanModemPortsTest, NothingFoundLeavesEmptyTables) {
   g_Fake.devices["\\\\.\\COM3"] = Answering("\r\nE1550\r\n");
   ScanModemPorts();
   ASSERT_EQ(g_App.ModemCount, 1);
@@ -86,7 +87,7 @@ TEST(ScanModemPorts, NothingFoundLeavesEmptyTables) {
   EXPECT_STREQ(g_App.ModemModelNames[0], "");
 }
 
-TEST(ModemEntries, LongModelNamesAreCutSoTheEntryFits255Characters) {
+TEST_F(ModemEntries, LongModelNamesAreCutSoTheEntryFits255Characters) {
   for (size_t modelLength : {1u, 200u, 246u, 247u, 255u, 300u, 70000u}) {
     ResetFakeModem();
     g_Fake.devices["\\\\.\\COM254"] = Answering("\r\n" + std::string(modelLength, 'M') + "\r\n");
@@ -99,23 +100,9 @@ TEST(ModemEntries, LongModelNamesAreCutSoTheEntryFits255Characters) {
   }
 }
 
-TEST(ModemEntries, PathEntriesAndBoundaries) {
-  ResetFakeModem();
-  g_Fake.devices["/dev/ttyUSB0"] = Answering("\r\nE1550\r\n");
-  g_Fake.devices["/dev/ttyACM3"] = Answering("\r\nE3372\r\n");
-  const char* paths[] = {"/dev/ttyACM3", "/dev/missing", "/dev/ttyUSB0"};
-  ScanModemPaths(paths, 3);
-  ASSERT_EQ(g_App.ModemCount, 2);
-  EXPECT_EQ(g_App.ModemPortNumbers[0], 0);
-  EXPECT_EQ(g_App.ModemPortNumbers[1], 2);
-  char entry[kShortTextSize];
-  FormatModemPathEntry(1, paths[2], entry, sizeof entry);
-  EXPECT_STREQ(entry, "E1550 (/dev/ttyUSB0)");
-  // A slot outside the table and a buffer too small for the port give "".
-  FormatModemEntry(2, entry, sizeof entry);
-  EXPECT_STREQ(entry, "");
-  FormatModemEntry(-1, entry, sizeof entry);
-  EXPECT_STREQ(entry, "");
+TEST_F(ModemEntries, EntryThatDoesNotFitItsBufferIsEmpty) {
+  g_Fake.devices["\\\\.\\COM5"] = Answering("\r\nE1550\r\n");
+  ScanModemPorts();
   char small[6];
   FormatModemEntry(0, small, sizeof small);
   EXPECT_STREQ(small, "");

@@ -6,7 +6,7 @@ set -u
 CLI=$1 MODEM_SIM=$2 PROFILES=$3 EXPECTED=$4
 . "$(dirname "$0")/e2e-lib.sh"
 
-for profile in $e2e_report_profiles; do
+for profile in $(e2e_report_profiles); do
   e2e_start_sim "$PROFILES/$profile.profile"
   "$CLI" report "$e2e_pty" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
   e2e_check_status "report $profile: exit" 0 $?

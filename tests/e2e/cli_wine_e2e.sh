@@ -9,7 +9,7 @@ CLI=$1 MODEM_SIM=$2 PROFILES=$3 EXPECTED=$4
 . "$(dirname "$0")/../wine/wine-env.sh"
 wine_start
 
-for profile in $e2e_report_profiles; do
+for profile in $(e2e_report_profiles); do
   e2e_start_sim "$PROFILES/$profile.profile"
   wine_map_com_port 5 "$e2e_pty"
   wine "$CLI" report COM5 >"$e2e_tmp/out" 2>"$e2e_tmp/err"

@@ -29,7 +29,7 @@ ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
 
 # Report-level faults: the rows match the expected file; afterwards the
 # port opens again at once (nothing left it open).
-for fault in error-all huge-reply garbage drip; do
+for fault in $e2e_fault_profiles; do
   e2e_start_sim "$PROFILES/$fault.profile"
   port=$(port_of)
   run "$CLI" report "$port" >"$e2e_tmp/out" 2>"$e2e_tmp/err"

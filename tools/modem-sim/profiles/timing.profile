@@ -26,6 +26,11 @@ repeat 70000 "A"
 > AT+NUL
 "\r\nAB\x00CD\r\n\r\nOK\r\n"
 
+# Flow-control bytes inside a reply, ending on an XOFF: on a port that
+# still honoured XON/XOFF they would vanish and stop our output.
+> AT+FLOW
+"\r\nA\x11B\x13\r\n"
+
 > AT+SILENT
 silent
 

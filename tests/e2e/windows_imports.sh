@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The Windows programs run from a bare folder: they may import Windows' own
+# DLLs only, never a MinGW runtime (libstdc++, libgcc, libwinpthread), which
+# a machine without MinGW does not have.
+# Usage: windows_imports.sh OBJDUMP EXE...
+set -u
+OBJDUMP=$1
+shift
+. "$(dirname "$0")/e2e-lib.sh"
+
+# Windows' own DLLs, lower case: what the programs use today and a few more
+# that ship with every Windows.
+allowed=" kernel32.dll user32.dll gdi32.dll gdiplus.dll comctl32.dll msimg32.dll ole32.dll oleaut32.dll "
+allowed+="shell32.dll msvcrt.dll advapi32.dll comdlg32.dll shlwapi.dll uxtheme.dll winmm.dll version.dll "
+
+for exe in "$@"; do
+  name=$(basename "$exe")
+  dlls=$("$OBJDUMP" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | tr -d '\r')
+  [ -n "$dlls" ]
+  e2e_check_status "$name: imports read" 0 $?
+  for dll in $dlls; do
+    case "$allowed" in
+      *" $dll "*) e2e_check_status "$name imports $dll: a Windows DLL" 0 0 ;;
+      *) e2e_check_status "$name imports $dll: not a Windows DLL" 0 1 ;;
+    esac
+  done
+done
+e2e_finish

@@ -1,0 +1,47 @@
+// What the core's unit tests share: a fixture that starts every test from a
+// clean fake modem, the replies of a modem-sim profile for the fake, and
+// readable names for table-driven cases.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
+
+#include "tests/fake_port.h"
+#include "tools/modem-sim/profile.h"
+
+struct FakeModemTest : ::testing::Test {
+  void SetUp() override { ResetFakeModem(); }
+};
+
+// The answer bytes of every rule of a shipped modem-sim profile, pauses
+// left out: the fake then answers as that simulated modem does once its
+// echo is off. An empty map when the profile does not read.
+inline FakeReplies ProfileReplies(const char* name) {
+  Profile profile;
+  std::string error;
+  FakeReplies replies;
+  if (!ParseProfile((std::string(PROFILE_DIR) + "/" + name + ".profile").c_str(), &profile, &error)) {
+    ADD_FAILURE() << error;
+    return replies;
+  }
+  for (const Rule& rule : profile.rules) {
+    std::string& reply = replies[rule.command];
+    for (const Action& action : rule.actions)
+      for (long i = 0; action.kind == ACTION_TEXT && i < action.count; ++i) reply += action.text;
+  }
+  return replies;
+}
+
+// The case's own name with every character that GoogleTest does not accept
+// turned into '_'.
+struct CaseNameFromField {
+  template <class Case>
+  std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
+    std::string name;
+    for (const char* p = info.param.name; *p != '\0'; ++p)
+      name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name;
+  }
+};

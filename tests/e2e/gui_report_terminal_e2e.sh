@@ -14,6 +14,8 @@ gui_fake_browser
 
 # The E1550 under a model name no shop list holds.
 sed 's/E1550/Q9000/g' "$PROFILES/e1550.profile" >"$e2e_tmp/q9000.profile"
+# The E1550 with one more command, whose reply reads like rich text.
+{ cat "$PROFILES/e1550.profile"; printf '\n> AT+RTF\n"%s"\n' '{\\rtf1\\ansi {\\b X}\\par}'; } >"$e2e_tmp/e1550.profile"
 
 # Report list geometry (list coordinates): the value column starts at 250,
 # the lock-status cell's own frame ends at 500 and the shop button takes
@@ -117,7 +119,7 @@ wait_browser() {
 
 # --- The report list: E1550 on COM5, Q9000 on COM7, E3372 on COM12 ----------
 
-gui_add_sim "$PROFILES/e1550.profile" 5
+gui_add_sim "$e2e_tmp/e1550.profile" 5
 gui_add_sim "$e2e_tmp/q9000.profile" 7
 gui_add_sim "$PROFILES/e3372.profile" 12
 gui_launch
@@ -264,6 +266,17 @@ printf "$transcript\n" >"$e2e_tmp/want"
 e2e_check "terminal, send button: AT and the stick's reply" "$e2e_tmp/want" "$e2e_tmp/out"
 gui_check_value "terminal, send button: AT CR on the line, the box emptied" 'AT\r ' \
   "$(new_bytes "$e2e_tmp/com5.log" "$size") $(probe text terminal-input)"
+
+# A reply that reads like rich text is shown as the text it is.
+terminal_send enter AT+RTF
+transcript+='cmd> AT+RTF\n{\\rtf1\\ansi {\\b X}\\par}\n'
+probe text terminal-output >"$e2e_tmp/out"
+printf "$transcript\n" >"$e2e_tmp/want"
+e2e_check "terminal: a reply that reads like rich text appears exactly as sent" "$e2e_tmp/want" "$e2e_tmp/out"
+
+# The box takes no more characters than a command may have. (It scrolls
+# no text either, so at its width it holds fewer anyway.)
+gui_check_value "terminal: the command box takes at most 254 characters" 254 "$(probe limit terminal-input)"
 
 # An empty line: a lone CR, which the stick leaves unanswered; the prompt
 # line only, after the 2 s wait for a reply.

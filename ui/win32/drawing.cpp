@@ -6,11 +6,32 @@
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
 
+namespace {
+
+// A text handed to a rich edit through EM_STREAMIN, read piece by piece.
+struct TextSource {
+  const char* text;
+  size_t length;
+  size_t done;
+};
+
+DWORD CALLBACK ReadTextPiece(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* written) {
+  TextSource* source = reinterpret_cast<TextSource*>(cookie);
+  size_t piece = source->length - source->done;
+  if (piece > static_cast<size_t>(size)) piece = static_cast<size_t>(size);
+  std::memcpy(buffer, source->text + source->done, piece);
+  source->done += piece;
+  *written = static_cast<LONG>(piece);
+  return 0;
+}
+
+}  // namespace
+
 void LoadPngResource(int32_t id, PngImage* slot) {
   slot->bitmap = nullptr;
   slot->stream = nullptr;
   const HMODULE module = GetModuleHandleA(nullptr);
-  const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));  // RT_RCDATA
+  const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), RT_RCDATA);
   if (resource == nullptr) return;
   const DWORD size = SizeofResource(module, resource);
   const HGLOBAL loaded = LoadResource(module, resource);
@@ -116,7 +137,15 @@ void AppendRichText(HWND control, const char* text, int32_t size, DWORD effects,
   format.dwEffects = effects;
   format.crTextColor = colour;
   SendMessageA(control, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-  SendMessageA(control, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text));
+  // Rich edits read a text that begins with "{\rtf" as rich text in some of
+  // their messages (EM_REPLACESEL among them, on Windows). A modem's reply
+  // may begin so; streamed in as SF_TEXT it can only ever be plain text. It
+  // replaces the (empty) selection and takes the format just set there.
+  TextSource source = {text, std::strlen(text), 0};
+  EDITSTREAM stream{};
+  stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
+  stream.pfnCallback = ReadTextPiece;
+  SendMessageA(control, EM_STREAMIN, SF_TEXT | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
 }
 
 bool DateGate() {

@@ -11,6 +11,7 @@
 
 #include "report/report_rows.h"
 #include "serial/port_scan.h"
+#include "serial/serial_port.h"
 #include "ui/credits_config.h"
 #include "ui/report_view.h"
 #include "ui/win32/drawing.h"
@@ -22,6 +23,20 @@ using namespace Gdiplus::DllExports;
 
 WindowPart g_Window;
 
+// The portable layout keeps its styles as numbers; here they meet their names.
+static_assert(kMainWindowStyle == (WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX));
+static_assert(kPageTabsStyle == (WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | TCS_FOCUSNEVER |
+                                 TCS_OWNERDRAWFIXED));
+static_assert(kCreditsLineStyle == (WS_CHILD | ES_READONLY));
+static_assert(kOwnerDrawnStaticStyle == (WS_CHILD | WS_VISIBLE | SS_OWNERDRAW));
+static_assert(kHiddenOwnerDrawnStaticStyle == (WS_CHILD | SS_OWNERDRAW));
+static_assert(kReportListStyle == (WS_CHILD | LVS_REPORT | LVS_SINGLESEL | LVS_NOCOLUMNHEADER));
+static_assert(kModemSelectorStyle ==
+              (WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_BORDER | CBS_DROPDOWNLIST));
+static_assert(kTerminalOutputStyle ==
+              (WS_CHILD | WS_VSCROLL | ES_SUNKEN | ES_READONLY | ES_AUTOVSCROLL | ES_MULTILINE));
+static_assert(kTerminalInputStyle == (WS_CHILD | WS_BORDER));
+
 namespace {
 
 constexpr int32_t kCreditsSize = 220;
@@ -30,8 +45,9 @@ HWND CreateControl(ControlId id, const ClientRect& rc, HINSTANCE instance) {
   const ControlLayout& layout = ControlLayouts[id];
   const PixelRect r = ControlRect(id, rc);
   const HWND parent = layout.childOfPageTabs ? Control(kPageTabs) : g_Window.mainWindow;
+  const HMENU identifier = reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdentifier(id)));
   const HWND control = CreateWindowExA(0, layout.className, nullptr, layout.style, r.x, r.y, r.width,
-                                       r.height, parent, nullptr, instance, nullptr);
+                                       r.height, parent, identifier, instance, nullptr);
   g_Window.controls[id] = control;
   return control;
 }
@@ -233,7 +249,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   windowClass.hInstance = instance;
   windowClass.hIcon = g_Window.icon;
   windowClass.hIconSm = g_Window.icon;
-  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   windowClass.lpszClassName = kWindowClassName;
   RegisterClassExA(&windowClass);
 
@@ -270,6 +286,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CreateModemSelector(rc, instance);
   CreateTerminalOutput(rc, instance);
   for (ControlId id : {kCommandLabel, kTerminalInput, kSendButtonStatic}) CreateControl(id, rc, instance);
+  // A command travels in a line of its own with its CR: the box takes no
+  // more characters than that line holds, so nothing typed goes unsent.
+  SendMessageA(Control(kTerminalInput), EM_LIMITTEXT, kMaxCommandLength, 0);
   UpdateWindow(g_Window.mainWindow);
 
   // The busy picture stays on screen while the scan runs: no message is

@@ -18,7 +18,8 @@ namespace {
 HWND List() { return Control(kReportList); }
 
 // The link for the report's current model and versions texts, each read
-// from the list as at most 255 characters; empty when no button shows.
+// from the list as at most 255 characters into a zeroed 256-byte buffer
+// (cchTextMax counts the terminator); empty when no button shows.
 bool CurrentShopLink(char* link) {
   char model[kShortTextSize];
   char versions[kShortTextSize];
@@ -26,7 +27,7 @@ bool CurrentShopLink(char* link) {
   std::memset(versions, 0, sizeof versions);
   LVITEMA item{};
   item.iSubItem = 1;
-  item.cchTextMax = sizeof model - 1;
+  item.cchTextMax = sizeof model;
   item.pszText = model;
   SendMessageA(List(), LVM_GETITEMTEXTA, kModelItem, reinterpret_cast<LPARAM>(&item));
   item.pszText = versions;

@@ -20,10 +20,8 @@ using namespace Gdiplus::DllExports;
 
 namespace {
 
-constexpr int32_t kInformationPage = 0;
-constexpr int32_t kTerminalPage = 1;
-
-int32_t CurrentPage() { return static_cast<int32_t>(SendMessageA(Control(kPageTabs), TCM_GETCURSEL, 0, 0)); }
+// The selected tab: its index is the page's value.
+Page CurrentPage() { return static_cast<Page>(SendMessageA(Control(kPageTabs), TCM_GETCURSEL, 0, 0)); }
 
 // A control's rectangle in its parent's client coordinates.
 RECT ControlRectInParent(HWND control) {
@@ -77,15 +75,14 @@ void OnDrawItem(const DRAWITEMSTRUCT* item) {
   }
 }
 
-void ShowPage(int32_t page) {
-  if (page != kInformationPage && page != kTerminalPage) return;
+void ShowPage(Page page) {
+  if (page != Page::kInformation && page != Page::kTerminal) return;
   for (int32_t id = 0; id < kControlCount; ++id) {
     const Page where = ControlPage(static_cast<ControlId>(id));
     if (where == Page::kBoth) continue;
-    const bool show = (where == Page::kInformation) == (page == kInformationPage);
-    ShowWindow(Control(static_cast<ControlId>(id)), show ? SW_SHOW : SW_HIDE);
+    ShowWindow(Control(static_cast<ControlId>(id)), where == page ? SW_SHOW : SW_HIDE);
   }
-  if (page == kTerminalPage) SetFocus(Control(kTerminalInput));
+  if (page == Page::kTerminal) SetFocus(Control(kTerminalInput));
 }
 
 void OpenWebAddress(const char* address) {
@@ -121,21 +118,21 @@ void OnMouseMove(LPARAM lParam) {
   const int32_t x = LOWORD(lParam);
   const int32_t y = HIWORD(lParam);
   bool inside = false;
-  const int32_t page = CurrentPage();
-  if (page == kInformationPage) {
+  const Page page = CurrentPage();
+  if (page == Page::kInformation) {
     // Both buttons are brought up to date on every move, in button order.
     inside = UpdateButtonHover(kQueryButton, x, y) | inside;
     inside = UpdateButtonHover(kCopyButton, x, y) | inside;
   }
-  if (page == kTerminalPage) inside = UpdateButtonHover(kSendButton, x, y);
-  SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(inside ? 32649 : 32512)));  // IDC_HAND : IDC_ARROW
+  if (page == Page::kTerminal) inside = UpdateButtonHover(kSendButton, x, y);
+  SetCursor(LoadCursorA(nullptr, inside ? IDC_HAND : IDC_ARROW));
 }
 
 void OnLeftButtonDown(WPARAM wParam, LPARAM lParam) {
   // A click with a modifier key or another button held does nothing.
   if (wParam != MK_LBUTTON) return;
-  const int32_t code = ButtonAtPoint(g_Window.buttons, CurrentPage(), LOWORD(lParam), HIWORD(lParam));
-  if (code != -1) RunButtonCommand(code);
+  const ImageButtonId button = ButtonAtPoint(g_Window.buttons, CurrentPage(), LOWORD(lParam), HIWORD(lParam));
+  if (button != kNoButton) RunButtonCommand(button);
 }
 
 void OnDestroy() {
@@ -167,15 +164,15 @@ bool ReadSelectedModemEntry(char* entry) {
   return true;
 }
 
-int32_t RunButtonCommand(int32_t code) {
-  switch (code) {
-    case 0: {
+int32_t RunButtonCommand(ImageButtonId button) {
+  switch (button) {
+    case kQueryButton: {
       char entry[kShortTextSize];
       if (ReadSelectedModemEntry(entry)) QueryModemInformation(entry);
       return 0;
     }
-    case 1: return CopyReportToClipboard();
-    case 2: {
+    case kCopyButton: return CopyReportToClipboard();
+    case kSendButton: {
       char entry[kShortTextSize];
       RunTerminalCommand(ReadSelectedModemEntry(entry) ? entry : nullptr);
       return 0;

@@ -24,7 +24,7 @@ int32_t Resolve(const Extent& e, const ClientRect& rc) {
 
 const std::array<ControlLayout, kControlCount> ControlLayouts = {{
     {"SysTabControl32", false, kPageTabsStyle, Fixed(0), Fixed(0), Width(0), Height(0)},
-    {"RichEdit20A", false, kCreditsLineStyle, Fixed(10), FromBottom(-25), Width(-20), Fixed(23)},
+    {"RichEdit20W", false, kCreditsLineStyle, Fixed(10), FromBottom(-25), Width(-20), Fixed(23)},
     {"static", false, kOwnerDrawnStaticStyle, Fixed(10), Fixed(35), Fixed(55), Fixed(18)},
     {"static", false, kOwnerDrawnStaticStyle, Fixed(260), Fixed(32), Fixed(200), Fixed(24)},
     {"static", false, kOwnerDrawnStaticStyle, Fixed(530), Fixed(32), Fixed(120), Fixed(24)},
@@ -32,7 +32,7 @@ const std::array<ControlLayout, kControlCount> ControlLayouts = {{
     {"static", false, kOwnerDrawnStaticStyle, Fixed(10), FromBottom(-31), Width(-20), Fixed(2)},
     {"SysListView32", false, kReportListStyle, Fixed(10), Fixed(72), Width(-30), Height(-102)},
     {"combobox", true, kModemSelectorStyle, Fixed(65), Fixed(33), Fixed(180), Fixed(100)},
-    {"RichEdit20A", true, kTerminalOutputStyle, Fixed(10), Fixed(72), Width(-20), Height(-157)},
+    {"RichEdit20W", true, kTerminalOutputStyle, Fixed(10), Fixed(72), Width(-20), Height(-157)},
     {"static", false, kHiddenOwnerDrawnStaticStyle, Fixed(10), FromBottom(-60), Fixed(70), Fixed(20)},
     {"edit", false, kTerminalInputStyle, Fixed(80), FromBottom(-60), Width(-135), Fixed(20)},
     {"static", false, kHiddenOwnerDrawnStaticStyle, FromRight(-50), FromBottom(-80), Fixed(40), Fixed(43)},

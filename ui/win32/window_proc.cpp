@@ -13,6 +13,7 @@
 #include "ui/credits_config.h"
 #include "ui/win32/drawing.h"
 #include "ui/win32/terminal_page.h"
+#include "ui/win32/wide_text.h"
 #include "ui/win32/window_part.h"
 
 using namespace Gdiplus;
@@ -21,7 +22,7 @@ using namespace Gdiplus::DllExports;
 namespace {
 
 // The selected tab: its index is the page's value.
-Page CurrentPage() { return static_cast<Page>(SendMessageA(Control(kPageTabs), TCM_GETCURSEL, 0, 0)); }
+Page CurrentPage() { return static_cast<Page>(SendMessageW(Control(kPageTabs), TCM_GETCURSEL, 0, 0)); }
 
 // A control's rectangle in its parent's client coordinates.
 RECT ControlRectInParent(HWND control) {
@@ -32,21 +33,21 @@ RECT ControlRectInParent(HWND control) {
 }
 
 void DrawTabItem(const DRAWITEMSTRUCT* item) {
-  char text[kShortTextSize];
+  wchar_t text[kShortTextSize];
   std::memset(text, 0, sizeof text);
-  TCITEMA tab{};
+  TCITEMW tab{};
   tab.mask = TCIF_TEXT;
   tab.pszText = text;
-  tab.cchTextMax = sizeof text - 1;
-  SendMessageA(Control(kPageTabs), TCM_GETITEMA, item->itemID, reinterpret_cast<LPARAM>(&tab));
+  tab.cchTextMax = kShortTextSize - 1;
+  SendMessageW(Control(kPageTabs), TCM_GETITEMW, item->itemID, reinterpret_cast<LPARAM>(&tab));
   const HBRUSH brush = CreateSolidBrush(kBackgroundColorRef);
   FillRect(item->hDC, &item->rcItem, brush);
   DeleteObject(brush);
   SetBkColor(item->hDC, kBackgroundColorRef);
   SetTextColor(item->hDC, kTabTextColorRef);
   SetTextAlign(item->hDC, TA_CENTER | TA_TOP);
-  TextOutA(item->hDC, (item->rcItem.right + item->rcItem.left) / 2, item->rcItem.top + 3, text,
-           lstrlenA(text));
+  TextOutW(item->hDC, (item->rcItem.right + item->rcItem.left) / 2, item->rcItem.top + 3, text,
+           lstrlenW(text));
 }
 
 void DrawLabel(HWND label, const wchar_t* text) {
@@ -154,13 +155,16 @@ void OnDestroy() {
 bool ReadSelectedModemEntry(char* entry) {
   std::memset(entry, 0, kShortTextSize);
   const HWND selector = Control(kModemSelector);
-  const LRESULT selected = SendMessageA(selector, CB_GETCURSEL, 0, 0);
+  const LRESULT selected = SendMessageW(selector, CB_GETCURSEL, 0, 0);
   if (selected == CB_ERR) return false;
   // The entries are built to fit 255 characters; a longer one is not read
   // at all rather than overflow the buffer.
-  if (SendMessageA(selector, CB_GETLBTEXTLEN, selected, 0) >= static_cast<LRESULT>(kShortTextSize))
+  if (SendMessageW(selector, CB_GETLBTEXTLEN, selected, 0) >= static_cast<LRESULT>(kShortTextSize))
     return false;
-  SendMessageA(selector, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(entry));
+  wchar_t wide[kShortTextSize];
+  std::memset(wide, 0, sizeof wide);
+  SendMessageW(selector, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(wide));
+  NarrowText(wide, entry, kShortTextSize - 1);
   return true;
 }
 
@@ -194,5 +198,5 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_LBUTTONDOWN: OnLeftButtonDown(wParam, lParam); break;
     default: break;
   }
-  return DefWindowProcA(hwnd, message, wParam, lParam);
+  return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -1,10 +1,9 @@
-// The window's portable rules: control geometry, button hit tests and
-// highlight, the date gate, DPI arithmetic, report list colours and hiding,
-// the toggle, the shop button and the clipboard text.
+// The window's portable rules: button hit tests, the date gate, DPI
+// arithmetic, the hidden extra rows, the toggle, the shop button and the
+// clipboard text.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <tuple>
 #include <string>
 
 #include "report/report_rows.h"
@@ -18,68 +17,27 @@ namespace {
 // The client area of the 690 x 640 window with its caption and frame.
 constexpr ClientRect kClient = {0, 0, 684, 611};
 
-TEST(WindowLayout, ControlGeometryFollowsTheClientRectangle) {
-  struct Case {
-    ControlId id;
-    PixelRect expected;
-  };
-  const Case cases[] = {
-      {kPageTabs, {0, 0, 684, 611}},           {kCreditsLine, {10, 586, 664, 23}},
-      {kModemLabel, {10, 35, 55, 18}},         {kQueryButtonStatic, {260, 32, 200, 24}},
-      {kCopyButtonStatic, {530, 32, 120, 24}}, {kUpperRule, {10, 64, 664, 2}},
-      {kLowerRule, {10, 580, 664, 2}},         {kReportList, {10, 72, 654, 509}},
-      {kModemSelector, {65, 33, 180, 100}},    {kTerminalOutput, {10, 72, 664, 454}},
-      {kCommandLabel, {10, 551, 70, 20}},      {kTerminalInput, {80, 551, 549, 20}},
-      {kSendButtonStatic, {634, 531, 40, 43}},
-  };
-  for (const Case& c : cases) {
-    const PixelRect r = ControlRect(c.id, kClient);
-    EXPECT_EQ(std::make_tuple(r.x, r.y, r.width, r.height),
-              std::make_tuple(c.expected.x, c.expected.y, c.expected.width, c.expected.height))
-        << "control " << c.id;
-  }
-  // Only the selector and the transcript live inside the tab control.
-  for (int id = 0; id < kControlCount; ++id)
-    EXPECT_EQ(ControlLayouts[id].childOfPageTabs, id == kModemSelector || id == kTerminalOutput) << id;
-}
-
-TEST(WindowLayout, PagesOfTheControls) {
-  EXPECT_EQ(ControlPage(kReportList), Page::kInformation);
-  EXPECT_EQ(ControlPage(kCopyButtonStatic), Page::kInformation);
-  EXPECT_EQ(ControlPage(kTerminalInput), Page::kTerminal);
-  EXPECT_EQ(ControlPage(kSendButtonStatic), Page::kTerminal);
-  for (ControlId id : {kModemLabel, kModemSelector, kUpperRule, kLowerRule, kCreditsLine, kPageTabs})
-    EXPECT_EQ(ControlPage(id), Page::kBoth) << id;
-}
-
 TEST(ImageButtons, HitTestIncludesBothFarEdges) {
   ImageButton buttons[kImageButtonCount];
   for (int i = 0; i < kImageButtonCount; ++i)
     buttons[i] = ButtonGeometry(static_cast<ImageButtonId>(i), kClient);
+  constexpr Page kInfo = Page::kInformation;
+  constexpr Page kTerm = Page::kTerminal;
   struct Case {
-    int page, x, y, code;
+    Page page;
+    int x, y;
+    ImageButtonId hit;
   };
   const Case cases[] = {
-      {0, 260, 32, 0},  {0, 460, 56, 0},  {0, 461, 56, -1},  {0, 460, 57, -1},  {0, 259, 40, -1},
-      {0, 300, 31, -1}, {0, 530, 32, 1},  {0, 650, 56, 1},   {0, 651, 40, -1},  {1, 300, 40, -1},
-      {1, 634, 531, 2}, {1, 674, 574, 2}, {1, 675, 574, -1}, {0, 650, 560, -1}, {2, 300, 40, -1},
+      {kInfo, 260, 32, kQueryButton}, {kInfo, 460, 56, kQueryButton}, {kInfo, 461, 56, kNoButton},
+      {kInfo, 460, 57, kNoButton},    {kInfo, 259, 40, kNoButton},    {kInfo, 300, 31, kNoButton},
+      {kInfo, 530, 32, kCopyButton},  {kInfo, 650, 56, kCopyButton},  {kInfo, 651, 40, kNoButton},
+      {kTerm, 300, 40, kNoButton},    {kTerm, 634, 531, kSendButton}, {kTerm, 674, 574, kSendButton},
+      {kTerm, 675, 574, kNoButton},   {kInfo, 650, 560, kNoButton},   {Page::kBoth, 300, 40, kNoButton},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(ButtonAtPoint(buttons, c.page, c.x, c.y), c.code) << c.page << " " << c.x << "," << c.y;
-}
-
-TEST(ImageButtons, HighlightCoversTheFaceAndAThreePixelFrameInsideTheOverlay) {
-  for (int i = 0; i < kImageButtonCount; ++i) {
-    const ImageButton b = ButtonGeometry(static_cast<ImageButtonId>(i), kClient);
-    const PixelRect r = HighlightRect(b);
-    EXPECT_EQ(r.x, b.x - 3);
-    EXPECT_EQ(r.y, b.y - 3);
-    EXPECT_EQ(r.width, b.width + 6);
-    EXPECT_EQ(r.height, b.height + 6);
-    // The overlay is read from (3, 3): it must hold the whole rectangle.
-    EXPECT_LE(3 + r.width, 300);
-    EXPECT_LE(3 + r.height, 76);
-  }
+    EXPECT_EQ(ButtonAtPoint(buttons, c.page, c.x, c.y), c.hit)
+        << static_cast<int>(c.page) << " " << c.x << "," << c.y;
 }
 
 TEST(DateGate, OpensAfterJuly2014) {
@@ -103,24 +61,7 @@ TEST(Dpi, FontHeightAndTwips) {
   }
 }
 
-TEST(ReportView, CellColoursAndHiddenRows) {
-  struct Case {
-    int item, subItem;
-    uint32_t text;
-    bool setBackground;
-  };
-  const Case cases[] = {
-      {8, 0, 0x000000C8, false}, {8, 1, 0x000000C8, false}, {0, 0, 0x00A00000, false},
-      {0, 1, 0x00006400, true},  {28, 1, 0x00006400, true}, {27, 0, 0x00A00000, false},
-  };
-  for (const Case& c : cases) {
-    const CellColours colours = ReportCellColours(c.item, c.subItem);
-    EXPECT_EQ(colours.text, c.text) << c.item << "/" << c.subItem;
-    EXPECT_EQ(colours.setBackground, c.setBackground) << c.item << "/" << c.subItem;
-    if (c.setBackground) {
-      EXPECT_EQ(colours.background, 0x00C8FFFFu);
-    }
-  }
+TEST(ReportView, ExtraRowsArePaintedOverOnlyWhileHidden) {
   for (int item = 0; item < 29; ++item) {
     EXPECT_EQ(RowPaintedOver(item, 0), item > 8) << item;
     EXPECT_FALSE(RowPaintedOver(item, 1)) << item;

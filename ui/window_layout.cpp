@@ -9,9 +9,6 @@ constexpr Extent FromBottom(int32_t offset) { return {offset, Anchor::kBottom}; 
 constexpr Extent Width(int32_t offset) { return {offset, Anchor::kWidth}; }
 constexpr Extent Height(int32_t offset) { return {offset, Anchor::kHeight}; }
 
-constexpr uint32_t kOwnerDrawnStatic = 0x5000000D;  // child, visible, SS_OWNERDRAW
-constexpr uint32_t kHiddenOwnerDrawnStatic = 0x4000000D;
-
 int32_t Resolve(const Extent& e, const ClientRect& rc) {
   switch (e.anchor) {
     case Anchor::kRight: return rc.right + e.offset;
@@ -26,19 +23,19 @@ int32_t Resolve(const Extent& e, const ClientRect& rc) {
 }  // namespace
 
 const std::array<ControlLayout, kControlCount> ControlLayouts = {{
-    {"SysTabControl32", false, 0x5600A000, Fixed(0), Fixed(0), Width(0), Height(0)},
-    {"RichEdit20A", false, 0x40000800, Fixed(10), FromBottom(-25), Width(-20), Fixed(23)},
-    {"static", false, kOwnerDrawnStatic, Fixed(10), Fixed(35), Fixed(55), Fixed(18)},
-    {"static", false, kOwnerDrawnStatic, Fixed(260), Fixed(32), Fixed(200), Fixed(24)},
-    {"static", false, kOwnerDrawnStatic, Fixed(530), Fixed(32), Fixed(120), Fixed(24)},
-    {"static", false, kOwnerDrawnStatic, Fixed(10), Fixed(64), Width(-20), Fixed(2)},
-    {"static", false, kOwnerDrawnStatic, Fixed(10), FromBottom(-31), Width(-20), Fixed(2)},
-    {"SysListView32", false, 0x40004005, Fixed(10), Fixed(72), Width(-30), Height(-102)},
-    {"combobox", true, 0x54800003, Fixed(65), Fixed(33), Fixed(180), Fixed(100)},
-    {"RichEdit20A", true, 0x40204844, Fixed(10), Fixed(72), Width(-20), Height(-157)},
-    {"static", false, kHiddenOwnerDrawnStatic, Fixed(10), FromBottom(-60), Fixed(70), Fixed(20)},
-    {"edit", false, 0x40800000, Fixed(80), FromBottom(-60), Width(-135), Fixed(20)},
-    {"static", false, kHiddenOwnerDrawnStatic, FromRight(-50), FromBottom(-80), Fixed(40), Fixed(43)},
+    {"SysTabControl32", false, kPageTabsStyle, Fixed(0), Fixed(0), Width(0), Height(0)},
+    {"RichEdit20W", false, kCreditsLineStyle, Fixed(10), FromBottom(-25), Width(-20), Fixed(23)},
+    {"static", false, kOwnerDrawnStaticStyle, Fixed(10), Fixed(35), Fixed(55), Fixed(18)},
+    {"static", false, kOwnerDrawnStaticStyle, Fixed(260), Fixed(32), Fixed(200), Fixed(24)},
+    {"static", false, kOwnerDrawnStaticStyle, Fixed(530), Fixed(32), Fixed(120), Fixed(24)},
+    {"static", false, kOwnerDrawnStaticStyle, Fixed(10), Fixed(64), Width(-20), Fixed(2)},
+    {"static", false, kOwnerDrawnStaticStyle, Fixed(10), FromBottom(-31), Width(-20), Fixed(2)},
+    {"SysListView32", false, kReportListStyle, Fixed(10), Fixed(72), Width(-30), Height(-102)},
+    {"combobox", true, kModemSelectorStyle, Fixed(65), Fixed(33), Fixed(180), Fixed(100)},
+    {"RichEdit20W", true, kTerminalOutputStyle, Fixed(10), Fixed(72), Width(-20), Height(-157)},
+    {"static", false, kHiddenOwnerDrawnStaticStyle, Fixed(10), FromBottom(-60), Fixed(70), Fixed(20)},
+    {"edit", false, kTerminalInputStyle, Fixed(80), FromBottom(-60), Width(-135), Fixed(20)},
+    {"static", false, kHiddenOwnerDrawnStaticStyle, FromRight(-50), FromBottom(-80), Fixed(40), Fixed(43)},
 }};
 
 PixelRect ControlRect(ControlId id, const ClientRect& rc) {
@@ -79,14 +76,14 @@ PixelRect HighlightRect(const ImageButton& b) {
           b.height + 2 * kHighlightMargin};
 }
 
-int32_t ButtonAtPoint(const ImageButton* buttons, int32_t page, int32_t px, int32_t py) {
-  int32_t code = -1;
-  if (page == 0) {
-    if (PointInButton(buttons[kQueryButton], px, py)) code = kQueryButton;
-    if (PointInButton(buttons[kCopyButton], px, py)) code = kCopyButton;
+ImageButtonId ButtonAtPoint(const ImageButton* buttons, Page page, int32_t px, int32_t py) {
+  ImageButtonId hit = kNoButton;
+  if (page == Page::kInformation) {
+    if (PointInButton(buttons[kQueryButton], px, py)) hit = kQueryButton;
+    if (PointInButton(buttons[kCopyButton], px, py)) hit = kCopyButton;
   }
-  if (page == 1 && PointInButton(buttons[kSendButton], px, py)) code = kSendButton;
-  return code;
+  if (page == Page::kTerminal && PointInButton(buttons[kSendButton], px, py)) hit = kSendButton;
+  return hit;
 }
 
 bool DateGateOpen(int32_t year, int32_t month) { return year > 2014 || (year == 2014 && month >= 8); }

@@ -10,7 +10,17 @@
 constexpr int32_t kWindowWidth = 690;
 constexpr int32_t kWindowHeight = 640;
 constexpr int32_t kWindowTop = 10;
-constexpr uint32_t kMainWindowStyle = 0x10CA0000;  // visible, caption, system menu, minimise box
+// Window styles by number: this file includes no platform header.
+// main_window.cpp ties each number to its WS_/TCS_/ES_/SS_/LVS_/CBS_ names.
+constexpr uint32_t kMainWindowStyle = 0x10CA0000;
+constexpr uint32_t kPageTabsStyle = 0x5600A000;
+constexpr uint32_t kCreditsLineStyle = 0x40000800;
+constexpr uint32_t kOwnerDrawnStaticStyle = 0x5000000D;
+constexpr uint32_t kHiddenOwnerDrawnStaticStyle = 0x4000000D;
+constexpr uint32_t kReportListStyle = 0x40004005;
+constexpr uint32_t kModemSelectorStyle = 0x54800003;
+constexpr uint32_t kTerminalOutputStyle = 0x40204844;
+constexpr uint32_t kTerminalInputStyle = 0x40800000;
 constexpr const char* kWindowClassName = "Brenvaltor";
 constexpr const char* kWindowTitle = "  Brenvaltor v1.1";
 
@@ -56,6 +66,11 @@ enum ControlId : int32_t {
   kControlCount,
 };
 
+// Every child control carries an identifier (its hMenu argument), so that
+// tools outside the program find it with GetDlgItem on its parent.
+constexpr int32_t kFirstControlIdentifier = 1000;
+constexpr int32_t ControlIdentifier(ControlId id) { return kFirstControlIdentifier + id; }
+
 struct ControlLayout {
   const char* className;
   bool childOfPageTabs;
@@ -68,12 +83,13 @@ extern const std::array<ControlLayout, kControlCount> ControlLayouts;
 
 PixelRect ControlRect(ControlId id, const ClientRect& rc);
 
+// The pages; kInformation and kTerminal are also the tab indices.
+enum class Page : int32_t { kInformation = 0, kTerminal = 1, kBoth = 2 };
 // Which page shows a control: both pages, or only one of them.
-enum class Page { kBoth, kInformation, kTerminal };
 Page ControlPage(ControlId id);
 
 // Image buttons: face, position, hover state.
-enum ImageButtonId : int32_t { kQueryButton, kCopyButton, kSendButton, kImageButtonCount };
+enum ImageButtonId : int32_t { kNoButton = -1, kQueryButton, kCopyButton, kSendButton, kImageButtonCount };
 
 struct ImageButton {
   void* image;  // the GDI+ bitmap of the face
@@ -102,9 +118,9 @@ bool PointInButton(const ImageButton& button, int32_t px, int32_t py);
 constexpr int32_t kHighlightMargin = 3;
 PixelRect HighlightRect(const ImageButton& button);
 
-// The button hit by a click on a page: -1 for none. On the information page
-// the copy button wins where both would match.
-int32_t ButtonAtPoint(const ImageButton* buttons, int32_t page, int32_t px, int32_t py);
+// The button hit by a click on a page, or kNoButton. On the information
+// page the copy button wins where both would match.
+ImageButtonId ButtonAtPoint(const ImageButton* buttons, Page page, int32_t px, int32_t py);
 
 // The credits line and the shop button show only after July 2014 (UTC).
 bool DateGateOpen(int32_t year, int32_t month);

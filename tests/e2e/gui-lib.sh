@@ -5,8 +5,10 @@
 # and MODEM_SIM; then call gui_start.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/../wine/wine-env.sh"
-# Wine's ANSI code page follows the locale: 1251, as on a Russian Windows.
-export LC_ALL=ru_RU.UTF-8
+# Wine's ANSI code page follows the locale: 1251 as on a Russian Windows by
+# default, 1252 as on an English one with BRENVALTOR_GUI_LOCALE=en_US.UTF-8.
+# The window must read the same in both.
+export LC_ALL=${BRENVALTOR_GUI_LOCALE:-ru_RU.UTF-8}
 for tool in Xvfb xdpyinfo xdotool xclip import convert compare; do
   command -v "$tool" >/dev/null || { echo "$tool is missing"; exit 1; }
 done

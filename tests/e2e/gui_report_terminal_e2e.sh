@@ -12,8 +12,16 @@ EXE=$1 PROBE=$2 MODEM_SIM=$3 PROFILES=$4 EXPECTED=$5
 gui_start
 gui_fake_browser
 
-# The E1550 under a model name no shop list holds.
-sed 's/E1550/Q9000/g' "$PROFILES/e1550.profile" >"$e2e_tmp/q9000.profile"
+# The E1550 under a model name no shop list holds, Cyrillic in
+# Windows-1251 at its end ("Q9000Ж").
+sed "s/E1550/Q9000$(printf '\306')/g" "$PROFILES/e1550.profile" >"$e2e_tmp/q9000.profile"
+# The E1550 with two more commands: a reply that reads like rich text, and
+# one in Windows-1251 ("Привет").
+{
+  cat "$PROFILES/e1550.profile"
+  printf '\n> AT+RTF\n"%s"\n' '{\\rtf1\\ansi {\\b X}\\par}'
+  printf '\n> AT+CYR\n"\\r\\n\317\360\350\342\345\362\\r\\n"\n'
+} >"$e2e_tmp/e1550.profile"
 
 # Report list geometry (list coordinates): the value column starts at 250,
 # the lock-status cell's own frame ends at 500 and the shop button takes
@@ -117,14 +125,14 @@ wait_browser() {
 
 # --- The report list: E1550 on COM5, Q9000 on COM7, E3372 on COM12 ----------
 
-gui_add_sim "$PROFILES/e1550.profile" 5
+gui_add_sim "$e2e_tmp/e1550.profile" 5
 gui_add_sim "$e2e_tmp/q9000.profile" 7
 gui_add_sim "$PROFILES/e3372.profile" 12
 gui_launch
 gui_read_rows
 
 probe entries >"$e2e_tmp/out"
-printf 'E1550 (COM5)\nQ9000 (COM7)\nE3372 (COM12)\nselected -1\n' >"$e2e_tmp/want"
+printf 'E1550 (COM5)\nQ9000Ж (COM7)\nE3372 (COM12)\nselected -1\n' >"$e2e_tmp/want"
 e2e_check "start-up: one entry per modem" "$e2e_tmp/want" "$e2e_tmp/out"
 
 # Before any query the lock-status cell is a plain framed cell.
@@ -141,8 +149,8 @@ gui_click_row 6 $shop_left
 probe select 1
 query_shot "$e2e_tmp/com7.log" q9000
 probe item 1 >"$e2e_tmp/out"
-printf '  Модель\nQ9000\n' >"$e2e_tmp/want"
-e2e_check "shop, unknown model: the report shows Q9000" "$e2e_tmp/want" "$e2e_tmp/out"
+printf '  Модель\nQ9000Ж\n' >"$e2e_tmp/want"
+e2e_check "shop, unknown model: the report shows Q9000Ж" "$e2e_tmp/want" "$e2e_tmp/out"
 gui_check_value "shop, unknown model: no button" none "$(shop_drawn "$e2e_tmp/q9000.png")"
 gui_check_value "shop, unknown model: the cell's frame runs to its right edge" 160,160,160 \
   "$(gui_pixel "$e2e_tmp/q9000.png" $((gui_list_x + 639)) $(((gui_row_top[6] + gui_row_bottom[6]) / 2)))"
@@ -207,6 +215,20 @@ wait_browser
 echo 'https://shop.example.com/asp/pay.asp?id_d=2' >"$e2e_tmp/want"
 e2e_check "shop, E3372: its click opens the second list's page" "$e2e_tmp/want" "$e2e_tmp/browser.log"
 
+# A model name of 255 characters ending in a listed name whose first
+# characters are no listed name ("E3131"): the list's text must be read
+# whole, all 255 characters, for the button to show. COM7 now leads to that
+# device.
+{
+  printf 'echo off\n> AT+CGMM\n"\\r\\n%s\\r\\n\\r\\nOK\\r\\n"\n' "$(printf 'x%.0s' $(seq 250))E3131"
+  printf '> *\n"\\r\\nERROR\\r\\n"\n'
+} >"$e2e_tmp/long-e1550.profile"
+gui_add_sim "$e2e_tmp/long-e1550.profile" 7
+probe select 1
+query_shot "$e2e_tmp/com7.log" long
+gui_check_value "shop, a 255-character model ending in E3131: the button is drawn" button \
+  "$(shop_drawn "$e2e_tmp/long.png")"
+
 # --- The terminal -------------------------------------------------------------
 
 probe select 0
@@ -264,6 +286,24 @@ printf "$transcript\n" >"$e2e_tmp/want"
 e2e_check "terminal, send button: AT and the stick's reply" "$e2e_tmp/want" "$e2e_tmp/out"
 gui_check_value "terminal, send button: AT CR on the line, the box emptied" 'AT\r ' \
   "$(new_bytes "$e2e_tmp/com5.log" "$size") $(probe text terminal-input)"
+
+# A reply that reads like rich text is shown as the text it is.
+terminal_send enter AT+RTF
+transcript+='cmd> AT+RTF\n{\\rtf1\\ansi {\\b X}\\par}\n'
+probe text terminal-output >"$e2e_tmp/out"
+printf "$transcript\n" >"$e2e_tmp/want"
+e2e_check "terminal: a reply that reads like rich text appears exactly as sent" "$e2e_tmp/want" "$e2e_tmp/out"
+
+# The modem's bytes are Windows-1251 text.
+terminal_send enter AT+CYR
+transcript+='cmd> AT+CYR\n\nПривет\n\n'
+probe text terminal-output >"$e2e_tmp/out"
+printf "$transcript\n" >"$e2e_tmp/want"
+e2e_check "terminal: a Windows-1251 reply reads as Cyrillic" "$e2e_tmp/want" "$e2e_tmp/out"
+
+# The box takes no more characters than a command may have. (It scrolls
+# no text either, so at its width it holds fewer anyway.)
+gui_check_value "terminal: the command box takes at most 254 characters" 254 "$(probe limit terminal-input)"
 
 # An empty line: a lone CR, which the stick leaves unanswered; the prompt
 # line only, after the 2 s wait for a reply.

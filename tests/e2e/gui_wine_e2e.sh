@@ -4,7 +4,8 @@
 # the controls from inside wine, xclip reads the clipboard and ImageMagick
 # reads pixels off screenshots. Covers the port scan as the selector shows
 # it, query and copy with their message box, the page's drawing and the
-# buttons' hover highlight, the terminal page, and a clean exit on close.
+# buttons' hover highlight, the terminal page, a clean exit on close, and
+# the same window under the other ANSI code page (1251 or 1252).
 # Usage: gui_wine_e2e.sh BRENVALTOR_EXE UI_PROBE_EXE MODEM_SIM PROFILE_DIR EXPECTED_DIR
 set -u
 EXE=$1 PROBE=$2 MODEM_SIM=$3 PROFILES=$4 EXPECTED=$5
@@ -164,5 +165,66 @@ probe entries >"$e2e_tmp/out"
 printf '\nselected -1\n' >"$e2e_tmp/want"
 e2e_check "no modem: the selector holds one empty entry" "$e2e_tmp/want" "$e2e_tmp/out"
 gui_close "close with no modem: exit status"
+
+# --- The same window under the other ANSI code page ----------------------------
+# The window is Unicode: with wine's code page 1252 (en_US) or 1251 (ru_RU)
+# it must look the same after a query, copy the same text and send the same
+# bytes for the same typed command, Cyrillic and a letter Windows-1251 lacks
+# ("é", sent as "?") included.
+
+# locale_run NAME: a fresh wine server in the current locale, the E1550 on
+# COM5; after its query the client area goes to NAME.png, the copied main
+# rows to NAME.txt, and the bytes of the typed command "ATЖé" to NAME.bytes.
+locale_run() {
+  e2e_stop_sims
+  wine_clear_com_ports
+  gui_start
+  gui_add_sim "$PROFILES/e1550.profile" 5
+  gui_launch
+  probe select 0
+  gui_query "$e2e_tmp/com5.log"
+  gui_move 670 300
+  sleep 1
+  gui_shot "$e2e_tmp/full.png"
+  convert "$e2e_tmp/full.png" -crop "${gui_cw}x${gui_ch}+${gui_ox}+${gui_oy}" +repage "$e2e_tmp/$1.png"
+  gui_copy_report "$e2e_tmp/$1.txt"
+  # The click may come while the closing message box still has the input.
+  local size try
+  for try in 1 2 3; do
+    gui_click 140 12
+    [ "$(gui_poll 1 page)" = 1 ] && break
+  done
+  size=$(gui_log_size "$e2e_tmp/com5.log")
+  xdotool type --delay 150 'ATЖé'
+  gui_poll 'ATЖé' text terminal-input >"$e2e_tmp/$1.typed"
+  xdotool key Return
+  gui_wait_text terminal-output 'cmd> ' || true
+  gui_wait_idle >/dev/null
+  tail -c +$((size + 1)) "$e2e_tmp/com5.log" >"$e2e_tmp/$1.bytes"
+  gui_close "locale $LC_ALL: exit status"
+}
+
+first_locale=$LC_ALL
+locale_run first
+case $first_locale in
+  ru_RU*) export LC_ALL=en_US.UTF-8 ;;
+  *) export LC_ALL=ru_RU.UTF-8 ;;
+esac
+locale_run second
+locales="$first_locale and $LC_ALL"
+
+differing=$(compare -metric AE "$e2e_tmp/first.png" "$e2e_tmp/second.png" null: 2>&1 | cut -d" " -f1)
+[ -n "$differing" ] && [ "$differing" -lt $((gui_cw * gui_ch / 200)) ]
+e2e_check_status "locales $locales: the window after a query differs in $differing of $((gui_cw * gui_ch)) pixels (< 0.5%)" \
+  0 $?
+sed -n '1p;2p;5p;6p;25,28p' "$EXPECTED/e1550.txt" >"$e2e_tmp/want"
+e2e_check "locales $locales: the copied text, first" "$e2e_tmp/want" "$e2e_tmp/first.txt"
+e2e_check "locales $locales: the copied text, second" "$e2e_tmp/want" "$e2e_tmp/second.txt"
+echo 'ATЖé' >"$e2e_tmp/want"
+e2e_check "locales $locales: the command box shows ATЖé, first" "$e2e_tmp/want" "$e2e_tmp/first.typed"
+e2e_check "locales $locales: the command box shows ATЖé, second" "$e2e_tmp/want" "$e2e_tmp/second.typed"
+printf 'AT\306?\r' >"$e2e_tmp/want"
+e2e_check "locales $locales: the typed command's bytes (Windows-1251), first" "$e2e_tmp/want" "$e2e_tmp/first.bytes"
+e2e_check "locales $locales: the typed command's bytes (Windows-1251), second" "$e2e_tmp/want" "$e2e_tmp/second.bytes"
 
 e2e_finish

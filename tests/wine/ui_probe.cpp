@@ -21,6 +21,7 @@
 //   clipboard             the clipboard's Unicode text, unchanged
 //   text NAME             the control's text, line ends as LF
 //   visible NAME          "visible" or "hidden"
+//   limit NAME            how many characters the edit control takes
 //   page                  the selected tab (0 information, 1 terminal)
 //   focus                 the name of the control with the keyboard focus
 //   messagebox [ok]       waits for the program's message box: "caption C"
@@ -28,7 +29,8 @@
 //                         the box is gone ("closed")
 //   messageboxes          how many message boxes the program shows now
 //   close                 posts WM_CLOSE to the main window
-// NAME: tabs, selector, list, credits, terminal-output, terminal-input.
+// NAME: tabs, selector, list, credits, terminal-output, terminal-input;
+// each is found by the control identifier the program gives it.
 // Exit status 0 on success, 1 when the window or control is missing or a
 // wait times out, 2 on bad usage.
 #include <windows.h>
@@ -40,6 +42,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "ui/window_layout.h"
 
 namespace {
 
@@ -96,37 +100,40 @@ std::wstring ClassOf(HWND window) {
 
 HWND MainWindow() { return FindWindowW(L"Brenvaltor", nullptr); }
 
-// A direct child of parent with the class (case-insensitive).
-HWND ChildOfClass(HWND parent, const wchar_t* className) {
-  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-    if (lstrcmpiW(ClassOf(child).c_str(), className) == 0) return child;
-  return nullptr;
-}
+// The controls the tests read, by test name: the identifier the program
+// gave each one, and whether it lives in the tab control.
+struct NamedId {
+  const char* name;
+  ControlId id;
+  bool inPageTabs;
+};
+constexpr NamedId kNamedControls[] = {
+    {"tabs", kPageTabs, false},
+    {"selector", kModemSelector, true},
+    {"list", kReportList, false},
+    {"credits", kCreditsLine, false},
+    {"terminal-output", kTerminalOutput, true},
+    {"terminal-input", kTerminalInput, false},
+};
 
-HWND PageTabs(HWND main) { return ChildOfClass(main, L"SysTabControl32"); }
-
-// The controls by test name: where each one lives and what it is.
-HWND NamedControl(HWND main, const std::string& name) {
+HWND ControlById(HWND main, const NamedId& named) {
   if (main == nullptr) return nullptr;
-  const HWND tabs = PageTabs(main);
-  if (name == "tabs") return tabs;
-  if (name == "list") return ChildOfClass(main, L"SysListView32");
-  if (name == "credits") return ChildOfClass(main, L"RichEdit20A");
-  if (name == "terminal-input") return ChildOfClass(main, L"Edit");
-  if (tabs == nullptr) return nullptr;
-  if (name == "selector") return ChildOfClass(tabs, L"ComboBox");
-  if (name == "terminal-output") return ChildOfClass(tabs, L"RichEdit20A");
-  return nullptr;
+  const HWND parent = named.inPageTabs ? GetDlgItem(main, ControlIdentifier(kPageTabs)) : main;
+  return parent != nullptr ? GetDlgItem(parent, ControlIdentifier(named.id)) : nullptr;
 }
 
-const char* const kControlNames[] = {"tabs",    "selector",        "list",
-                                     "credits", "terminal-output", "terminal-input"};
+// The controls by test name.
+HWND NamedControl(HWND main, const std::string& name) {
+  for (const NamedId& named : kNamedControls)
+    if (name == named.name) return ControlById(main, named);
+  return nullptr;
+}
 
 std::string NameOfControl(HWND main, HWND control) {
   if (control == nullptr) return "none";
   if (control == main) return "main";
-  for (const char* name : kControlNames)
-    if (NamedControl(main, name) == control) return name;
+  for (const NamedId& named : kNamedControls)
+    if (ControlById(main, named) == control) return named.name;
   return "other " + Utf8(ClassOf(control));
 }
 
@@ -330,6 +337,13 @@ int PrintVisible(const std::string& name) {
   return 0;
 }
 
+int PrintTextLimit(const std::string& name) {
+  const HWND control = RequireControl(name);
+  if (control == nullptr) return 1;
+  std::printf("%ld\n", static_cast<long>(AskOrMinusOne(control, EM_GETLIMITTEXT, 0, 0)));
+  return 0;
+}
+
 int PrintPage() {
   const HWND tabs = RequireControl("tabs");
   if (tabs == nullptr) return 1;
@@ -432,8 +446,8 @@ int PostClose() {
 int Usage() {
   std::fprintf(stderr,
                "usage: ui_probe wait [SECONDS] | entries | select N | ticks | rows | count |\n"
-               "  item N | clipboard | text NAME | visible NAME | page | focus | messagebox [ok] |\n"
-               "  messageboxes | close\n");
+               "  item N | clipboard | text NAME | visible NAME | limit NAME | page | focus |\n"
+               "  messagebox [ok] | messageboxes | close\n");
   return 2;
 }
 
@@ -451,6 +465,7 @@ int RunCommand(int argc, char** argv) {
   if (command == "clipboard") return PrintClipboardText();
   if (command == "text" && !argument.empty()) return PrintText(argument);
   if (command == "visible" && !argument.empty()) return PrintVisible(argument);
+  if (command == "limit" && !argument.empty()) return PrintTextLimit(argument);
   if (command == "page") return PrintPage();
   if (command == "focus") return PrintFocus();
   if (command == "messagebox") return AnswerMessageBox(argument == "ok");

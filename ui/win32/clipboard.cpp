@@ -6,6 +6,7 @@
 
 #include "report/report_rows.h"
 #include "ui/report_view.h"
+#include "ui/win32/wide_text.h"
 #include "ui/win32/window_part.h"
 #include "ui/win32/window_proc.h"
 
@@ -30,7 +31,7 @@ int CopyReportToClipboard() {
   int32_t stateImages[kRowTableSize];
   for (int32_t rowId = 0; rowId < kRowTableSize; ++rowId) {
     const LRESULT state =
-        SendMessageA(Control(kReportList), LVM_GETITEMSTATE, RowTable[rowId].position, LVIS_STATEIMAGEMASK);
+        SendMessageW(Control(kReportList), LVM_GETITEMSTATE, RowTable[rowId].position, LVIS_STATEIMAGEMASK);
     stateImages[rowId] = static_cast<int32_t>((state & LVIS_STATEIMAGEMASK) >> 12);
   }
 
@@ -42,8 +43,7 @@ int CopyReportToClipboard() {
   // Windows-1251 is single-byte: n characters become n UTF-16 units. The
   // program's texts are Windows-1251 whatever the system's ANSI code page.
   std::memset(g_App.WideTextBuffer, 0, sizeof g_App.WideTextBuffer);
-  MultiByteToWideChar(1251, 0, g_App.ReceiveBuffer, -1, reinterpret_cast<wchar_t*>(g_App.WideTextBuffer),
-                      static_cast<int>(kWideCapacity + 1));
+  WidenText(g_App.ReceiveBuffer, length, reinterpret_cast<wchar_t*>(g_App.WideTextBuffer), kWideCapacity);
 
   const size_t bytes = 2 * length + 2;
   bool copied = false;
@@ -56,8 +56,10 @@ int CopyReportToClipboard() {
     if (!copied) GlobalFree(block);
   }
   // A copy that did not happen is never reported as done.
+  wchar_t caption[32];
+  WidenInto("Информация", caption, 32);
   if (!copied)
-    return MessageBoxA(nullptr, "Не удалось скопировать информацию в буфер обмена.", "Информация",
+    return MessageBoxW(nullptr, Widened("Не удалось скопировать информацию в буфер обмена."), caption,
                        MB_OK | MB_ICONERROR);
-  return MessageBoxA(nullptr, "Информация скопирована в буфер обмена.", "Информация", MB_OK);
+  return MessageBoxW(nullptr, Widened("Информация скопирована в буфер обмена."), caption, MB_OK);
 }

@@ -3,14 +3,40 @@
 
 #include <cstring>
 
+#include "ui/win32/wide_text.h"
+
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
+
+namespace {
+
+// A Windows-1251 text handed to a rich edit through EM_STREAMIN, read piece
+// by piece as UTF-16.
+struct TextSource {
+  const char* text;
+  size_t length;
+  size_t done;
+};
+
+DWORD CALLBACK ReadTextPiece(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* written) {
+  TextSource* source = reinterpret_cast<TextSource*>(cookie);
+  const size_t room = static_cast<size_t>(size) / sizeof(wchar_t);
+  size_t piece = source->length - source->done;
+  if (piece > room) piece = room;
+  const size_t units =
+      WidenText(source->text + source->done, piece, reinterpret_cast<wchar_t*>(buffer), room);
+  source->done += piece;
+  *written = static_cast<LONG>(units * sizeof(wchar_t));
+  return 0;
+}
+
+}  // namespace
 
 void LoadPngResource(int32_t id, PngImage* slot) {
   slot->bitmap = nullptr;
   slot->stream = nullptr;
   const HMODULE module = GetModuleHandleA(nullptr);
-  const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));  // RT_RCDATA
+  const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), RT_RCDATA);
   if (resource == nullptr) return;
   const DWORD size = SizeofResource(module, resource);
   const HGLOBAL loaded = LoadResource(module, resource);
@@ -111,12 +137,20 @@ void DrawLabelTextInColour(HDC dc, const RECT& box, const wchar_t* text, int32_t
 }
 
 void AppendRichText(HWND control, const char* text, int32_t size, DWORD effects, COLORREF colour) {
-  CHARFORMAT2A& format = g_Window.richTextFormat;
+  CHARFORMAT2W& format = g_Window.richTextFormat;
   format.yHeight = TwipsForDpi(size, g_Window.screenDpi);
   format.dwEffects = effects;
   format.crTextColor = colour;
-  SendMessageA(control, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-  SendMessageA(control, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text));
+  SendMessageW(control, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+  // Rich edits read a text that begins with "{\rtf" as rich text in some of
+  // their messages (EM_REPLACESEL among them, on Windows). A modem's reply
+  // may begin so; streamed in as SF_TEXT it can only ever be plain text. It
+  // replaces the (empty) selection and takes the format just set there.
+  TextSource source = {text, std::strlen(text), 0};
+  EDITSTREAM stream{};
+  stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
+  stream.pfnCallback = ReadTextPiece;
+  SendMessageW(control, EM_STREAMIN, SF_TEXT | SF_UNICODE | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
 }
 
 bool DateGate() {

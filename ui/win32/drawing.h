@@ -22,8 +22,8 @@ void DrawLabelText(HDC dc, int32_t x, int32_t y, int32_t width, int32_t height, 
 void DrawLabelTextInColour(HDC dc, const RECT& box, const wchar_t* text, int32_t size, uint32_t argb,
                            char align, int32_t style);
 
-// Appends one formatted run to a rich-edit control; size is in twips as
-// meant at 96 DPI.
+// Appends one formatted run to a rich-edit control, always as plain text;
+// size is in twips as meant at 96 DPI.
 void AppendRichText(HWND control, const char* text, int32_t size, DWORD effects, COLORREF colour);
 
 // Open after July 2014 (UTC), read anew at every use.

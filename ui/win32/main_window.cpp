@@ -11,16 +11,32 @@
 
 #include "report/report_rows.h"
 #include "serial/port_scan.h"
+#include "serial/serial_port.h"
 #include "ui/credits_config.h"
 #include "ui/report_view.h"
 #include "ui/win32/drawing.h"
 #include "ui/win32/window_part.h"
+#include "ui/win32/wide_text.h"
 #include "ui/win32/window_proc.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
 
 WindowPart g_Window;
+
+// The portable layout keeps its styles as numbers; here they meet their names.
+static_assert(kMainWindowStyle == (WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX));
+static_assert(kPageTabsStyle == (WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | TCS_FOCUSNEVER |
+                                 TCS_OWNERDRAWFIXED));
+static_assert(kCreditsLineStyle == (WS_CHILD | ES_READONLY));
+static_assert(kOwnerDrawnStaticStyle == (WS_CHILD | WS_VISIBLE | SS_OWNERDRAW));
+static_assert(kHiddenOwnerDrawnStaticStyle == (WS_CHILD | SS_OWNERDRAW));
+static_assert(kReportListStyle == (WS_CHILD | LVS_REPORT | LVS_SINGLESEL | LVS_NOCOLUMNHEADER));
+static_assert(kModemSelectorStyle ==
+              (WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_BORDER | CBS_DROPDOWNLIST));
+static_assert(kTerminalOutputStyle ==
+              (WS_CHILD | WS_VSCROLL | ES_SUNKEN | ES_READONLY | ES_AUTOVSCROLL | ES_MULTILINE));
+static_assert(kTerminalInputStyle == (WS_CHILD | WS_BORDER));
 
 namespace {
 
@@ -30,14 +46,16 @@ HWND CreateControl(ControlId id, const ClientRect& rc, HINSTANCE instance) {
   const ControlLayout& layout = ControlLayouts[id];
   const PixelRect r = ControlRect(id, rc);
   const HWND parent = layout.childOfPageTabs ? Control(kPageTabs) : g_Window.mainWindow;
-  const HWND control = CreateWindowExA(0, layout.className, nullptr, layout.style, r.x, r.y, r.width,
-                                       r.height, parent, nullptr, instance, nullptr);
+  const HMENU identifier = reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdentifier(id)));
+  wchar_t className[32];
+  const HWND control = CreateWindowExW(0, WidenInto(layout.className, className, 32), nullptr, layout.style,
+                                       r.x, r.y, r.width, r.height, parent, identifier, instance, nullptr);
   g_Window.controls[id] = control;
   return control;
 }
 
 void SetControlFont(ControlId id) {
-  SendMessageA(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(g_Window.font), 0);
+  SendMessageW(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(g_Window.font), 0);
 }
 
 void SetParagraphAlignment(HWND control, WORD alignment) {
@@ -46,43 +64,45 @@ void SetParagraphAlignment(HWND control, WORD alignment) {
   format.cbSize = sizeof format;
   format.dwMask = PFM_ALIGNMENT;
   format.wAlignment = alignment;
-  SendMessageA(control, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&format));
+  SendMessageW(control, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&format));
 }
 
 void CreatePageTabs(const ClientRect& rc, HINSTANCE instance) {
   const HWND tabs = CreateControl(kPageTabs, rc, instance);
   SetControlFont(kPageTabs);
   // Class changes: they apply to every tab control of the process.
-  SetClassLongPtrA(tabs, GCLP_HBRBACKGROUND,
+  SetClassLongPtrW(tabs, GCLP_HBRBACKGROUND,
                    reinterpret_cast<LONG_PTR>(CreateSolidBrush(kBackgroundColorRef)));
-  SetClassLongPtrA(tabs, GCL_STYLE, CS_HREDRAW | CS_VREDRAW);
+  SetClassLongPtrW(tabs, GCL_STYLE, CS_HREDRAW | CS_VREDRAW);
   const char* const titles[] = {"Информация", "Терминал"};
   for (int i = 0; i < 2; ++i) {
-    TCITEMA item{};
+    TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(titles[i]);
-    SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+    item.pszText = const_cast<wchar_t*>(Widened(titles[i]));
+    SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
 }
 
 void CreateCreditsLine(const ClientRect& rc, HINSTANCE instance) {
   const HWND credits = CreateControl(kCreditsLine, rc, instance);
-  SendMessageA(credits, EM_SETEVENTMASK, 0, ENM_LINK);
+  SendMessageW(credits, EM_SETEVENTMASK, 0, ENM_LINK);
   const HDC dc = GetDC(credits);
   g_Window.screenDpi = GetDeviceCaps(dc, LOGPIXELSX);
   ReleaseDC(credits, dc);
   SetParagraphAlignment(credits, PFA_CENTER);
-  SendMessageA(credits, EM_SETBKGNDCOLOR, 0, kBackgroundColorRef);
+  SendMessageW(credits, EM_SETBKGNDCOLOR, 0, kBackgroundColorRef);
 
-  CHARFORMAT2A& format = g_Window.richTextFormat;
+  // The runs are Cyrillic whatever the system's locale.
+  CHARFORMAT2W& format = g_Window.richTextFormat;
   std::memset(&format, 0, sizeof format);
   format.cbSize = sizeof format;
-  format.dwMask = CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_LINK | CFM_BOLD;
-  lstrcpynA(format.szFaceName, "Times New Roman", sizeof format.szFaceName);
+  format.dwMask = CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_CHARSET | CFM_LINK | CFM_BOLD;
+  format.bCharSet = RUSSIAN_CHARSET;
+  lstrcpynW(format.szFaceName, L"Times New Roman", LF_FACESIZE);
 
   if (!DateGate()) return;
   AppendRichText(credits, kCreditsLeadIn, kCreditsSize, CFE_BOLD, 0);
-  g_Window.firstLinkStart = GetWindowTextLengthA(credits);
+  g_Window.firstLinkStart = GetWindowTextLengthW(credits);
   AppendRichText(credits, kCreditsFirstSite, kCreditsSize, CFE_BOLD | CFE_LINK, 0);
   AppendRichText(credits, kCreditsMiddle, kCreditsSize, CFE_BOLD, 0);
   AppendRichText(credits, kCreditsSecondSite, kCreditsSize, CFE_BOLD | CFE_LINK, 0);
@@ -127,22 +147,22 @@ void PredrawBackBuffer(const ClientRect& rc) {
 void CreateReportList(const ClientRect& rc, HINSTANCE instance) {
   const HWND list = CreateControl(kReportList, rc, instance);
   SetControlFont(kReportList);
-  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                LVS_EX_FLATSB | LVS_EX_ONECLICKACTIVATE | LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
-  SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, kBackgroundColorRef);
-  SendMessageA(list, LVM_SETBKCOLOR, 0, kBackgroundColorRef);
-  SendMessageA(list, LVM_SETTEXTCOLOR, 0, kListTextColorRef);
+  SendMessageW(list, LVM_SETTEXTBKCOLOR, 0, kBackgroundColorRef);
+  SendMessageW(list, LVM_SETBKCOLOR, 0, kBackgroundColorRef);
+  SendMessageW(list, LVM_SETTEXTCOLOR, 0, kListTextColorRef);
 
   const char* const titles[] = {"Параметр", "Значение"};
   const int widths[] = {250, 390};
   for (int i = 0; i < 2; ++i) {
-    LVCOLUMNA column{};
+    LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
     column.cx = widths[i];
-    column.pszText = const_cast<char*>(titles[i]);
+    column.pszText = const_cast<wchar_t*>(Widened(titles[i]));
     column.iSubItem = i;
-    SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
   }
 
   // Inserting in RowTable order, each entry at its position (an index past
@@ -150,33 +170,33 @@ void CreateReportList(const ClientRect& rc, HINSTANCE instance) {
   char text[kShortTextSize];
   for (int32_t rowId = 0; rowId < kRowTableSize; ++rowId) {
     std::snprintf(text, sizeof text, "  %s", RowTable[rowId].label);
-    LVITEMA item{};
+    LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_STATE;
     item.iItem = RowTable[rowId].position;
-    item.pszText = text;
-    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.pszText = const_cast<wchar_t*>(Widened(text));
+    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
   }
   // The main rows start ticked: state image 2.
   for (int32_t position = 0; position < kToggleItem; ++position) {
-    LVITEMA state{};
+    LVITEMW state{};
     state.stateMask = LVIS_STATEIMAGEMASK;
     state.state = INDEXTOSTATEIMAGEMASK(2);
-    SendMessageA(list, LVM_SETITEMSTATE, position, reinterpret_cast<LPARAM>(&state));
+    SendMessageW(list, LVM_SETITEMSTATE, position, reinterpret_cast<LPARAM>(&state));
   }
 }
 
 void CreateModemSelector(const ClientRect& rc, HINSTANCE instance) {
   const HWND selector = CreateControl(kModemSelector, rc, instance);
   SetControlFont(kModemSelector);
-  SendMessageA(selector, CB_SETEXTENDEDUI, TRUE, 0);
-  SendMessageA(selector, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 18);
-  SendMessageA(selector, CB_SETITEMHEIGHT, 0, 18);
+  SendMessageW(selector, CB_SETEXTENDEDUI, TRUE, 0);
+  SendMessageW(selector, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 18);
+  SendMessageW(selector, CB_SETITEMHEIGHT, 0, 18);
 }
 
 void CreateTerminalOutput(const ClientRect& rc, HINSTANCE instance) {
   const HWND output = CreateControl(kTerminalOutput, rc, instance);
   SetParagraphAlignment(output, PFA_LEFT);
-  SendMessageA(output, EM_SETBKGNDCOLOR, 0, 0x00000000);
+  SendMessageW(output, EM_SETBKGNDCOLOR, 0, 0x00000000);
 }
 
 void DrawBusyPicture(const ClientRect& rc) {
@@ -191,26 +211,27 @@ void DrawBusyPicture(const ClientRect& rc) {
 }
 
 // One entry per modem the scan found, "MODEL (COMn)", or one empty entry.
+// The model name is the modem's bytes, shown as Windows-1251.
 void FillModemSelector() {
   const HWND selector = Control(kModemSelector);
   if (g_App.ModemCount == 0) {
-    SendMessageA(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(""));
+    SendMessageW(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
     return;
   }
   char entry[kShortTextSize];
   for (int32_t slot = 0; slot < g_App.ModemCount; ++slot) {
     FormatModemEntry(slot, entry, sizeof entry);
-    SendMessageA(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+    SendMessageW(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widened(entry)));
   }
 }
 
 // The list view keeps its own copy of every value; the core's rows are
 // mirrored into it as they are written.
 void MirrorRowValue(int32_t position, const char* text) {
-  LVITEMA item{};
+  LVITEMW item{};
   item.iSubItem = 1;
-  item.pszText = const_cast<char*>(text);
-  SendMessageA(Control(kReportList), LVM_SETITEMTEXTA, position, reinterpret_cast<LPARAM>(&item));
+  item.pszText = const_cast<wchar_t*>(Widened(text));
+  SendMessageW(Control(kReportList), LVM_SETITEMTEXTW, position, reinterpret_cast<LPARAM>(&item));
 }
 
 }  // namespace
@@ -226,21 +247,24 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   InitCommonControlsEx(&controls);
   g_Window.icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kIconResource));
 
-  WNDCLASSEXA windowClass{};
+  wchar_t className[32];
+  wchar_t title[32];
+  WidenInto(kWindowClassName, className, 32);
+  WidenInto(kWindowTitle, title, 32);
+  WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
   windowClass.lpfnWndProc = MainWndProc;
   windowClass.hInstance = instance;
   windowClass.hIcon = g_Window.icon;
   windowClass.hIconSm = g_Window.icon;
-  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-  windowClass.lpszClassName = kWindowClassName;
-  RegisterClassExA(&windowClass);
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = className;
+  RegisterClassExW(&windowClass);
 
   const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - kWindowWidth / 2;
-  g_Window.mainWindow =
-      CreateWindowExA(WS_EX_APPWINDOW, kWindowClassName, kWindowTitle, kMainWindowStyle, x, kWindowTop,
-                      kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
+  g_Window.mainWindow = CreateWindowExW(WS_EX_APPWINDOW, className, title, kMainWindowStyle, x, kWindowTop,
+                                        kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
 
   g_Window.windowDc = GetDC(g_Window.mainWindow);
   g_Window.backBufferBitmap = CreateCompatibleBitmap(g_Window.windowDc, kWindowWidth, kWindowHeight);
@@ -252,9 +276,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   SelectObject(g_Window.hoverOverlayDc, g_Window.hoverOverlayBitmap);
 
   g_Window.screenDpi = GetDeviceCaps(g_Window.windowDc, LOGPIXELSY);
-  g_Window.font = CreateFontA(FontHeightForDpi(g_Window.screenDpi), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
-                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                              DEFAULT_PITCH | FF_DONTCARE, "Arial");
+  // Cyrillic whatever the system's locale: with the default character set
+  // the font mapper would follow the ANSI code page.
+  g_Window.font = CreateFontW(FontHeightForDpi(g_Window.screenDpi), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                              RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                              DEFAULT_PITCH | FF_DONTCARE, L"Arial");
 
   RECT client{};
   GetClientRect(g_Window.mainWindow, &client);
@@ -270,6 +296,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CreateModemSelector(rc, instance);
   CreateTerminalOutput(rc, instance);
   for (ControlId id : {kCommandLabel, kTerminalInput, kSendButtonStatic}) CreateControl(id, rc, instance);
+  // A command travels in a line of its own with its CR: the box takes no
+  // more characters than that line holds, so nothing typed goes unsent.
+  SendMessageW(Control(kTerminalInput), EM_LIMITTEXT, kMaxCommandLength, 0);
   UpdateWindow(g_Window.mainWindow);
 
   // The busy picture stays on screen while the scan runs: no message is
@@ -281,14 +310,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ShowWindow(Control(kReportList), SW_SHOW);
 
   MSG msg{};
-  while (GetMessageA(&msg, nullptr, 0, 0) != 0) {
+  while (GetMessageW(&msg, nullptr, 0, 0) != 0) {
     // Enter in the command box sends the command; the box never sees it.
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && GetFocus() == Control(kTerminalInput)) {
       RunButtonCommand(kSendButton);
       continue;
     }
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return static_cast<int>(msg.wParam);
 }

@@ -10,6 +10,7 @@
 #include "shop/shop_link.h"
 #include "ui/report_view.h"
 #include "ui/win32/drawing.h"
+#include "ui/win32/wide_text.h"
 #include "ui/win32/window_part.h"
 #include "ui/win32/window_proc.h"
 
@@ -17,20 +18,26 @@ namespace {
 
 HWND List() { return Control(kReportList); }
 
-// The link for the report's current model and versions texts, each read
-// from the list as at most 255 characters; empty when no button shows.
+// A value cell's text as at most 255 characters into a zeroed 256-byte
+// buffer (cchTextMax counts the terminator).
+void ReadValueText(int32_t listItem, char* text) {
+  wchar_t wide[kShortTextSize];
+  std::memset(wide, 0, sizeof wide);
+  LVITEMW item{};
+  item.iSubItem = 1;
+  item.cchTextMax = kShortTextSize;
+  item.pszText = wide;
+  SendMessageW(List(), LVM_GETITEMTEXTW, listItem, reinterpret_cast<LPARAM>(&item));
+  NarrowText(wide, text, kShortTextSize - 1);
+}
+
+// The link for the report's current model and versions texts; empty when
+// no button shows.
 bool CurrentShopLink(char* link) {
   char model[kShortTextSize];
   char versions[kShortTextSize];
-  std::memset(model, 0, sizeof model);
-  std::memset(versions, 0, sizeof versions);
-  LVITEMA item{};
-  item.iSubItem = 1;
-  item.cchTextMax = sizeof model - 1;
-  item.pszText = model;
-  SendMessageA(List(), LVM_GETITEMTEXTA, kModelItem, reinterpret_cast<LPARAM>(&item));
-  item.pszText = versions;
-  SendMessageA(List(), LVM_GETITEMTEXTA, kVersionsItem, reinterpret_cast<LPARAM>(&item));
+  ReadValueText(kModelItem, model);
+  ReadValueText(kVersionsItem, versions);
   return ShopLinkForReport(model, versions, DateGate(), link);
 }
 
@@ -38,7 +45,7 @@ RECT SubItemRect(int32_t item, int32_t subItem) {
   RECT r{};
   r.top = subItem;
   r.left = LVIR_BOUNDS;
-  SendMessageA(List(), LVM_GETSUBITEMRECT, item, reinterpret_cast<LPARAM>(&r));
+  SendMessageW(List(), LVM_GETSUBITEMRECT, item, reinterpret_cast<LPARAM>(&r));
   return r;
 }
 
@@ -87,7 +94,7 @@ void PostPaintItem(int32_t item) {
   if (RowPaintedOver(item, g_App.ExtraRowsShown)) {
     RECT row{};
     row.left = LVIR_BOUNDS;
-    SendMessageA(List(), LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&row));
+    SendMessageW(List(), LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&row));
     const HDC rowDc = GetDC(List());
     FillWithColour(rowDc, row, kBackgroundColorRef);
     ReleaseDC(List(), rowDc);
@@ -104,9 +111,9 @@ void PostPaintItem(int32_t item) {
 void DropSelection(NMLVCUSTOMDRAW* draw, int32_t item, bool clearListState) {
   if (GetFocus() != List()) return;
   if (clearListState) {
-    LVITEMA state{};
+    LVITEMW state{};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(List(), LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
+    SendMessageW(List(), LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
   }
   draw->nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
 }
@@ -134,11 +141,11 @@ LRESULT HandleReportListCustomDraw(NMLVCUSTOMDRAW* draw) {
 
 void HandleReportListClick(const NMITEMACTIVATE* click) {
   if (click->iItem == kToggleItem) {
-    LVITEMA label{};
+    LVITEMW label{};
     label.iSubItem = 0;
-    label.pszText = const_cast<char*>(ToggleRowClicked(&g_App.ExtraRowsShown));
-    SendMessageA(List(), LVM_SETITEMTEXTA, kToggleItem, reinterpret_cast<LPARAM>(&label));
-    SendMessageA(List(), LVM_REDRAWITEMS, kToggleItem, SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
+    label.pszText = const_cast<wchar_t*>(Widened(ToggleRowClicked(&g_App.ExtraRowsShown)));
+    SendMessageW(List(), LVM_SETITEMTEXTW, kToggleItem, reinterpret_cast<LPARAM>(&label));
+    SendMessageW(List(), LVM_REDRAWITEMS, kToggleItem, SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0));
     return;
   }
   if (click->iItem != kLockStatusItem || click->iSubItem != 1) return;

@@ -11,6 +11,7 @@
 #include "serial/serial_port.h"
 #include "terminal/terminal.h"
 #include "ui/win32/drawing.h"
+#include "ui/win32/wide_text.h"
 #include "ui/win32/window_part.h"
 
 namespace {
@@ -38,10 +39,14 @@ void ExchangeWithModem(const char* entry, const char* command) {
 void RunTerminalCommand(const char* entry) {
   if (entry != nullptr) {
     CHARRANGE end = {-1, -1};
-    SendMessageA(Control(kTerminalOutput), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+    SendMessageW(Control(kTerminalOutput), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+    // The box holds at most a command's 254 characters; they travel as
+    // Windows-1251 whatever the system's code page.
+    wchar_t typed[kMaxCommandLength + 1];
+    std::memset(typed, 0, sizeof typed);
+    GetWindowTextW(Control(kTerminalInput), typed, kMaxCommandLength + 1);
     char command[kShortTextSize];
-    std::memset(command, 0, sizeof command);
-    GetWindowTextA(Control(kTerminalInput), command, sizeof command);
+    NarrowText(typed, command, kMaxCommandLength);
 
     // The command is shown before any attempt to reach the modem.
     AppendTranscript("cmd> ");
@@ -50,7 +55,7 @@ void RunTerminalCommand(const char* entry) {
     ExchangeWithModem(entry, command);
   }
   SetFocus(Control(kTerminalOutput));
-  SendMessageA(Control(kTerminalOutput), EM_SCROLLCARET, 0, 0);
-  SetWindowTextA(Control(kTerminalInput), "");
+  SendMessageW(Control(kTerminalOutput), EM_SCROLLCARET, 0, 0);
+  SetWindowTextW(Control(kTerminalInput), L"");
   SetFocus(Control(kTerminalInput));
 }

@@ -26,7 +26,7 @@ struct PngImage {
 struct WindowPart {
   ULONG_PTR gdiplusToken;
   HMODULE richEditModule;
-  CHARFORMAT2A richTextFormat;
+  CHARFORMAT2W richTextFormat;
   PARAFORMAT2 paragraphFormat;
   HICON icon;
   int32_t screenDpi;
@@ -47,6 +47,8 @@ struct WindowPart {
   GdiplusGraphics* windowGraphics;
   // Where the first credits link starts, to tell the two links apart.
   LONG firstLinkStart;
+  // A program text on its way into a control (see wide_text.h).
+  wchar_t wideText[kTextBufferSize];
 };
 
 extern WindowPart g_Window;

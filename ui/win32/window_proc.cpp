@@ -13,6 +13,7 @@
 #include "ui/credits_config.h"
 #include "ui/win32/drawing.h"
 #include "ui/win32/terminal_page.h"
+#include "ui/win32/wide_text.h"
 #include "ui/win32/window_part.h"
 
 using namespace Gdiplus;
@@ -20,10 +21,8 @@ using namespace Gdiplus::DllExports;
 
 namespace {
 
-constexpr int32_t kInformationPage = 0;
-constexpr int32_t kTerminalPage = 1;
-
-int32_t CurrentPage() { return static_cast<int32_t>(SendMessageA(Control(kPageTabs), TCM_GETCURSEL, 0, 0)); }
+// The selected tab: its index is the page's value.
+Page CurrentPage() { return static_cast<Page>(SendMessageW(Control(kPageTabs), TCM_GETCURSEL, 0, 0)); }
 
 // A control's rectangle in its parent's client coordinates.
 RECT ControlRectInParent(HWND control) {
@@ -34,21 +33,21 @@ RECT ControlRectInParent(HWND control) {
 }
 
 void DrawTabItem(const DRAWITEMSTRUCT* item) {
-  char text[kShortTextSize];
+  wchar_t text[kShortTextSize];
   std::memset(text, 0, sizeof text);
-  TCITEMA tab{};
+  TCITEMW tab{};
   tab.mask = TCIF_TEXT;
   tab.pszText = text;
-  tab.cchTextMax = sizeof text - 1;
-  SendMessageA(Control(kPageTabs), TCM_GETITEMA, item->itemID, reinterpret_cast<LPARAM>(&tab));
+  tab.cchTextMax = kShortTextSize - 1;
+  SendMessageW(Control(kPageTabs), TCM_GETITEMW, item->itemID, reinterpret_cast<LPARAM>(&tab));
   const HBRUSH brush = CreateSolidBrush(kBackgroundColorRef);
   FillRect(item->hDC, &item->rcItem, brush);
   DeleteObject(brush);
   SetBkColor(item->hDC, kBackgroundColorRef);
   SetTextColor(item->hDC, kTabTextColorRef);
   SetTextAlign(item->hDC, TA_CENTER | TA_TOP);
-  TextOutA(item->hDC, (item->rcItem.right + item->rcItem.left) / 2, item->rcItem.top + 3, text,
-           lstrlenA(text));
+  TextOutW(item->hDC, (item->rcItem.right + item->rcItem.left) / 2, item->rcItem.top + 3, text,
+           lstrlenW(text));
 }
 
 void DrawLabel(HWND label, const wchar_t* text) {
@@ -77,15 +76,14 @@ void OnDrawItem(const DRAWITEMSTRUCT* item) {
   }
 }
 
-void ShowPage(int32_t page) {
-  if (page != kInformationPage && page != kTerminalPage) return;
+void ShowPage(Page page) {
+  if (page != Page::kInformation && page != Page::kTerminal) return;
   for (int32_t id = 0; id < kControlCount; ++id) {
     const Page where = ControlPage(static_cast<ControlId>(id));
     if (where == Page::kBoth) continue;
-    const bool show = (where == Page::kInformation) == (page == kInformationPage);
-    ShowWindow(Control(static_cast<ControlId>(id)), show ? SW_SHOW : SW_HIDE);
+    ShowWindow(Control(static_cast<ControlId>(id)), where == page ? SW_SHOW : SW_HIDE);
   }
-  if (page == kTerminalPage) SetFocus(Control(kTerminalInput));
+  if (page == Page::kTerminal) SetFocus(Control(kTerminalInput));
 }
 
 void OpenWebAddress(const char* address) {
@@ -121,21 +119,21 @@ void OnMouseMove(LPARAM lParam) {
   const int32_t x = LOWORD(lParam);
   const int32_t y = HIWORD(lParam);
   bool inside = false;
-  const int32_t page = CurrentPage();
-  if (page == kInformationPage) {
+  const Page page = CurrentPage();
+  if (page == Page::kInformation) {
     // Both buttons are brought up to date on every move, in button order.
     inside = UpdateButtonHover(kQueryButton, x, y) | inside;
     inside = UpdateButtonHover(kCopyButton, x, y) | inside;
   }
-  if (page == kTerminalPage) inside = UpdateButtonHover(kSendButton, x, y);
-  SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(inside ? 32649 : 32512)));  // IDC_HAND : IDC_ARROW
+  if (page == Page::kTerminal) inside = UpdateButtonHover(kSendButton, x, y);
+  SetCursor(LoadCursorA(nullptr, inside ? IDC_HAND : IDC_ARROW));
 }
 
 void OnLeftButtonDown(WPARAM wParam, LPARAM lParam) {
   // A click with a modifier key or another button held does nothing.
   if (wParam != MK_LBUTTON) return;
-  const int32_t code = ButtonAtPoint(g_Window.buttons, CurrentPage(), LOWORD(lParam), HIWORD(lParam));
-  if (code != -1) RunButtonCommand(code);
+  const ImageButtonId button = ButtonAtPoint(g_Window.buttons, CurrentPage(), LOWORD(lParam), HIWORD(lParam));
+  if (button != kNoButton) RunButtonCommand(button);
 }
 
 void OnDestroy() {
@@ -157,25 +155,28 @@ void OnDestroy() {
 bool ReadSelectedModemEntry(char* entry) {
   std::memset(entry, 0, kShortTextSize);
   const HWND selector = Control(kModemSelector);
-  const LRESULT selected = SendMessageA(selector, CB_GETCURSEL, 0, 0);
+  const LRESULT selected = SendMessageW(selector, CB_GETCURSEL, 0, 0);
   if (selected == CB_ERR) return false;
   // The entries are built to fit 255 characters; a longer one is not read
   // at all rather than overflow the buffer.
-  if (SendMessageA(selector, CB_GETLBTEXTLEN, selected, 0) >= static_cast<LRESULT>(kShortTextSize))
+  if (SendMessageW(selector, CB_GETLBTEXTLEN, selected, 0) >= static_cast<LRESULT>(kShortTextSize))
     return false;
-  SendMessageA(selector, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(entry));
+  wchar_t wide[kShortTextSize];
+  std::memset(wide, 0, sizeof wide);
+  SendMessageW(selector, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(wide));
+  NarrowText(wide, entry, kShortTextSize - 1);
   return true;
 }
 
-int32_t RunButtonCommand(int32_t code) {
-  switch (code) {
-    case 0: {
+int32_t RunButtonCommand(ImageButtonId button) {
+  switch (button) {
+    case kQueryButton: {
       char entry[kShortTextSize];
       if (ReadSelectedModemEntry(entry)) QueryModemInformation(entry);
       return 0;
     }
-    case 1: return CopyReportToClipboard();
-    case 2: {
+    case kCopyButton: return CopyReportToClipboard();
+    case kSendButton: {
       char entry[kShortTextSize];
       RunTerminalCommand(ReadSelectedModemEntry(entry) ? entry : nullptr);
       return 0;
@@ -197,5 +198,5 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_LBUTTONDOWN: OnLeftButtonDown(wParam, lParam); break;
     default: break;
   }
-  return DefWindowProcA(hwnd, message, wParam, lParam);
+  return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -7,11 +7,14 @@
 
 #include <cstdint>
 
+#include "ui/window_layout.h"
+
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-// 0: query the selected modem; 1: copy the report; 2: send the terminal
-// command; anything else: nothing.
-int32_t RunButtonCommand(int32_t code);
+// The query button queries the selected modem, the copy button copies the
+// report, the send button sends the terminal command; kNoButton does
+// nothing.
+int32_t RunButtonCommand(ImageButtonId button);
 
 // The text of the selected modem selector entry, read into a zeroed
 // 256-byte buffer. False when nothing is selected (or, never for the

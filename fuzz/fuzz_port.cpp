@@ -25,11 +25,16 @@ struct FuzzModem {
 
 FuzzModem g_FuzzModem;
 
-uint32_t DeliverQueued(PortHandle port, char* reply) {
+// A form feed in a reply stands for a pause on the line: the read ends
+// before it, and the next read starts after it. So the input can put
+// unsolicited reports in reads of their own, ahead of the answer.
+uint32_t DeliverQueued(PortHandle port, char* reply, uint32_t capacity) {
   Require(port == kFuzzPort, "reads use the opened port");
-  const size_t count = std::min<size_t>(g_FuzzModem.queued.size(), kReadRequestBytes);
+  Require(capacity <= kReadRequestBytes, "a read fits the reply buffer");
+  const size_t pause = g_FuzzModem.queued.find('\f');
+  const size_t count = std::min<size_t>(std::min(g_FuzzModem.queued.size(), pause), capacity);
   std::memcpy(reply, g_FuzzModem.queued.data(), count);
-  g_FuzzModem.queued.erase(0, count);
+  g_FuzzModem.queued.erase(0, count == pause ? count + 1 : count);
   return static_cast<uint32_t>(count);
 }
 
@@ -85,9 +90,13 @@ bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
   return true;
 }
 
-uint32_t ReadReplyDirect(PortHandle port, char* reply) { return DeliverQueued(port, reply); }
+uint32_t ReadReplyDirect(PortHandle port, char* reply, uint32_t capacity, uint32_t) {
+  return DeliverQueued(port, reply, capacity);
+}
 
-uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t) { return DeliverQueued(port, reply); }
+uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t capacity, uint32_t) {
+  return DeliverQueued(port, reply, capacity);
+}
 
 void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {
   std::snprintf(path, pathSize, "%s", portName);

@@ -14,8 +14,12 @@ namespace {
 
 constexpr PortHandle kFakePort = 7;
 
-uint32_t DeliverQueued(char* reply) {
-  const size_t count = std::min<size_t>(g_Fake.queued.size(), kReadRequestBytes);
+uint32_t DeliverQueued(char* reply, uint32_t capacity) {
+  size_t count = std::min<size_t>(g_Fake.queued.size(), capacity);
+  if (!g_Fake.readSizes.empty()) {
+    count = std::min(count, g_Fake.readSizes.front());
+    g_Fake.readSizes.erase(g_Fake.readSizes.begin());
+  }
   std::memcpy(reply, g_Fake.queued.data(), count);
   g_Fake.queued.erase(0, count);
   return static_cast<uint32_t>(count);
@@ -61,14 +65,14 @@ bool WritePort(PortHandle, const char* bytes, uint32_t length) {
   return true;
 }
 
-uint32_t ReadReplyDirect(PortHandle, char* reply) {
+uint32_t ReadReplyDirect(PortHandle, char* reply, uint32_t capacity, uint32_t) {
   ++g_Fake.directReads;
-  return DeliverQueued(reply);
+  return DeliverQueued(reply, capacity);
 }
 
-uint32_t ReadReplyWithReader(PortHandle, char* reply, uint32_t timeoutMs) {
+uint32_t ReadReplyWithReader(PortHandle, char* reply, uint32_t capacity, uint32_t timeoutMs) {
   g_Fake.readerTimeouts.push_back(timeoutMs);
-  return DeliverQueued(reply);
+  return DeliverQueued(reply, capacity);
 }
 
 void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {

@@ -11,6 +11,8 @@ trap 'e2e_stop_sims; rm -rf "$e2e_tmp"' EXIT
 # silent one is left out: with no reply each of the 17 commands waits for the
 # full read bound (65.6 s).
 e2e_report_profiles="e1550 e3372 no-vendor echoing locked-forever no-sim odd-replies"
+# Sticks that send unsolicited reports, and replies of real sticks.
+e2e_report_profiles+=" e1550-reports e1550-clock e1550-slow e1550-connected"
 
 # e2e_add_sim PROFILE: starts one more sim; its pty path ends up in
 # $e2e_pty and the bytes it receives in $e2e_tmp/sim.log.

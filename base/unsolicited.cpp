@@ -11,10 +11,11 @@ namespace {
 // and time, SIM toolkit, SMS storage. ^HCSQ and ^CRSSI are also commands,
 // but the query never sends them, so a line with their name is a report.
 constexpr std::array<std::string_view, 36> kReportNames = {{
-    "RSSI",     "HRSSILVL", "RSSILVL",   "HCSQ",     "CSNR",       "CRSSI",    "BOOT",    "DSFLOWRPT", "MODE",
-    "SRVST",    "SIMST",    "ORIG",      "CONF",     "CONN",       "CEND",     "EONS",    "NWTIME",    "ACTIVEBAND",
-    "NDISSTAT", "STIN",     "SMMEMFULL", "ECLSTAT",  "LTERSRP",    "RFSWITCH", "POSITION", "ANLEVEL",  "CERSSI",
-    "DSDORMANT", "NDISEND", "STK",       "SIMFILEREFRESH", "PDPSTATUS", "CUSATP", "CUSATEND", "NWNAME", "TIME",
+    "RSSI",     "HRSSILVL",   "RSSILVL",  "HCSQ",      "CSNR",      "CRSSI",   "BOOT",           "DSFLOWRPT",
+    "MODE",     "SRVST",      "SIMST",    "ORIG",      "CONF",      "CONN",    "CEND",           "EONS",
+    "NWTIME",   "ACTIVEBAND", "NDISSTAT", "STIN",      "SMMEMFULL", "ECLSTAT", "LTERSRP",        "RFSWITCH",
+    "POSITION", "ANLEVEL",    "CERSSI",   "DSDORMANT", "NDISEND",   "STK",     "SIMFILEREFRESH", "PDPSTATUS",
+    "CUSATP",   "CUSATEND",   "NWNAME",   "TIME",
 }};
 
 // The query's own answers start with these; none of them may ever be taken

@@ -11,7 +11,8 @@ namespace {
 
 uint32_t MsSince(std::chrono::steady_clock::time_point start) {
   return static_cast<uint32_t>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+          .count());
 }
 
 // Reads the reply of the command just sent. The vendor's firmware sends

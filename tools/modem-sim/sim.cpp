@@ -38,13 +38,13 @@ struct Simulator {
     std::string line;   // the command being typed, without CR and LF
     std::string input;  // received but not yet processed, from input_pos on
     size_t input_pos;
-    long commands;  // CR-terminated lines handled so far
-    bool stop;      // a signal asked us to exit
-    bool hangup;    // the device must vanish after the current answer
+    long commands;         // CR-terminated lines handled so far
+    bool stop;             // a signal asked us to exit
+    bool hangup;           // the device must vanish after the current answer
     long next_report_ms;   // when the report clock sends next
     size_t clock_index;    // next of the profile's clock_reports
     size_t command_index;  // next of the profile's command_reports
-    Rule ok_rule;   // built-in answers
+    Rule ok_rule;          // built-in answers
     Rule error_rule;
 };
 

@@ -26,10 +26,12 @@ constexpr size_t kShortTextSize = 256;
 using RowValueSink = void (*)(int32_t position, const char* text);
 
 // Where SendAtCommand reports every read of an exchange: the command (without
-// its CR), the bytes of that read (count 0: nothing came) and when the read
-// ended, in ms after the command went out. The command-line tool's --trace
-// sets this; the window leaves it empty.
-using ExchangeTraceSink = void (*)(const char* command, const char* bytes, uint32_t count, uint32_t endMs);
+// its CR), whether this is the exchange's first read, the bytes of that read
+// (count 0: nothing came) and when the read ended, in ms after the command
+// went out. The command-line tool's --trace sets this; the window leaves it
+// empty.
+using ExchangeTraceSink = void (*)(const char* command, bool firstRead, const char* bytes, uint32_t count,
+                                   uint32_t endMs);
 
 struct AppState {
   // The raw reply of the last command, exactly as received.

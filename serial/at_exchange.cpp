@@ -36,7 +36,7 @@ uint32_t ReadAnswer(PortHandle port, const char* command, bool useReaderThread, 
     const uint32_t capacity = kReadRequestBytes - count;
     const uint32_t got = useReaderThread ? ReadReplyWithReader(port, reply + count, capacity, leftMs)
                                          : ReadReplyDirect(port, reply + count, capacity, leftMs);
-    if (g_App.TraceSink != nullptr) g_App.TraceSink(command, reply + count, got, MsSince(start));
+    if (g_App.TraceSink != nullptr) g_App.TraceSink(command, count == 0, reply + count, got, MsSince(start));
     if (got == 0) {
       // A read that did not end in time may have left bytes behind the
       // reports; they are not part of the reply.

@@ -13,6 +13,7 @@ trap 'e2e_stop_sims; rm -rf "$e2e_tmp"' EXIT
 e2e_report_profiles="e1550 e3372 no-vendor echoing locked-forever no-sim odd-replies"
 # Sticks that send unsolicited reports, and replies of real sticks.
 e2e_report_profiles+=" e1550-reports e1550-clock e1550-slow e1550-connected"
+e2e_report_profiles+=" real-e3372 real-e173 real-e3131 real-e1752 real-e1750"
 
 # e2e_add_sim PROFILE: starts one more sim; its pty path ends up in
 # $e2e_pty and the bytes it receives in $e2e_tmp/sim.log.

@@ -6,16 +6,17 @@
 
 namespace {
 
-// Report names the vendor's 3G and LTE sticks send unasked: signal, boot,
-// traffic counters, mode, service and SIM state, call events, network name
-// and time, SIM toolkit, SMS storage. ^HCSQ and ^CRSSI are also commands,
-// but the query never sends them, so a line with their name is a report.
-constexpr std::array<std::string_view, 36> kReportNames = {{
-    "RSSI",     "HRSSILVL",   "RSSILVL",  "HCSQ",      "CSNR",      "CRSSI",   "BOOT",           "DSFLOWRPT",
-    "MODE",     "SRVST",      "SIMST",    "ORIG",      "CONF",      "CONN",    "CEND",           "EONS",
-    "NWTIME",   "ACTIVEBAND", "NDISSTAT", "STIN",      "SMMEMFULL", "ECLSTAT", "LTERSRP",        "RFSWITCH",
-    "POSITION", "ANLEVEL",    "CERSSI",   "DSDORMANT", "NDISEND",   "STK",     "SIMFILEREFRESH", "PDPSTATUS",
-    "CUSATP",   "CUSATEND",   "NWNAME",   "TIME",
+// Report names the vendor's 3G and LTE sticks send unasked: signal (GSM,
+// WCDMA, CDMA and LTE forms), boot, traffic counters, mode, service and SIM
+// state, call events, network name and time, the emergency number list,
+// data session state, SIM toolkit, SMS storage. ^HCSQ and ^CERSSI are also
+// commands, but the query never sends them, so a line with their name is a
+// report.
+constexpr std::array<std::string_view, 28> kReportNames = {{
+    "RSSI",     "HRSSILVL", "RSSILVL",   "HCSQ", "CSNR",      "CRSSI",     "CERSSI",
+    "ANLEVEL",  "BOOT",     "DSFLOWRPT", "MODE", "SRVST",     "SIMST",     "ORIG",
+    "CONF",     "CONN",     "CEND",      "EONS", "NWTIME",    "XLEMA",     "ACTIVEBAND",
+    "NDISSTAT", "NDISEND",  "DSDORMANT", "STIN", "SMMEMFULL", "DCONNSTAT", "ECCLIST",
 }};
 
 // The query's own answers start with these; none of them may ever be taken

@@ -25,6 +25,14 @@ constexpr size_t kShortTextSize = 256;
 // view sets this; the command-line tool leaves it empty.
 using RowValueSink = void (*)(int32_t position, const char* text);
 
+// Where SendAtCommand reports every read of an exchange: the command (without
+// its CR), whether this is the exchange's first read, the bytes of that read
+// (count 0: nothing came) and when the read ended, in ms after the command
+// went out. The command-line tool's --trace sets this; the window leaves it
+// empty.
+using ExchangeTraceSink = void (*)(const char* command, bool firstRead, const char* bytes, uint32_t count,
+                                   uint32_t endMs);
+
 struct AppState {
   // The raw reply of the last command, exactly as received.
   char ReceiveBuffer[kTextBufferSize];
@@ -36,6 +44,7 @@ struct AppState {
   // Value text of every RowTable entry, indexed by RowId (28 = ToggleRow).
   char RowValues[kRowTableSize][kTextBufferSize];
   RowValueSink RowSink;
+  ExchangeTraceSink TraceSink;
   int ExtraRowsShown;
 
   // What the port scan found, in ascending port order.

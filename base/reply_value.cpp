@@ -6,6 +6,7 @@
 
 #include "base/app_state.h"
 #include "base/bounded_text.h"
+#include "base/unsolicited.h"
 
 namespace {
 
@@ -27,9 +28,10 @@ bool TakeReplyValue(const char* reply, const char* prefix, char* value) {
   const size_t prefixLength = std::strlen(prefix);
   std::memset(value, 0, kTextCapacity);
 
-  // 1. Where the value's line starts: the reply's first byte, or the first
+  // 1. Where the value's line starts: the reply's first byte past any
+  //    unsolicited reports the modem sent before its answer, or the first
   //    occurrence of the prefix.
-  const char* p = reply;
+  const char* p = SkipUnsolicitedReports(reply);
   if (prefixLength > 0) {
     p = std::strstr(reply, prefix);
     if (p == nullptr) return false;

@@ -10,6 +10,7 @@
 #include <io.h>
 #endif
 
+#include "cli/exchange_trace.h"
 #include "cli/report_output.h"
 #include "cli/scan_targets.h"
 #include "report/query.h"
@@ -33,6 +34,8 @@ int PrintUsage() {
       "          (--json: the rows as one JSON object)\n"
       "  send    send one AT command (e.g. AT+CSQ) and print the raw reply\n"
       "  scan    list the modems that answer, one \"MODEL (PORT)\" line each\n"
+      "  --trace FILE  (with any command) write every exchange to FILE as a\n"
+      "          modem-sim profile, IMEI and IMSI masked\n"
       "\n"
 #ifdef _WIN32
       "PORT is a COM port name such as COM5. scan without ports probes COM1 to COM254.\n",
@@ -100,7 +103,7 @@ int main(int argc, char** argv) {
   // Bytes out exactly as on Linux: no LF -> CR LF translation.
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
-  if (argc < 2) return PrintUsage();
+  if (argc < 2 || !TakeTraceOption(&argc, argv)) return PrintUsage();
   const std::string_view verb = argv[1];
   if (verb == "report" && argc == 3) return RunReport(argv[2], false);
   if (verb == "report" && argc == 4 && std::string_view(argv[2]) == "--json") return RunReport(argv[3], true);

@@ -76,6 +76,7 @@ void CheckEntries(const char* const* paths) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const FakeReplies replies = RepliesFromInput(data, size);
   g_Fake = FakeModem{};
+  g_Fake.formFeedPauses = true;
   g_Fake.devices = {{"fuzz/modem", replies}, {"fuzz/first", replies}, {"fuzz/second", replies}};
   Require(QueryModemAtPath("fuzz/modem") == 0, "the query runs on an opened port");
   Require(g_Fake.openCount == 1 && g_Fake.closeCount == 1, "the query closes its port");

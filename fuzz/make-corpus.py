@@ -141,7 +141,7 @@ def parse_profile(path):
                 profile["locked"] = "locked" in words[1:]
             elif words[0] == "disconnect-after":
                 profile["disconnect"] = int(words[1])
-            elif words[0] not in ("delay", "drip"):
+            elif words[0] not in ("delay", "drip", "reports", "report-on-command"):
                 fail(where, f"unknown directive {words[0]}")
             continue
         pos = 0
@@ -250,12 +250,15 @@ def main():
     query = new_corpus("fuzz_query")
     shop = new_corpus("fuzz_shop_link")
 
-    for file_name in sorted(os.listdir(PROFILES)):
+    stick_replies = []
+    for file_name in sorted(os.listdir(PROFILES), key=lambda name: name.split(".")[0]):
         if not file_name.endswith(".profile"):
             continue
         profile = parse_profile(os.path.join(PROFILES, file_name))
         stem = safe_name(file_name[:-len(".profile")])
         replies = query_replies(profile)
+        if file_name == "e1550.profile":
+            stick_replies = replies
         add_seed(query, stem, b"".join(encode_reply(reply) for reply in replies))
         if file_name[:-len(".profile")] not in REPLY_SEED_PROFILES:
             continue
@@ -280,6 +283,21 @@ def main():
     own = b"+CGMM"
     add_seed(extract, "own-prefix", bytes([255]) + struct.pack("<H", len(own)) + own + bytes([2]) +
                 b"\r\n+CGMM: \"E1550\"\r\n\r\nOK\r\n")
+
+    # The vendor's unsolicited reports: in the same read as the answer, in a
+    # read of their own before it (a form feed ends a read in fuzz_port.cpp),
+    # and reads that hold nothing but reports.
+    reports = [b"\r\n^RSSI:17\r\n", b"\r\r^BOOT:20952084,0,0,0,72\r\r", b"\r\n^CSNR: -145,-32\r\n",
+               b"\r\n^DSFLOWRPT:00000210,00000000,00000000,0000000000000C58,0000000000000C5E,0010E000,0010E000\r\n"]
+    def with_reports(joiner):
+        return b"".join(encode_reply(reports[i % len(reports)] + joiner + reply)
+                        for i, reply in enumerate(stick_replies))
+    add_seed(query, "reports-inside-replies", with_reports(b""))
+    add_seed(query, "reports-before-replies", with_reports(b"\f"))
+    add_seed(query, "reports-only", b"".join(encode_reply(reports[i % len(reports)] + b"\f" + reports[0])
+                                             for i in range(len(QUERY))))
+    for i, report in enumerate(reports):
+        add_seed(extract, f"report-before-line-{i}", bytes([0, 2]) + report + b"\r\nE1550\r\n\r\nOK\r\n")
 
     for model, versions in SHOP_SEEDS:
         data = model.encode() + versions.encode()

@@ -1,9 +1,55 @@
 // Sending one AT command and naming ports: the parts of the exchange that
 // are the same on every platform.
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
+#include "base/unsolicited.h"
 #include "serial/serial_port.h"
+
+namespace {
+
+uint32_t MsSince(std::chrono::steady_clock::time_point start) {
+  return static_cast<uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+          .count());
+}
+
+// Reads the reply of the command just sent. The vendor's firmware sends
+// unsolicited reports (signal, boot, traffic counters...) whenever it likes,
+// also right after a command; a SIM or network command may then answer
+// 150 ms later, long after the 50 ms of quiet that end the first read. That
+// read is not the answer: stopping there would leave the answer queued for
+// the next command, and every later command would take the previous one's
+// answer. So while everything read holds only reports, the exchange reads
+// on into the rest of the buffer, within its own bound counted from the
+// start. A silent device never gets here, so it costs what it always did.
+uint32_t ReadAnswer(PortHandle port, const char* command, bool useReaderThread, uint32_t timeoutMs,
+                    char* reply) {
+  const auto start = std::chrono::steady_clock::now();
+  const uint32_t boundMs = useReaderThread ? timeoutMs : kReadTotalBoundMs;
+  uint32_t count = 0;
+  for (;;) {
+    const uint32_t elapsedMs = MsSince(start);
+    if (count > 0 && elapsedMs >= boundMs) break;
+    const uint32_t leftMs = boundMs - (count > 0 ? elapsedMs : 0);
+    const uint32_t capacity = kReadRequestBytes - count;
+    const uint32_t got = useReaderThread ? ReadReplyWithReader(port, reply + count, capacity, leftMs)
+                                         : ReadReplyDirect(port, reply + count, capacity, leftMs);
+    if (g_App.TraceSink != nullptr) g_App.TraceSink(command, count == 0, reply + count, got, MsSince(start));
+    if (got == 0) {
+      // A read that did not end in time may have left bytes behind the
+      // reports; they are not part of the reply.
+      if (count > 0) std::memset(reply + count, 0, capacity);
+      break;
+    }
+    count += got;
+    if (count >= kReadRequestBytes || !HoldsOnlyUnsolicitedReports(reply, count)) break;
+  }
+  return count;
+}
+
+}  // namespace
 
 bool CommandFitsLine(const char* command) {
   return command == nullptr || std::strlen(command) <= kMaxCommandLength;
@@ -31,8 +77,7 @@ uint32_t SendAtCommand(PortHandle port, const char* command, bool useReaderThrea
   // modem could keep the window frozen for the full read bound of every
   // remaining command.
   if (!WritePort(port, line, static_cast<uint32_t>(length))) return 0;
-  const uint32_t count =
-      useReaderThread ? ReadReplyWithReader(port, reply, timeoutMs) : ReadReplyDirect(port, reply);
+  const uint32_t count = ReadAnswer(port, command, useReaderThread, timeoutMs, reply);
   FlushPort(port);
   return count;
 }

@@ -7,6 +7,7 @@
 #include "base/app_state.h"
 #include "base/bounded_text.h"
 #include "base/reply_value.h"
+#include "base/unsolicited.h"
 #include "serial/serial_port.h"
 
 namespace {
@@ -21,9 +22,10 @@ void ProbeModemPort(const char* devicePath, int32_t portNumber) {
   char* const reply = g_App.ReceiveBuffer;
   // Echo off first, so that the model reply does not begin with the echo.
   SendAtCommand(port, "ATE0", true, kScanTimeoutMs, reply);
-  if (SendAtCommand(port, "AT+CGMM", true, kScanTimeoutMs, reply) != 0 && reply[0] != '\0') {
+  const uint32_t count = SendAtCommand(port, "AT+CGMM", true, kScanTimeoutMs, reply);
+  if (count != 0 && reply[0] != '\0' && !HoldsOnlyUnsolicitedReports(reply, count)) {
     // Any answer counts: ERROR is listed as the model ERROR, a bare OK as
-    // an empty model name.
+    // an empty model name. Unsolicited reports alone are no answer.
     TakeReplyValue(reply, "", g_App.ValueBuffer);
     const int32_t slot = g_App.ModemCount;
     g_App.ModemPortNumbers[slot] = portNumber;

@@ -36,6 +36,11 @@ bool CommandFitsLine(const char* command);
 // arrived, when the reader-thread wait of timeoutMs ran out, or when the
 // command does not fit the command line (then nothing is sent). timeoutMs
 // applies to reader-thread mode only.
+//
+// A read that holds nothing but the vendor's unsolicited reports is not the
+// answer: the exchange reads on, appending, until the answer comes or its
+// own bound is spent (timeoutMs from the start in reader-thread mode, the
+// total read bound from the start otherwise). The reports stay in reply.
 uint32_t SendAtCommand(PortHandle port, const char* command, bool useReaderThread, uint32_t timeoutMs,
                        char* reply);
 
@@ -72,12 +77,14 @@ void ClosePort(PortHandle port);
 // gone); a write cut short by the write time-out still counts as sent.
 bool WritePort(PortHandle port, const char* bytes, uint32_t length);
 
-// One read into reply (at most kReadRequestBytes) on the calling thread,
-// ended by the read rule: 50 ms of quiet after the first byte, 65,535
-// bytes, or the total bound.
-uint32_t ReadReplyDirect(PortHandle port, char* reply);
+// One read into reply (at most capacity bytes, capacity <= kReadRequestBytes)
+// on the calling thread, ended by the read rule: 50 ms of quiet after the
+// first byte, capacity bytes, or totalBoundMs after it began (the first read
+// of an exchange gets kReadTotalBoundMs, as the COMMTIMEOUTS give it; a
+// read that goes on after unsolicited reports gets what is left of it).
+uint32_t ReadReplyDirect(PortHandle port, char* reply, uint32_t capacity, uint32_t totalBoundMs);
 
-// The same read, but the caller waits at most timeoutMs for it; a read that
-// has not ended by then counts as no reply (0) and has written nothing more
-// into reply once this returns.
-uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t timeoutMs);
+// The same read (with the kReadTotalBoundMs bound), but the caller waits at
+// most timeoutMs for it; a read that has not ended by then counts as no
+// reply (0) and has written nothing more into reply once this returns.
+uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t capacity, uint32_t timeoutMs);

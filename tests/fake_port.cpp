@@ -18,11 +18,26 @@ void CheckHandle(PortHandle port) {
   if (port != kFakePort) ++g_Fake.foreignHandles;
 }
 
-uint32_t DeliverQueued(PortHandle port, char* reply) {
+// A read takes what is queued, up to capacity, and ends early where the
+// modem would pause: at the next size in readSizes, or (formFeedPauses) at a
+// form feed, which the read drops.
+uint32_t DeliverQueued(PortHandle port, char* reply, uint32_t capacity) {
   CheckHandle(port);
-  const size_t count = std::min<size_t>(g_Fake.queued.size(), kReadRequestBytes);
+  size_t count = std::min<size_t>(g_Fake.queued.size(), capacity);
+  if (!g_Fake.readSizes.empty()) {
+    count = std::min(count, g_Fake.readSizes.front());
+    g_Fake.readSizes.erase(g_Fake.readSizes.begin());
+  }
+  size_t dropped = 0;
+  if (g_Fake.formFeedPauses) {
+    const size_t pause = g_Fake.queued.find('');
+    if (pause != std::string::npos && pause <= count) {
+      count = pause;
+      dropped = 1;
+    }
+  }
   std::memcpy(reply, g_Fake.queued.data(), count);
-  g_Fake.queued.erase(0, count);
+  g_Fake.queued.erase(0, count + dropped);
   return static_cast<uint32_t>(count);
 }
 
@@ -78,14 +93,14 @@ bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
   return true;
 }
 
-uint32_t ReadReplyDirect(PortHandle port, char* reply) {
+uint32_t ReadReplyDirect(PortHandle port, char* reply, uint32_t capacity, uint32_t) {
   ++g_Fake.directReads;
-  return DeliverQueued(port, reply);
+  return DeliverQueued(port, reply, capacity);
 }
 
-uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t timeoutMs) {
+uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t capacity, uint32_t timeoutMs) {
   g_Fake.readerTimeouts.push_back(timeoutMs);
-  return DeliverQueued(port, reply);
+  return DeliverQueued(port, reply, capacity);
 }
 
 void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {

@@ -33,6 +33,14 @@ struct FakeModem {
   // The timeoutMs of every reader-thread read; direct reads count apart.
   std::vector<uint32_t> readerTimeouts;
   int directReads = 0;
+  // Where reads end: each read takes at most the next size listed (the
+  // queue is read whole once the list is used up), as a real port ends a
+  // read at a pause.
+  std::vector<size_t> readSizes;
+  // A form feed in a reply stands for a pause on the line: the read ends
+  // before it and drops it (the fuzz harness puts reports in reads of their
+  // own this way).
+  bool formFeedPauses = false;
 };
 
 extern FakeModem g_Fake;

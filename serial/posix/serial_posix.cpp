@@ -39,16 +39,18 @@ int Descriptor(PortHandle port) { return static_cast<int>(port); }
 
 enum class ReadEnd { kRuleMet, kDeadline };
 
-// Reads into reply until the read rule ends the read, or until
-// stopAtMs (an absolute NowMs() time) when the caller's deadline comes first.
+// Reads into reply (at most capacity bytes) until the read rule ends the
+// read, or until stopAtMs (an absolute NowMs() time) when the caller's
+// deadline comes first.
 // The device going away (a USB stick pulled out, a pty closed) ends the read
 // at once with what came so far.
-ReadEnd ReadByRule(int fd, char* reply, int64_t stopAtMs, uint32_t* count) {
+ReadEnd ReadByRule(int fd, char* reply, uint32_t capacity, uint32_t totalBoundMs, int64_t stopAtMs,
+                   uint32_t* count) {
   const int64_t startMs = NowMs();
-  const int64_t totalEndMs = startMs + kReadTotalBoundMs;
+  const int64_t totalEndMs = startMs + totalBoundMs;
   int64_t lastByteMs = 0;
   *count = 0;
-  while (*count < kReadRequestBytes) {
+  while (*count < capacity) {
     const int64_t nowMs = NowMs();
     int64_t endMs = totalEndMs;
     if (*count > 0 && lastByteMs + kReadIntervalMs < endMs) endMs = lastByteMs + kReadIntervalMs;
@@ -63,7 +65,7 @@ ReadEnd ReadByRule(int fd, char* reply, int64_t stopAtMs, uint32_t* count) {
       return ReadEnd::kRuleMet;
     }
     if (ready == 0) continue;  // the loop head decides which bound ran out
-    const ssize_t got = read(fd, reply + *count, kReadRequestBytes - *count);
+    const ssize_t got = read(fd, reply + *count, capacity - *count);
     if (got > 0) {
       *count += static_cast<uint32_t>(got);
       lastByteMs = NowMs();
@@ -158,15 +160,17 @@ bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
   return true;
 }
 
-uint32_t ReadReplyDirect(PortHandle port, char* reply) {
+uint32_t ReadReplyDirect(PortHandle port, char* reply, uint32_t capacity, uint32_t totalBoundMs) {
   uint32_t count = 0;
-  ReadByRule(Descriptor(port), reply, INT64_MAX, &count);
+  ReadByRule(Descriptor(port), reply, capacity, totalBoundMs, INT64_MAX, &count);
   return count;
 }
 
-uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t timeoutMs) {
+uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t capacity, uint32_t timeoutMs) {
   uint32_t count = 0;
-  if (ReadByRule(Descriptor(port), reply, NowMs() + timeoutMs, &count) == ReadEnd::kDeadline) return 0;
+  if (ReadByRule(Descriptor(port), reply, capacity, kReadTotalBoundMs, NowMs() + timeoutMs, &count) ==
+      ReadEnd::kDeadline)
+    return 0;
   return count;
 }
 

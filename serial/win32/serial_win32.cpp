@@ -36,6 +36,7 @@ enum ReaderStage : LONG { kReaderStarting, kReaderReading, kReaderDone, kReaderS
 struct ReaderJob {
   HANDLE port;
   char* reply;
+  DWORD capacity;
   DWORD count;
   volatile LONG stage;
 };
@@ -47,7 +48,7 @@ DWORD WINAPI ReplyReaderThread(LPVOID parameter) {
   ReaderJob* job = static_cast<ReaderJob*>(parameter);
   InterlockedExchange(&job->stage, kReaderReading);
   DWORD count = 0;
-  ReadFile(job->port, job->reply, kReadRequestBytes, &count, nullptr);
+  ReadFile(job->port, job->reply, job->capacity, &count, nullptr);
   if (InterlockedCompareExchange(&job->stage, kReaderDone, kReaderReading) != kReaderReading) {
     // The caller gave up on this read and is about to stop the thread: it
     // waits here, away from the loader lock, until it is stopped.
@@ -121,14 +122,28 @@ bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
   return WriteFile(Handle(port), bytes, length, &written, nullptr) != FALSE;
 }
 
-uint32_t ReadReplyDirect(PortHandle port, char* reply) {
+uint32_t ReadReplyDirect(PortHandle port, char* reply, uint32_t capacity, uint32_t totalBoundMs) {
   DWORD count = 0;
-  ReadFile(Handle(port), reply, kReadRequestBytes, &count, nullptr);
+  if (capacity == kReadRequestBytes && totalBoundMs == kReadTotalBoundMs) {
+    ReadFile(Handle(port), reply, capacity, &count, nullptr);
+    return count;
+  }
+  // A read that goes on after unsolicited reports: the same 50 ms interval,
+  // but the total bound is what is left of the exchange's, so it is set for
+  // this read alone and the port's own time-outs come back afterwards.
+  COMMTIMEOUTS kept{};
+  GetCommTimeouts(Handle(port), &kept);
+  COMMTIMEOUTS rest = kept;
+  rest.ReadTotalTimeoutMultiplier = 0;
+  rest.ReadTotalTimeoutConstant = totalBoundMs;
+  SetCommTimeouts(Handle(port), &rest);
+  ReadFile(Handle(port), reply, capacity, &count, nullptr);
+  SetCommTimeouts(Handle(port), &kept);
   return count;
 }
 
-uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t timeoutMs) {
-  ReaderJob job{Handle(port), reply, 0, kReaderStarting};
+uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t capacity, uint32_t timeoutMs) {
+  ReaderJob job{Handle(port), reply, capacity, 0, kReaderStarting};
   const HANDLE thread = CreateThread(nullptr, 0, ReplyReaderThread, &job, 0, nullptr);
   if (thread == nullptr) return 0;
 

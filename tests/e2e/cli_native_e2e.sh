@@ -45,6 +45,12 @@ e2e_check_status "scan finding nothing: exit" 0 $?
 : >"$e2e_tmp/want"
 e2e_check "scan finding nothing: no output" "$e2e_tmp/want" "$e2e_tmp/out"
 
+# A stick that sends a report before every answer still lists its model.
+e2e_start_sim "$PROFILES/e1550-reports.profile"
+"$CLI" scan "$e2e_pty" >"$e2e_tmp/out"
+printf 'E1550 (%s)\n' "$e2e_pty" >"$e2e_tmp/want"
+e2e_check "scan: a stick with unsolicited reports" "$e2e_tmp/want" "$e2e_tmp/out"
+
 e2e_start_sim "$PROFILES/e1550.profile"
 "$CLI" send "$e2e_pty" AT >"$e2e_tmp/out"
 e2e_check_status "send AT: exit" 0 $?

@@ -38,6 +38,11 @@ e2e_check "wine scan: entries in port order" "$e2e_tmp/want" "$e2e_tmp/out"
 [ "$elapsed_ms" -lt 5000 ]
 e2e_check_status "wine scan: 250 missing ports cost no wait (${elapsed_ms} ms)" 0 $?
 wine_clear_com_ports
+e2e_start_sim "$PROFILES/e1550-reports.profile"; wine_map_com_port 5 "$e2e_pty"
+wine "$CLI" scan >"$e2e_tmp/out"
+printf 'E1550 (COM5)\n' >"$e2e_tmp/want"
+e2e_check "wine scan: a stick with unsolicited reports" "$e2e_tmp/want" "$e2e_tmp/out"
+wine_clear_com_ports
 wine "$CLI" scan >"$e2e_tmp/out"
 : >"$e2e_tmp/want"
 e2e_check "wine scan finding nothing: no output" "$e2e_tmp/want" "$e2e_tmp/out"

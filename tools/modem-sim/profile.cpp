@@ -36,7 +36,7 @@ struct ParseState {
     Rule* rule;        // rule being filled, nullptr before the first one
     bool rule_silent;  // the current rule said `silent`
     bool rule_hung;    // the current rule already ends with `hangup`
-    bool seen_echo, seen_delay, seen_drip, seen_disconnect;
+    bool seen_echo, seen_delay, seen_drip, seen_disconnect, seen_clock, seen_on_command;
     std::string* error;
 };
 
@@ -135,7 +135,36 @@ bool ExpectLineEnd(ParseState* st, LineCursor* cur, const char* after) {
 }
 
 bool IsGlobalWord(const std::string& w) {
-    return w == "echo" || w == "delay" || w == "drip" || w == "disconnect-after";
+    return w == "echo" || w == "delay" || w == "drip" || w == "disconnect-after" || w == "reports" ||
+           w == "report-on-command";
+}
+
+// The quoted report texts that end a `reports` or `report-on-command` line.
+bool ParseReportList(ParseState* st, LineCursor* cur, Token tok, std::vector<std::string>* out) {
+    for (;;) {
+        if (tok.kind == TOKEN_END) break;
+        if (tok.kind != TOKEN_STRING) return Fail(st, "reports are quoted strings, got '" + tok.text + "'");
+        out->push_back(tok.text);
+        if (!NextToken(st, cur, &tok)) return false;
+    }
+    if (out->empty()) return Fail(st, "at least one quoted report is needed");
+    return true;
+}
+
+// reports every MS "text"...  |  report-on-command "text"...
+bool ParseReports(ParseState* st, LineCursor* cur, const std::string& w, Token arg) {
+    Profile* pr = st->profile;
+    bool* seen = w == "reports" ? &st->seen_clock : &st->seen_on_command;
+    if (*seen) return Fail(st, "'" + w + "' is given twice");
+    *seen = true;
+    if (w == "report-on-command") return ParseReportList(st, cur, arg, &pr->command_reports);
+    if (arg.kind != TOKEN_WORD || arg.text != "every") return Fail(st, "reports expects 'every MS'");
+    Token ms;
+    if (!NextToken(st, cur, &ms)) return false;
+    if (!ParseNumber(st, ms, "reports every", 1, kMaxMs, &pr->report_every_ms)) return false;
+    Token first;
+    if (!NextToken(st, cur, &first)) return false;
+    return ParseReportList(st, cur, first, &pr->clock_reports);
 }
 
 bool ParseGlobal(ParseState* st, LineCursor* cur, const Token& word) {
@@ -143,6 +172,7 @@ bool ParseGlobal(ParseState* st, LineCursor* cur, const Token& word) {
     Token arg;
     if (!NextToken(st, cur, &arg)) return false;
     const std::string& w = word.text;
+    if (w == "reports" || w == "report-on-command") return ParseReports(st, cur, w, arg);
     bool* seen = w == "echo"    ? &st->seen_echo
                  : w == "delay" ? &st->seen_delay
                  : w == "drip"  ? &st->seen_drip
@@ -295,7 +325,7 @@ const Rule* FindRule(const Profile& profile, const std::string& command) {
 }
 
 bool ParseProfile(const char* path, Profile* profile, std::string* error) {
-    *profile = Profile{true, false, 0, 0, 0, std::vector<Rule>()};
+    *profile = Profile{true, false, 0, 0, 0, 0, {}, {}, std::vector<Rule>()};
     std::string data;
     if (!ReadWholeFile(path, &data, error)) return false;
 

@@ -31,6 +31,12 @@ struct Profile {
     long delay_ms;          // pause before every answer
     long drip_ms;           // pause between answer bytes, 0 = no dripping
     long disconnect_after;  // hang up after this many commands, 0 = never
+    // Unsolicited reports: sent every report_every_ms from clock_reports, in
+    // turn (0 = no clock), and one from command_reports, in turn, the moment
+    // a command arrives (before the delay and the answer).
+    long report_every_ms;
+    std::vector<std::string> clock_reports;
+    std::vector<std::string> command_reports;
     std::vector<Rule> rules;
 };
 

@@ -38,10 +38,13 @@ struct Simulator {
     std::string line;   // the command being typed, without CR and LF
     std::string input;  // received but not yet processed, from input_pos on
     size_t input_pos;
-    long commands;  // CR-terminated lines handled so far
-    bool stop;      // a signal asked us to exit
-    bool hangup;    // the device must vanish after the current answer
-    Rule ok_rule;   // built-in answers
+    long commands;         // CR-terminated lines handled so far
+    bool stop;             // a signal asked us to exit
+    bool hangup;           // the device must vanish after the current answer
+    long next_report_ms;   // when the report clock sends next
+    size_t clock_index;    // next of the profile's clock_reports
+    size_t command_index;  // next of the profile's command_reports
+    Rule ok_rule;          // built-in answers
     Rule error_rule;
 };
 
@@ -117,12 +120,39 @@ void PollClient(Simulator* sim, bool want_write, long timeout_ms) {
     }
 }
 
+// The report clock: sends the report that is due, if any, and returns how
+// long until the next one (-1: no clock). A real port drops what nobody
+// collects, so a report that finds the pty full is dropped rather than
+// waited for: with no client on the port the clock must not stall answers.
+long SendDueReport(Simulator* sim) {
+    const Profile& profile = *sim->profile;
+    if (profile.report_every_ms <= 0) return -1;
+    long now = NowMs();
+    if (now >= sim->next_report_ms) {
+        const std::string& text = profile.clock_reports[sim->clock_index];
+        sim->clock_index = (sim->clock_index + 1) % profile.clock_reports.size();
+        ssize_t n = write(sim->master, text.data(), text.size());
+        (void)n;
+        sim->next_report_ms += profile.report_every_ms;
+        if (sim->next_report_ms <= now) sim->next_report_ms = now + profile.report_every_ms;
+    }
+    return sim->next_report_ms - now;
+}
+
+// The shorter of two poll timeouts, -1 meaning none.
+long SoonerMs(long a, long b) {
+    if (a < 0) return b;
+    if (b < 0) return a;
+    return std::min(a, b);
+}
+
 void WaitMs(Simulator* sim, long ms) {
     long deadline = NowMs() + ms;
     while (!sim->stop) {
+        long until_report = SendDueReport(sim);
         long left = deadline - NowMs();
         if (left <= 0) break;
-        PollClient(sim, false, left);
+        PollClient(sim, false, SoonerMs(left, until_report));
     }
 }
 
@@ -237,6 +267,13 @@ void HandleCommand(Simulator* sim) {
         rule = FindRule(profile, "*");
         if (!rule) rule = &sim->error_rule;
     }
+    // The firmware's report for a command goes out at once, before the
+    // think time (delay) and the answer.
+    if (!command.empty() && !profile.command_reports.empty()) {
+        const std::string& text = profile.command_reports[sim->command_index];
+        sim->command_index = (sim->command_index + 1) % profile.command_reports.size();
+        WriteClient(sim, text.data(), text.size());
+    }
     // An empty line without its own rule gets nothing, like a real modem.
     if (rule) SendAnswer(sim, *rule);
     ++sim->commands;
@@ -322,15 +359,19 @@ SimEnd RunSimulator(const SimSetup& setup) {
     sim.commands = 0;
     sim.stop = false;
     sim.hangup = false;
+    sim.next_report_ms = NowMs() + setup.profile->report_every_ms;
+    sim.clock_index = 0;
+    sim.command_index = 0;
     sim.ok_rule = MakeTextRule("\r\nOK\r\n");
     sim.error_rule = MakeTextRule("\r\nERROR\r\n");
     sim.line.reserve(kMaxLine);
 
     while (!sim.stop && !sim.hangup) {
+        long until_report = SendDueReport(&sim);
         if (QueuedBytes(&sim) > 0)
             ProcessInput(&sim);
         else
-            PollClient(&sim, false, -1);
+            PollClient(&sim, false, until_report);
     }
     if (sim.stop) return SIM_STOPPED;
     WaitForClientToRead(&sim);

@@ -111,7 +111,9 @@ using UnsolicitedQuery = FakeModemTest;
 
 TEST_F(UnsolicitedQuery, ReportsInReadsOfTheirOwnLeaveTheRowsAlone) {
   // The report of the stick without reports first.
-  const FakeReplies stick = ProfileReplies("e1550");
+  // (modem-sim answers ATE0 itself; the fake needs it written out.)
+  FakeReplies stick = ProfileReplies("e1550");
+  stick.emplace("ATE0", "\r\nOK\r\n");
   g_Fake.replies = stick;
   ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), 0);
   std::vector<std::string> quiet;

@@ -92,3 +92,8 @@ uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t) { return De
 void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {
   std::snprintf(path, pathSize, "%s", portName);
 }
+
+// The harnesses are single-threaded: jobs run one after the other.
+void RunSideBySide(SideBySideJob job, void* context, int32_t count) {
+  for (int32_t i = 0; i < count && i < kMaxSideBySideJobs; ++i) job(context, i);
+}

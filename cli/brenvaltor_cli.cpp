@@ -24,33 +24,65 @@ constexpr int kExitOk = 0;
 constexpr int kExitPortFailed = 1;
 constexpr int kExitUsage = 2;
 
-int PrintUsage() {
-  std::fputs(
-      "usage: brenvaltor-cli report [--json] PORT\n"
-      "       brenvaltor-cli send PORT COMMAND\n"
-      "       brenvaltor-cli scan [PORT...]\n"
-      "\n"
-      "  report  query the modem on PORT and print its 28 report rows\n"
-      "          (--json: the rows as one JSON object)\n"
-      "  send    send one AT command (e.g. AT+CSQ) and print the raw reply\n"
-      "  scan    list the modems that answer, one \"MODEL (PORT)\" line each\n"
-      "  --trace FILE  (with any command) write every exchange to FILE as a\n"
-      "          modem-sim profile, IMEI and IMSI masked\n"
-      "\n"
-#ifdef _WIN32
-      "PORT is a COM port name such as COM5. scan without ports probes COM1 to COM254.\n",
-#else
-      "PORT is a serial device path such as /dev/ttyUSB0. scan without ports probes\n"
-      "the /dev/ttyUSB* and /dev/ttyACM* devices that exist.\n",
+#ifndef BRENVALTOR_VERSION
+#error "BRENVALTOR_VERSION comes from the project version in CMakeLists.txt"
 #endif
-      stderr);
-  return kExitUsage;
+
+constexpr const char* kUsage =
+    "usage: brenvaltor-cli report [--json] PORT\n"
+    "       brenvaltor-cli send PORT COMMAND\n"
+    "       brenvaltor-cli scan [PORT...]\n"
+    "       brenvaltor-cli --help | --version\n"
+    "\n"
+    "  report  query the modem on PORT and print its 28 report rows\n"
+    "          (--json: the rows as one JSON object)\n"
+    "  send    send one AT command (e.g. AT+CSQ) and print the raw reply\n"
+    "  scan    list the modems that answer, one \"MODEL (PORT)\" line each\n"
+    "  --trace FILE  (with any command) write every exchange to FILE as a\n"
+    "          modem-sim profile, IMEI and IMSI masked\n"
+    "\n"
+#ifdef _WIN32
+    "PORT is a COM port name such as COM5. scan without ports probes COM1 to COM254.\n";
+#else
+    "PORT is a serial device path such as /dev/ttyUSB0. scan without ports probes\n"
+    "the /dev/ttyUSB* and /dev/ttyACM* devices that exist.\n";
+#endif
+
+// Asked for (--help): standard output, success. Bad usage: standard error.
+int PrintUsage(bool asked) {
+  std::fputs(kUsage, asked ? stdout : stderr);
+  return asked ? kExitOk : kExitUsage;
 }
 
+// What the user can do about a port that does not open, by cause. The
+// busy case names the usual holder: on Linux ModemManager grabs modem ports
+// as soon as they appear, on Windows the stick's own connection software
+// keeps its port open while it runs.
+constexpr struct {
+  PortOpenError cause;
+  const char* text;
+} kOpenFailureTexts[] = {
+    {kPortMissing, "no such device"},
+    {kPortNotSerial, "not a serial port"},
+#ifdef _WIN32
+    {kPortDenied, "permission denied"},
+    {kPortBusy, "in use by another program (close the stick's own connection software)"},
+#else
+    {kPortDenied, "permission denied (add your user to the dialout group, then log in again)"},
+    {kPortBusy,
+     "in use by another program (ModemManager often holds modem ports: stop it, or tell it to leave "
+     "this port alone)"},
+#endif
+};
+
 int ReportPortFailure(const char* portName) {
-  std::fprintf(
-      stderr, "brenvaltor-cli: cannot open port %s (it does not exist, is not a serial port, or is in use)\n",
-      portName);
+  const PortOpenError cause = LastPortOpenError();
+  for (const auto& failure : kOpenFailureTexts) {
+    if (failure.cause != cause) continue;
+    std::fprintf(stderr, "brenvaltor-cli: cannot open port %s: %s\n", portName, failure.text);
+    return kExitPortFailed;
+  }
+  std::fprintf(stderr, "brenvaltor-cli: cannot open port %s\n", portName);
   return kExitPortFailed;
 }
 
@@ -103,11 +135,20 @@ int main(int argc, char** argv) {
   // Bytes out exactly as on Linux: no LF -> CR LF translation.
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
-  if (argc < 2 || !TakeTraceOption(&argc, argv)) return PrintUsage();
+  if (argc < 2) return PrintUsage(false);
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--help" || argument == "-h") return PrintUsage(true);
+  }
+  if (!TakeTraceOption(&argc, argv)) return PrintUsage(false);
   const std::string_view verb = argv[1];
+  if (verb == "--version" && argc == 2) {
+    std::puts("brenvaltor-cli " BRENVALTOR_VERSION);
+    return kExitOk;
+  }
   if (verb == "report" && argc == 3) return RunReport(argv[2], false);
   if (verb == "report" && argc == 4 && std::string_view(argv[2]) == "--json") return RunReport(argv[3], true);
   if (verb == "scan") return RunScan(argv + 2, argc - 2);
   if (verb == "send" && argc == 4) return RunSend(argv[2], argv[3]);
-  return PrintUsage();
+  return PrintUsage(false);
 }

@@ -12,27 +12,62 @@
 
 namespace {
 
-// Opens one port and asks for the model. A port that does not exist or is
-// busy fails in the open and costs no wait; a silent one costs the two
-// reader-thread waits.
-void ProbeModemPort(const char* devicePath, int32_t portNumber) {
-  if (g_App.ModemCount >= kMaxModems) return;
-  const PortHandle port = OpenConfiguredPort(devicePath);
+// The probes of one round: every port of it at the same time, each with its
+// own reply buffer. The buffers are zero pages until a port that opened
+// reads into them (a port that does not open never touches its buffer),
+// so the 16 MiB cost the scan nothing but the replies it actually receives.
+// Scans are not run concurrently with each other (the window scans once at
+// start-up, the command-line tool once per run).
+constexpr int32_t kProbeSlots = kLastComPort - kFirstComPort + 1;
+static_assert(kProbeSlots <= kMaxSideBySideJobs);
+
+struct ProbeSlot {
+  const char* path;
+  bool answered;
+};
+
+ProbeSlot g_Probes[kProbeSlots];
+char g_ProbeReplies[kProbeSlots][kTextBufferSize];
+
+// Opens one port and asks for the model; runs on a thread of its own. A port
+// that does not exist or is busy fails in the open and costs no wait; a
+// silent one costs the two reader-thread waits.
+void ProbeModemPort(void*, int32_t slot) {
+  ProbeSlot& probe = g_Probes[slot];
+  char* const reply = g_ProbeReplies[slot];
+  probe.answered = false;
+  const PortHandle port = OpenConfiguredPort(probe.path);
   if (port == kInvalidPort) return;
-  char* const reply = g_App.ReceiveBuffer;
   // Echo off first, so that the model reply does not begin with the echo.
   SendAtCommand(port, "ATE0", true, kScanTimeoutMs, reply);
   const uint32_t count = SendAtCommand(port, "AT+CGMM", true, kScanTimeoutMs, reply);
-  if (count != 0 && reply[0] != '\0' && !HoldsOnlyUnsolicitedReports(reply, count)) {
-    // Any answer counts: ERROR is listed as the model ERROR, a bare OK as
-    // an empty model name. Unsolicited reports alone are no answer.
-    TakeReplyValue(reply, "", g_App.ValueBuffer);
-    const int32_t slot = g_App.ModemCount;
-    g_App.ModemPortNumbers[slot] = portNumber;
-    CopyText(g_App.ModemModelNames[slot], kModelNameSize, g_App.ValueBuffer);
-    ++g_App.ModemCount;
-  }
+  // Any answer counts: ERROR is listed as the model ERROR, a bare OK as an
+  // empty model name. Unsolicited reports alone are no answer.
+  probe.answered = count != 0 && reply[0] != '\0' && !HoldsOnlyUnsolicitedReports(reply, count);
   ClosePort(port);
+}
+
+// Records the answers of one round in port order. Any answer counts: ERROR
+// is listed as the model ERROR, a bare OK as an empty model name.
+void RecordAnswers(int32_t probeCount, int32_t firstPortNumber) {
+  for (int32_t slot = 0; slot < probeCount && g_App.ModemCount < kMaxModems; ++slot) {
+    if (!g_Probes[slot].answered) continue;
+    TakeReplyValue(g_ProbeReplies[slot], "", g_App.ValueBuffer);
+    const int32_t modem = g_App.ModemCount++;
+    g_App.ModemPortNumbers[modem] = firstPortNumber + slot;
+    CopyText(g_App.ModemModelNames[modem], kModelNameSize, g_App.ValueBuffer);
+  }
+}
+
+// Probes paths[0..count) side by side in rounds of kProbeSlots; the port
+// number of paths[i] is firstPortNumber + i.
+void ProbePaths(const char* const* paths, int32_t count, int32_t firstPortNumber) {
+  for (int32_t first = 0; first < count; first += kProbeSlots) {
+    const int32_t probeCount = count - first < kProbeSlots ? count - first : kProbeSlots;
+    for (int32_t slot = 0; slot < probeCount; ++slot) g_Probes[slot] = {paths[first + slot], false};
+    RunSideBySide(ProbeModemPort, nullptr, probeCount);
+    RecordAnswers(probeCount, firstPortNumber + first);
+  }
 }
 
 void ResetModemTables() {
@@ -61,16 +96,18 @@ void FormatEntry(int32_t slot, const char* portText, char* entry, size_t entrySi
 
 void ScanModemPorts() {
   ResetModemTables();
-  char path[kShortTextSize];
+  static char comPaths[kProbeSlots][16];
+  static const char* comPathList[kProbeSlots];
   for (int32_t n = kFirstComPort; n <= kLastComPort; ++n) {
-    std::snprintf(path, sizeof path, "\\\\.\\COM%d", n);
-    ProbeModemPort(path, n);
+    std::snprintf(comPaths[n - kFirstComPort], sizeof comPaths[0], "\\\\.\\COM%d", n);
+    comPathList[n - kFirstComPort] = comPaths[n - kFirstComPort];
   }
+  ProbePaths(comPathList, kProbeSlots, kFirstComPort);
 }
 
 void ScanModemPaths(const char* const* paths, int32_t pathCount) {
   ResetModemTables();
-  for (int32_t i = 0; i < pathCount; ++i) ProbeModemPort(paths[i], i);
+  ProbePaths(paths, pathCount, 0);
 }
 
 void FormatModemEntry(int32_t slot, char* entry, size_t entrySize) {

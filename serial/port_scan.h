@@ -1,6 +1,8 @@
 // Finding the modems: every port that answers AT+CGMM within a second is
 // recorded with the model name from its answer (ModemPortNumbers,
-// ModemModelNames, ModemCount in the global state).
+// ModemModelNames, ModemCount in the global state). The ports are probed
+// side by side, so a scan takes as long as its slowest probe (about two
+// seconds for a port that opens but stays silent), not the sum of them.
 #pragma once
 
 #include <cstddef>
@@ -10,11 +12,12 @@ constexpr int32_t kFirstComPort = 1;
 constexpr int32_t kLastComPort = 254;
 constexpr uint32_t kScanTimeoutMs = 1000;
 
-// Probes COM1 to COM254 in ascending order (\\.\COMn).
+// Probes COM1 to COM254 (\\.\COMn); the modems are listed in ascending
+// port order.
 void ScanModemPorts();
 
-// Probes the given device paths in order; a modem found on paths[i] is
-// recorded with the port number i. (Linux has no COM numbers.)
+// Probes the given device paths; a modem found on paths[i] is recorded with
+// the port number i, in the order of the paths. (Linux has no COM numbers.)
 void ScanModemPaths(const char* const* paths, int32_t pathCount);
 
 // The selector entry of modem slot i: "MODEL (COMn)", cut so that it fits

@@ -60,9 +60,24 @@ void DevicePathFromPortName(const char* portName, char* path, size_t pathSize);
 
 // --- Platform layer ------------------------------------------------------
 
+// Why the last OpenModemPort on this thread failed.
+enum PortOpenError : int32_t {
+  kPortOpened,      // the last open worked
+  kPortMissing,     // no such device
+  kPortNotSerial,   // something is there, but not a serial port
+  kPortDenied,      // no permission to open it
+  kPortBusy,        // another program holds it
+  kPortOpenFailed,  // any other cause
+};
+
 // Opens the port for exclusive reading and writing. kInvalidPort when it
-// does not exist, is not a serial device, or is in use.
+// does not exist, is not a serial device, or is in use; LastPortOpenError
+// then tells which.
 PortHandle OpenModemPort(const char* devicePath);
+
+// The cause of the calling thread's last failed OpenModemPort (kPortOpened
+// after one that worked). Kept per thread: probes open ports side by side.
+PortOpenError LastPortOpenError();
 
 // 9600 baud, 8 data bits, no parity, one stop bit, the 50 ms read interval;
 // everything else about the line is kept as the port had it.
@@ -88,3 +103,14 @@ uint32_t ReadReplyDirect(PortHandle port, char* reply, uint32_t capacity, uint32
 // most timeoutMs for it; a read that has not ended by then counts as no
 // reply (0) and has written nothing more into reply once this returns.
 uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t capacity, uint32_t timeoutMs);
+
+// Jobs run side by side: job(context, 0) .. job(context, count - 1), each on
+// a thread of its own, and the call returns once every one has ended. count
+// is at most kMaxSideBySideJobs (a larger one is cut to it). A job whose
+// thread cannot be started runs on the calling thread after the others have
+// been started, so every job runs exactly once. The port scan uses this so
+// that silent ports cost their waits at the same time, not one after the
+// other.
+constexpr int32_t kMaxSideBySideJobs = 254;
+using SideBySideJob = void (*)(void* context, int32_t index);
+void RunSideBySide(SideBySideJob job, void* context, int32_t count);

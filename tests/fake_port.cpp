@@ -106,3 +106,11 @@ uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t capacity, ui
 void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {
   std::snprintf(path, pathSize, "%s", portName);
 }
+
+// One job after the other on the calling thread (the fake modem is not
+// shared between threads), last job first: whatever order the probes end
+// in, the scan must list the modems in port order.
+void RunSideBySide(SideBySideJob job, void* context, int32_t count) {
+  if (count > kMaxSideBySideJobs) count = kMaxSideBySideJobs;
+  for (int32_t i = count - 1; i >= 0; --i) job(context, i);
+}

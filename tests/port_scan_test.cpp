@@ -1,6 +1,7 @@
 // The port scan against scripted devices, and the selector entry texts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -35,8 +36,13 @@ TEST_F(ScanModemPortsTest, ProbesCom1ToCom254InOrderAndListsTheModemsFound) {
   g_Fake.devices["\\\\.\\COM255"] = Answering("\r\nNEVER\r\n\r\nOK\r\n");
   ScanModemPorts();
   EXPECT_EQ(Entries(), (std::vector<std::string>{"E1550 (COM3)", "E173 (COM12)", "E3372 (COM254)"}));
-  ASSERT_EQ(g_Fake.openedPaths.size(), 254u);
-  for (int n = 1; n <= 254; ++n) EXPECT_EQ(g_Fake.openedPaths[n - 1], "\\\\.\\COM" + std::to_string(n));
+  // Every port is probed once (the fake runs the probes last one first).
+  std::vector<std::string> opened = g_Fake.openedPaths;
+  std::sort(opened.begin(), opened.end(), [](const std::string& a, const std::string& b) {
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+  });
+  ASSERT_EQ(opened.size(), 254u);
+  for (int n = 1; n <= 254; ++n) EXPECT_EQ(opened[n - 1], "\\\\.\\COM" + std::to_string(n));
   // Each present port: ATE0, then AT+CGMM, both waited for 1 s at most on
   // the reader thread; each is closed again.
   EXPECT_EQ(g_Fake.written, "ATE0\rAT+CGMM\rATE0\rAT+CGMM\rATE0\rAT+CGMM\r");
@@ -85,6 +91,26 @@ TEST_F(ScanModemPortsTest, NothingFoundLeavesEmptyTables) {
   EXPECT_EQ(g_App.ModemCount, 0);
   EXPECT_EQ(g_App.ModemPortNumbers[0], 0);
   EXPECT_STREQ(g_App.ModemModelNames[0], "");
+}
+
+TEST_F(ScanModemPortsTest, MorePathsThanOneRoundOfProbesKeepTheirNumbers) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 300; ++i) names.push_back("/dev/ttyUSB" + std::to_string(i));
+  std::vector<const char*> paths;
+  for (const std::string& name : names) paths.push_back(name.c_str());
+  g_Fake.devices[names[1]] = Answering("\r\nFIRST\r\n");
+  g_Fake.devices[names[253]] = Answering("\r\nLAST-OF-ROUND\r\n");
+  g_Fake.devices[names[254]] = Answering("\r\nNEXT-ROUND\r\n");
+  g_Fake.devices[names[299]] = Answering("\r\nFINAL\r\n");
+  ScanModemPaths(paths.data(), 300);
+  ASSERT_EQ(g_App.ModemCount, 4);
+  EXPECT_EQ(g_Fake.openedPaths.size(), 300u);
+  const int32_t numbers[] = {1, 253, 254, 299};
+  const char* models[] = {"FIRST", "LAST-OF-ROUND", "NEXT-ROUND", "FINAL"};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(g_App.ModemPortNumbers[i], numbers[i]);
+    EXPECT_STREQ(g_App.ModemModelNames[i], models[i]);
+  }
 }
 
 TEST_F(ModemEntries, LongModelNamesAreCutSoTheEntryFits255Characters) {

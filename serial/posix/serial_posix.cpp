@@ -1,5 +1,6 @@
 // POSIX serial backend (Linux): the same line settings and read rule as the
-// Win32 port layer, built from termios and poll().
+// Win32 port layer, built from termios and poll(); jobs side by side on
+// POSIX threads.
 //
 // Windows ends a serial read by its COMMTIMEOUTS: 50 ms of quiet after the
 // first byte, the full request, or a total bound of 65,535 x 1 ms + 50 ms.
@@ -15,6 +16,7 @@
 // by then counts as no reply.
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -77,26 +79,86 @@ ReadEnd ReadByRule(int fd, char* reply, uint32_t capacity, uint32_t totalBoundMs
   return ReadEnd::kRuleMet;
 }
 
+thread_local PortOpenError t_LastOpenError = kPortOpened;
+
+PortOpenError OpenErrorFromErrno(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+    case ENXIO:
+    case ENODEV: return kPortMissing;
+    case EACCES:
+    case EPERM: return kPortDenied;
+    // A port another program opened with TIOCEXCL refuses further opens.
+    case EBUSY: return kPortBusy;
+    case EISDIR: return kPortNotSerial;
+    default: return kPortOpenFailed;
+  }
+}
+
+PortHandle FailOpen(int fd, PortOpenError cause) {
+  if (fd >= 0) close(fd);
+  t_LastOpenError = cause;
+  return kInvalidPort;
+}
+
+// One job of RunSideBySide, as its thread sees it.
+struct SideBySideStart {
+  SideBySideJob job;
+  void* context;
+  int32_t index;
+};
+
+// A probe needs little stack (its reply buffer is not on it): 256 KiB
+// instead of the default 8 MiB per thread.
+constexpr size_t kJobStackBytes = 256 * 1024;
+
+void* SideBySideThread(void* parameter) {
+  const SideBySideStart* start = static_cast<const SideBySideStart*>(parameter);
+  start->job(start->context, start->index);
+  return nullptr;
+}
+
 }  // namespace
 
+PortOpenError LastPortOpenError() { return t_LastOpenError; }
+
+// Reader-thread mode reads on the calling thread here, so each job gets a
+// thread of its own for its whole exchange.
+void RunSideBySide(SideBySideJob job, void* context, int32_t count) {
+  if (count > kMaxSideBySideJobs) count = kMaxSideBySideJobs;
+  SideBySideStart starts[kMaxSideBySideJobs];
+  pthread_t threads[kMaxSideBySideJobs];
+  bool started[kMaxSideBySideJobs];
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, kJobStackBytes);
+  for (int32_t i = 0; i < count; ++i) {
+    starts[i] = {job, context, i};
+    started[i] = pthread_create(&threads[i], &attributes, SideBySideThread, &starts[i]) == 0;
+  }
+  pthread_attr_destroy(&attributes);
+  for (int32_t i = 0; i < count; ++i)
+    if (!started[i]) job(context, i);
+  for (int32_t i = 0; i < count; ++i)
+    if (started[i]) pthread_join(threads[i], nullptr);
+}
+
 PortHandle OpenModemPort(const char* devicePath) {
-  if (devicePath == nullptr || devicePath[0] == '\0') return kInvalidPort;
+  if (devicePath == nullptr || devicePath[0] == '\0') return FailOpen(-1, kPortMissing);
   // O_NONBLOCK: open() must not wait for a carrier, and reads are paced by
   // poll() anyway. O_NOCTTY: a modem must never become our controlling tty.
   const int fd = open(devicePath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return kInvalidPort;
+  if (fd < 0) return FailOpen(-1, OpenErrorFromErrno(errno));
   // Only serial devices; a file or a directory is "no such port".
-  if (!isatty(fd)) {
-    close(fd);
-    return kInvalidPort;
-  }
+  if (!isatty(fd)) return FailOpen(fd, kPortNotSerial);
   // Exclusive use, as Windows gives with share mode 0: an advisory lock that
   // other instances of this tool honour, and TIOCEXCL, which stops further
   // opens by other programs (root excepted, hence the lock as well).
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
-    close(fd);
-    return kInvalidPort;
-  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+    return FailOpen(fd, errno == EWOULDBLOCK ? kPortBusy : kPortOpenFailed);
+  if (ioctl(fd, TIOCEXCL) != 0) return FailOpen(fd, kPortOpenFailed);
+  t_LastOpenError = kPortOpened;
   // A port starts empty, as a COM port does when it is opened. A Linux tty
   // drops its input queue only at the last close, and a device that another
   // process also holds open (a simulated modem keeps its own end) would hand

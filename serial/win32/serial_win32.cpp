@@ -1,5 +1,6 @@
 // Win32 serial backend: COM ports opened with CreateFileA, set up with the
-// DCB and COMMTIMEOUTS, read directly or by a short-lived reader thread.
+// DCB and COMMTIMEOUTS, read directly or by a short-lived reader thread; the
+// threads of jobs run side by side.
 //
 // The read rule comes entirely from the time-outs set in ConfigureSerialPort:
 // ReadIntervalTimeout 50 ends a read 50 ms after the last byte (the interval
@@ -77,14 +78,99 @@ void StopReader(HANDLE thread, ReaderJob* job) {
   WaitForSingleObject(thread, kReaderSettleLimitMs);
 }
 
+// The cause of the last failed open, per thread, in a Win32 TLS slot: a
+// C++ thread_local would be allocated per thread by the MinGW runtime, and
+// every probe thread of a scan opens a port.
+const DWORD g_OpenErrorSlot = TlsAlloc();
+
+void SetOpenError(PortOpenError cause) {
+  TlsSetValue(g_OpenErrorSlot, reinterpret_cast<LPVOID>(static_cast<intptr_t>(cause)));
+}
+
+// Why CreateFile refused a port. A COM port that another program holds
+// fails with ERROR_ACCESS_DENIED (the serial driver allows one open at a
+// time), so on this side "access denied" means "in use", not a missing
+// permission. ERROR_BUSY is what wine reports for a device node that Linux
+// keeps exclusive.
+PortOpenError OpenErrorFromCode(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_BAD_UNIT:
+    case ERROR_INVALID_NAME: return kPortMissing;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_BUSY: return kPortBusy;
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_DIRECTORY: return kPortNotSerial;
+    default: return kPortOpenFailed;
+  }
+}
+
+// One job of RunSideBySide, as its thread sees it.
+struct SideBySideStart {
+  SideBySideJob job;
+  void* context;
+  int32_t index;
+};
+
+// A probe needs little stack (its reply buffer is not on it); a small
+// reservation keeps 254 of them from reserving 254 MiB of address space.
+constexpr SIZE_T kJobStackBytes = 256 * 1024;
+
+DWORD WINAPI SideBySideThread(LPVOID parameter) {
+  const SideBySideStart* start = static_cast<const SideBySideStart*>(parameter);
+  start->job(start->context, start->index);
+  return 0;
+}
+
 }  // namespace
 
 static_assert(sizeof(PortHandle) == sizeof(HANDLE));
 
+void RunSideBySide(SideBySideJob job, void* context, int32_t count) {
+  if (count > kMaxSideBySideJobs) count = kMaxSideBySideJobs;
+  SideBySideStart starts[kMaxSideBySideJobs];
+  HANDLE threads[kMaxSideBySideJobs];
+  for (int32_t i = 0; i < count; ++i) {
+    starts[i] = {job, context, i};
+    threads[i] = CreateThread(nullptr, kJobStackBytes, SideBySideThread, &starts[i],
+                              STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  }
+  for (int32_t i = 0; i < count; ++i)
+    if (threads[i] == nullptr) job(context, i);
+  // Each job bounds its own waits; the one that takes longest sets the time.
+  for (int32_t i = 0; i < count; ++i) {
+    if (threads[i] == nullptr) continue;
+    WaitForSingleObject(threads[i], INFINITE);
+    CloseHandle(threads[i]);
+  }
+}
+
 PortHandle OpenModemPort(const char* devicePath) {
   const HANDLE port =
       CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (port == INVALID_HANDLE_VALUE) {
+    SetOpenError(OpenErrorFromCode(GetLastError()));
+    return kInvalidPort;
+  }
+  // A path that leads to a file or another kind of device opens as well;
+  // only a device that has a serial line state is a port.
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  if (!GetCommState(port, &dcb)) {
+    CloseHandle(port);
+    SetOpenError(kPortNotSerial);
+    return kInvalidPort;
+  }
+  SetOpenError(kPortOpened);
   return reinterpret_cast<PortHandle>(port);
+}
+
+PortOpenError LastPortOpenError() {
+  return static_cast<PortOpenError>(reinterpret_cast<intptr_t>(TlsGetValue(g_OpenErrorSlot)));
 }
 
 void ConfigureSerialPort(PortHandle port) {

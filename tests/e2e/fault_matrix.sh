@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The fault matrix of the command-line tool, natively or under wine: for
 # each faulty device, no crash, the rows as expected, the port closed again
-# (it opens at once afterwards), and no wait beyond what the read rule gives.
+# (it opens at once afterwards), and no wait beyond what the read rule gives;
+# for each port that cannot be opened, the cause.
 # Usage: fault_matrix.sh CLI BENCH MODEM_SIM PROFILE_DIR EXPECTED_DIR [wine]
 set -u
 CLI=$1 BENCH=$2 MODEM_SIM=$3 PROFILES=$4 EXPECTED=$5 MODE=${6:-native}
@@ -25,7 +26,35 @@ port_of() {
   fi
 }
 
+# check_cause NAME TEXT: the failure's one line on standard error names
+# this cause, and standard output stays empty.
+check_cause() {
+  if [ ! -s "$e2e_tmp/out" ] && [ "$(wc -l <"$e2e_tmp/err")" -eq 1 ] &&
+     grep -qF "brenvaltor-cli: cannot open port $2" "$e2e_tmp/err"; then
+    e2e_passed=$((e2e_passed + 1))
+    echo "ok   $1: says why ($(cat "$e2e_tmp/err"))"
+  else
+    e2e_failed=$((e2e_failed + 1))
+    echo "FAIL $1: expected \"cannot open port $2\", got: $(cat "$e2e_tmp/err")"
+  fi
+}
+
 ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
+
+# Usage: asked for, the usage goes to standard output with status 0; bad
+# usage goes to standard error with status 2; --version names the version.
+for case in "--help:0:out" "-h:0:out" "report -h:0:out" ":2:err" "bogus:2:err" "report:2:err"; do
+  IFS=: read -r args want stream <<<"$case"
+  # shellcheck disable=SC2086
+  run "$CLI" $args >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+  status=$?
+  other=$([ "$stream" = out ] && echo err || echo out)
+  [ "$status" = "$want" ] && grep -q '^usage: brenvaltor-cli' "$e2e_tmp/$stream" && [ ! -s "$e2e_tmp/$other" ]
+  e2e_check_status "$MODE usage '$args': exit $want, usage on std$stream only" 0 $?
+done
+run "$CLI" --version >"$e2e_tmp/out"
+[ "$(tr -d '\r' <"$e2e_tmp/out")" = "brenvaltor-cli $(sed -n 's/^project(Brenvaltor VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")" ]
+e2e_check_status "$MODE --version names the project version" 0 $?
 
 # Report-level faults: the rows match the expected file; afterwards the
 # port opens again at once (nothing left it open).
@@ -78,18 +107,44 @@ run "$BENCH" hold "$port" 4000 >"$e2e_tmp/hold" 2>&1 &
 holder=$!
 for _ in $(seq 100); do grep -q holding "$e2e_tmp/hold" && break; sleep 0.05; done
 start=$(date +%s%N)
-run "$CLI" report "$port" >/dev/null 2>"$e2e_tmp/err"
+run "$CLI" report "$port" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
 status=$?
 elapsed=$(ms_since "$start")
 e2e_check_status "$MODE busy port: report exits 1" 1 $status
 [ "$elapsed" -lt 1500 ]
 e2e_check_status "$MODE busy port: fails at once (${elapsed} ms)" 0 $?
+check_cause "$MODE busy port" "$port: in use by another program (ModemManager often holds"
 run "$CLI" scan "$port" >"$e2e_tmp/out"
 [ ! -s "$e2e_tmp/out" ]
 e2e_check_status "$MODE busy port: the scan skips it" 0 $?
 wait $holder
 run "$CLI" send "$port" AT >/dev/null 2>&1
 e2e_check_status "$MODE busy port: free again once the holder closed it" 0 $?
+fi
+
+# A port that does not open says why: one cause per kind of failure, exit
+# status 1, nothing on standard output. Under wine the names are COM ports
+# whose links lead nowhere or to a plain file.
+: >"$e2e_tmp/regular-file"
+if [ "$MODE" = wine ]; then
+  wine_clear_com_ports
+  missing=COM9 regular=COM10
+  wine_map_com_port 10 "$e2e_tmp/regular-file"
+else
+  missing=/dev/brenvaltor-no-such-port regular=$e2e_tmp/regular-file
+fi
+for case in "missing device:$missing:no such device" "regular file:$regular:not a serial port"; do
+  IFS=: read -r what name cause <<<"$case"
+  run "$CLI" send "$name" AT >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+  e2e_check_status "$MODE $what: send exits 1" 1 $?
+  check_cause "$MODE $what" "$name: $cause"
+done
+# No permission: the modem's pty (root's, mode 600) opened as nobody.
+if [ "$MODE" = native ] && [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
+  e2e_start_sim "$PROFILES/e1550.profile"
+  setpriv --reuid=65534 --regid=65534 --clear-groups "$CLI" send "$e2e_pty" AT >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+  e2e_check_status "$MODE no permission: send exits 1" 1 $?
+  check_cause "$MODE no permission" "$e2e_pty: permission denied (add your user to the dialout group, then log in again)"
 fi
 
 # A 300-character model name: the scan entry is cut to 255 characters and

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Short leak soak: 20 rounds of a query and a reader-thread exchange in one
+# Short leak soak: 20 rounds of a query, a reader-thread exchange and a scan
+# (its probes side by side, each on a thread of its own) in one
 # process against modem-sim; fails when handles, threads or memory grew.
 # Under wine also 200 reader exchanges cut off after 1 ms, which must not
 # hang.

@@ -65,7 +65,14 @@ void ProbePaths(const char* const* paths, int32_t count, int32_t firstPortNumber
   for (int32_t first = 0; first < count; first += kProbeSlots) {
     const int32_t probeCount = count - first < kProbeSlots ? count - first : kProbeSlots;
     for (int32_t slot = 0; slot < probeCount; ++slot) g_Probes[slot] = {paths[first + slot], false};
-    RunSideBySide(ProbeModemPort, nullptr, probeCount);
+    // A traced scan (the command-line tool's --trace) probes one port after
+    // the other: the trace records each exchange as one run of reads, which
+    // probes side by side would interleave.
+    if (g_App.TraceSink != nullptr) {
+      for (int32_t slot = 0; slot < probeCount; ++slot) ProbeModemPort(nullptr, slot);
+    } else {
+      RunSideBySide(ProbeModemPort, nullptr, probeCount);
+    }
     RecordAnswers(probeCount, firstPortNumber + first);
   }
 }

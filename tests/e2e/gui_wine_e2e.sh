@@ -4,7 +4,8 @@
 # the controls from inside wine, xclip reads the clipboard and ImageMagick
 # reads pixels off screenshots. Covers the port scan as the selector shows
 # it, query and copy with their message box, the page's drawing and the
-# buttons' hover highlight, the terminal page, a clean exit on close, and
+# buttons' hover highlight, the terminal page, a clean exit on close, sticks
+# that send unsolicited reports, and
 # the same window under the other ANSI code page (1251 or 1252).
 # Usage: gui_wine_e2e.sh BRENVALTOR_EXE UI_PROBE_EXE MODEM_SIM PROFILE_DIR EXPECTED_DIR
 set -u
@@ -165,6 +166,27 @@ probe entries >"$e2e_tmp/out"
 printf '\nselected -1\n' >"$e2e_tmp/want"
 e2e_check "no modem: the selector holds one empty entry" "$e2e_tmp/want" "$e2e_tmp/out"
 gui_close "close with no modem: exit status"
+
+# --- Sticks that send unsolicited reports --------------------------------------
+# A report before every answer, a 70 ms report clock, a report 150 ms before
+# the answer: each lists "E1550 (COM5)" and fills the E1550's 28 rows.
+
+for profile in e1550-reports e1550-clock e1550-slow; do
+  e2e_stop_sims
+  wine_clear_com_ports
+  gui_add_sim "$PROFILES/$profile.profile" 5
+  gui_launch
+  probe entries >"$e2e_tmp/out"
+  printf 'E1550 (COM5)\nselected -1\n' >"$e2e_tmp/want"
+  e2e_check "$profile: the selector lists the model, not a report" "$e2e_tmp/want" "$e2e_tmp/out"
+  probe select 0
+  gui_query "$e2e_tmp/com5.log"
+  gui_read_rows
+  gui_tick_all
+  gui_copy_report "$e2e_tmp/out"
+  e2e_check "$profile: the window's report is the E1550's" "$EXPECTED/e1550.txt" "$e2e_tmp/out"
+  gui_close "close after $profile: exit status"
+done
 
 # --- The same window under the other ANSI code page ----------------------------
 # The window is Unicode: with wine's code page 1252 (en_US) or 1251 (ru_RU)

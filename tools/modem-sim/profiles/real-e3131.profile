@@ -2,7 +2,7 @@
 # (Zentrix). ATI and +CSQ as published in a public blog post on sending
 # AT commands with Python (picocom session on /dev/ttyUSB0). ^SYSINFO and
 # ^SYSCFG? answer with a blank after the colon, in the form the vendor's
-# sticks give in ModemManager's Huawei modem-helper tests
+# sticks give in ModemManager's modem-helper tests for the vendor
 # ("^SYSINFO: 2,4,5,3,1,0,6", "^SYSCFG: 2,0,400000,0,3"). Echo is off, as
 # the blog's terminal shows. IMEI and IMSI made up. Commands the published
 # material does not show: ERROR.

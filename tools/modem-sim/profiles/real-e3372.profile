@@ -3,8 +3,8 @@
 # this stick under OpenBSD (AT session over socat on cuaU0, 2018): ATI,
 # +CSQ, ^CARDLOCK?, ^FHVER, the long ^VERSION block (EXTS/INTS/EXTD/INTD/
 # EXTH/INTH/EXTU/INTU/CFG/PRL/OEM/INI lines) and the unsolicited ^RSSI,
-# ^HCSQ, ^NWTIME and ^EONS reports it sent on its own. +COPS? in the form
-# the Tymodem README (an E3372s reader) shows, operator name invented.
+# ^HCSQ, ^NWTIME and ^EONS reports it sent on its own. +COPS? in its
+# standard form, operator name invented.
 # IMEI and IMSI made up. Commands the published logs do not show: ERROR.
 
 echo on

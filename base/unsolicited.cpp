@@ -47,6 +47,22 @@ std::string_view LineAt(const char* p, const char* end) {
   return std::string_view(p, static_cast<size_t>(q - p));
 }
 
+// The one walk over what opens a text: reports and the blank lines (CR, LF,
+// blanks) around them. Returns where the first other line starts (end when
+// there is none); *sawReport tells whether any report was passed.
+const char* PassReports(const char* text, const char* end, bool* sawReport) {
+  const char* p = text;
+  *sawReport = false;
+  for (;;) {
+    while (p < end && IsBlankOrLineEnd(*p)) ++p;
+    if (p == end) return p;
+    const std::string_view line = LineAt(p, end);
+    if (!IsUnsolicitedReport(line)) return p;
+    *sawReport = true;
+    p += line.size();
+  }
+}
+
 }  // namespace
 
 bool IsUnsolicitedReport(std::string_view line) {
@@ -56,37 +72,12 @@ bool IsUnsolicitedReport(std::string_view line) {
 }
 
 const char* SkipUnsolicitedReports(const char* text) {
-  const char* end = text + std::char_traits<char>::length(text);
-  const char* p = text;
-  bool skipped = false;
-  for (;;) {
-    const char* q = p;
-    while (q < end && IsBlankOrLineEnd(*q)) ++q;
-    const std::string_view line = LineAt(q, end);
-    if (!IsUnsolicitedReport(line)) break;
-    p = q + line.size();
-    skipped = true;
-  }
-  if (!skipped) return text;
-  // The blank lines between the last report and the answer go too: the
-  // answer's own opening line end would otherwise read as an empty line.
-  while (p < end && IsBlankOrLineEnd(*p)) ++p;
-  return p;
+  bool sawReport = false;
+  const char* answer = PassReports(text, text + std::char_traits<char>::length(text), &sawReport);
+  return sawReport ? answer : text;
 }
 
 bool HoldsOnlyUnsolicitedReports(const char* text, size_t length) {
-  const char* p = text;
-  const char* const end = text + length;
   bool sawReport = false;
-  while (p < end) {
-    if (IsBlankOrLineEnd(*p)) {
-      ++p;
-      continue;
-    }
-    const std::string_view line = LineAt(p, end);
-    if (!IsUnsolicitedReport(line)) return false;
-    sawReport = true;
-    p += line.size();
-  }
-  return sawReport;
+  return PassReports(text, text + length, &sawReport) == text + length && sawReport;
 }

@@ -65,7 +65,8 @@ constexpr struct {
     {kPortMissing, "no such device"},
     {kPortNotSerial, "not a serial port"},
 #ifdef _WIN32
-    {kPortDenied, "permission denied"},
+    // (Windows reports a COM port another program holds as access denied:
+    // that is the busy case there.)
     {kPortBusy, "in use by another program (close the stick's own connection software)"},
 #else
     {kPortDenied, "permission denied (add your user to the dialout group, then log in again)"},

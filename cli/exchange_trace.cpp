@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "base/app_state.h"
-#include "base/reply_value.h"
 #include "serial/serial_port.h"
 
 namespace {
@@ -54,40 +53,44 @@ std::string AllBytes(const TracedExchange& exchange) {
   return all;
 }
 
-// The IMSIs of the trace: the first-line values of AT+CIMI.
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+struct DigitRun {
+  size_t start, length;
+};
+
+// The runs of kPersonalNumberDigits or more digits in text, in order.
+std::vector<DigitRun> LongDigitRuns(const std::string& text) {
+  std::vector<DigitRun> runs;
+  for (size_t i = 0; i < text.size();) {
+    size_t end = i;
+    while (end < text.size() && IsDigit(text[end])) ++end;
+    if (end - i >= kPersonalNumberDigits) runs.push_back({i, end - i});
+    i = end > i ? end : i + 1;
+  }
+  return runs;
+}
+
+// The IMSIs of the trace: the long numbers in the answers to AT+CIMI (taken
+// from the whole reply, so that an echo line before it does not hide it).
 std::vector<std::string> FindImsis() {
   std::vector<std::string> imsis;
-  static char value[kTextBufferSize];
   for (const TracedExchange& exchange : g_Exchanges) {
     if (exchange.command != "AT+CIMI") continue;
     const std::string reply = AllBytes(exchange);
-    if (TakeReplyValue(reply.c_str(), "", value)) imsis.push_back(value);
+    for (const DigitRun& run : LongDigitRuns(reply)) imsis.push_back(reply.substr(run.start, run.length));
   }
   return imsis;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // Every long digit run in text loses its personal digits: the same number
 // gives the same masked number wherever it appears.
 void MaskPersonalNumbers(std::string* text, const std::vector<std::string>& imsis) {
-  size_t i = 0;
-  while (i < text->size()) {
-    if (!IsDigit((*text)[i])) {
-      ++i;
-      continue;
-    }
-    size_t end = i;
-    while (end < text->size() && IsDigit((*text)[end])) ++end;
-    const size_t length = end - i;
-    if (length >= kPersonalNumberDigits) {
-      const std::string number = text->substr(i, length);
-      bool isImsi = false;
-      for (const std::string& imsi : imsis) isImsi = isImsi || imsi == number;
-      const size_t kept = isImsi ? kImsiKeptDigits : kImeiKeptDigits;
-      for (size_t k = i + kept; k < end; ++k) (*text)[k] = '0';
-    }
-    i = end;
+  for (const DigitRun& run : LongDigitRuns(*text)) {
+    bool isImsi = false;
+    for (const std::string& imsi : imsis) isImsi = isImsi || text->compare(run.start, run.length, imsi) == 0;
+    const size_t kept = isImsi ? kImsiKeptDigits : kImeiKeptDigits;
+    for (size_t k = run.start + kept; k < run.start + run.length; ++k) (*text)[k] = '0';
   }
 }
 
@@ -143,13 +146,17 @@ void WriteTrace() {
     if (exchange == nullptr) continue;
     std::fprintf(out, "\n> %s\n", exchange->command.c_str());
     if (exchange->pieces.empty()) std::fputs("silent\n", out);
+    // Masked as one text: a number cut in two by a pause between reads is
+    // still one number.
+    std::string all = AllBytes(*exchange);
+    MaskPersonalNumbers(&all, imsis);
     uint32_t sentMs = 0;
+    size_t offset = 0;
     for (const TracedPiece& piece : exchange->pieces) {
       if (piece.atMs > sentMs) std::fprintf(out, "wait %u\n", static_cast<unsigned>(piece.atMs - sentMs));
       sentMs = piece.atMs;
-      std::string bytes = piece.bytes;
-      MaskPersonalNumbers(&bytes, imsis);
-      WriteQuoted(out, bytes);
+      WriteQuoted(out, std::string_view(all).substr(offset, piece.bytes.size()));
+      offset += piece.bytes.size();
     }
   }
   std::fputs("\n# Commands the trace did not see.\n> *\n\"\\r\\nERROR\\r\\n\"\n", out);

@@ -38,9 +38,9 @@ uint32_t ReadAnswer(PortHandle port, const char* command, bool useReaderThread, 
                                          : ReadReplyDirect(port, reply + count, capacity, leftMs);
     if (g_App.TraceSink != nullptr) g_App.TraceSink(command, count == 0, reply + count, got, MsSince(start));
     if (got == 0) {
-      // A read that did not end in time may have left bytes behind the
-      // reports; they are not part of the reply.
-      if (count > 0) std::memset(reply + count, 0, capacity);
+      // A read that did not end in time may have left bytes behind (after
+      // the reports, or at the start); they are not part of the reply.
+      std::memset(reply + count, 0, capacity);
       break;
     }
     count += got;

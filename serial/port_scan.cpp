@@ -21,29 +21,26 @@ namespace {
 constexpr int32_t kProbeSlots = kLastComPort - kFirstComPort + 1;
 static_assert(kProbeSlots <= kMaxSideBySideJobs);
 
-struct ProbeSlot {
-  const char* path;
-  bool answered;
-};
-
-ProbeSlot g_Probes[kProbeSlots];
+// Whether the port of each slot answered AT+CGMM; its answer is in the
+// slot's reply buffer.
+bool g_ProbeAnswered[kProbeSlots];
 char g_ProbeReplies[kProbeSlots][kTextBufferSize];
 
-// Opens one port and asks for the model; runs on a thread of its own. A port
-// that does not exist or is busy fails in the open and costs no wait; a
-// silent one costs the two reader-thread waits.
-void ProbeModemPort(void*, int32_t slot) {
-  ProbeSlot& probe = g_Probes[slot];
+// Opens one port and asks for the model; runs on a thread of its own.
+// context: the round's device paths. A port that does not exist or is busy
+// fails in the open and costs no wait; a silent one costs the two
+// reader-thread waits.
+void ProbeModemPort(void* context, int32_t slot) {
+  const char* const* paths = static_cast<const char* const*>(context);
   char* const reply = g_ProbeReplies[slot];
-  probe.answered = false;
-  const PortHandle port = OpenConfiguredPort(probe.path);
+  g_ProbeAnswered[slot] = false;
+  const PortHandle port = OpenConfiguredPort(paths[slot]);
   if (port == kInvalidPort) return;
   // Echo off first, so that the model reply does not begin with the echo.
   SendAtCommand(port, "ATE0", true, kScanTimeoutMs, reply);
   const uint32_t count = SendAtCommand(port, "AT+CGMM", true, kScanTimeoutMs, reply);
-  // Any answer counts: ERROR is listed as the model ERROR, a bare OK as an
-  // empty model name. Unsolicited reports alone are no answer.
-  probe.answered = count != 0 && reply[0] != '\0' && !HoldsOnlyUnsolicitedReports(reply, count);
+  // Unsolicited reports alone are no answer.
+  g_ProbeAnswered[slot] = count != 0 && reply[0] != '\0' && !HoldsOnlyUnsolicitedReports(reply, count);
   ClosePort(port);
 }
 
@@ -51,7 +48,7 @@ void ProbeModemPort(void*, int32_t slot) {
 // is listed as the model ERROR, a bare OK as an empty model name.
 void RecordAnswers(int32_t probeCount, int32_t firstPortNumber) {
   for (int32_t slot = 0; slot < probeCount && g_App.ModemCount < kMaxModems; ++slot) {
-    if (!g_Probes[slot].answered) continue;
+    if (!g_ProbeAnswered[slot]) continue;
     TakeReplyValue(g_ProbeReplies[slot], "", g_App.ValueBuffer);
     const int32_t modem = g_App.ModemCount++;
     g_App.ModemPortNumbers[modem] = firstPortNumber + slot;
@@ -64,14 +61,14 @@ void RecordAnswers(int32_t probeCount, int32_t firstPortNumber) {
 void ProbePaths(const char* const* paths, int32_t count, int32_t firstPortNumber) {
   for (int32_t first = 0; first < count; first += kProbeSlots) {
     const int32_t probeCount = count - first < kProbeSlots ? count - first : kProbeSlots;
-    for (int32_t slot = 0; slot < probeCount; ++slot) g_Probes[slot] = {paths[first + slot], false};
+    void* const round = const_cast<const char**>(paths + first);
     // A traced scan (the command-line tool's --trace) probes one port after
     // the other: the trace records each exchange as one run of reads, which
     // probes side by side would interleave.
     if (g_App.TraceSink != nullptr) {
-      for (int32_t slot = 0; slot < probeCount; ++slot) ProbeModemPort(nullptr, slot);
+      for (int32_t slot = 0; slot < probeCount; ++slot) ProbeModemPort(round, slot);
     } else {
-      RunSideBySide(ProbeModemPort, nullptr, probeCount);
+      RunSideBySide(ProbeModemPort, round, probeCount);
     }
     RecordAnswers(probeCount, firstPortNumber + first);
   }

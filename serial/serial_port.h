@@ -58,6 +58,17 @@ void PortPathFromEntry(const char* entryText, char* path, size_t pathSize);
 // COM7 -> \\.\COM7 on Windows; on Linux the name is already a device path.
 void DevicePathFromPortName(const char* portName, char* path, size_t pathSize);
 
+// Jobs run side by side: job(context, 0) .. job(context, count - 1), each on
+// a thread of its own, and the call returns once every one has ended. count
+// is at most kMaxSideBySideJobs (a larger one is cut to it). A job whose
+// thread cannot be started runs on the calling thread after the others have
+// been started, so every job runs exactly once. The port scan uses this so
+// that silent ports cost their waits at the same time, not one after the
+// other.
+constexpr int32_t kMaxSideBySideJobs = 254;
+using SideBySideJob = void (*)(void* context, int32_t index);
+void RunSideBySide(SideBySideJob job, void* context, int32_t count);
+
 // --- Platform layer ------------------------------------------------------
 
 // Why the last OpenModemPort on this thread failed.
@@ -104,13 +115,20 @@ uint32_t ReadReplyDirect(PortHandle port, char* reply, uint32_t capacity, uint32
 // reply (0) and has written nothing more into reply once this returns.
 uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t capacity, uint32_t timeoutMs);
 
-// Jobs run side by side: job(context, 0) .. job(context, count - 1), each on
-// a thread of its own, and the call returns once every one has ended. count
-// is at most kMaxSideBySideJobs (a larger one is cut to it). A job whose
-// thread cannot be started runs on the calling thread after the others have
-// been started, so every job runs exactly once. The port scan uses this so
-// that silent ports cost their waits at the same time, not one after the
-// other.
-constexpr int32_t kMaxSideBySideJobs = 254;
-using SideBySideJob = void (*)(void* context, int32_t index);
-void RunSideBySide(SideBySideJob job, void* context, int32_t count);
+// One job of RunSideBySide, as its thread sees it.
+struct JobStart {
+  SideBySideJob job;
+  void* context;
+  int32_t index;
+};
+
+// A started job's thread: a Win32 HANDLE or a pthread_t.
+using JobThread = uintptr_t;
+
+// Starts start->job(start->context, start->index) on a thread of its own,
+// with a small stack (a job keeps its buffers elsewhere). False when no
+// thread could be started.
+bool StartJobThread(const JobStart* start, JobThread* thread);
+
+// Waits until a started job's thread has ended, and releases it.
+void JoinJobThread(JobThread thread);

@@ -107,10 +107,24 @@ void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {
   std::snprintf(path, pathSize, "%s", portName);
 }
 
-// One job after the other on the calling thread (the fake modem is not
-// shared between threads), last job first: whatever order the probes end
-// in, the scan must list the modems in port order.
-void RunSideBySide(SideBySideJob job, void* context, int32_t count) {
-  if (count > kMaxSideBySideJobs) count = kMaxSideBySideJobs;
-  for (int32_t i = count - 1; i >= 0; --i) job(context, i);
+// The fake modem is not shared between threads: a started job waits until
+// the first join, and then all waiting jobs run on the calling thread, last
+// first. Whatever order the probes end in, the scan must list the modems in
+// port order.
+namespace {
+std::vector<JobStart> g_WaitingJobs;
+}  // namespace
+
+bool StartJobThread(const JobStart* start, JobThread* thread) {
+  g_WaitingJobs.push_back(*start);
+  *thread = g_WaitingJobs.size();
+  return true;
+}
+
+void JoinJobThread(JobThread) {
+  while (!g_WaitingJobs.empty()) {
+    const JobStart start = g_WaitingJobs.back();
+    g_WaitingJobs.pop_back();
+    start.job(start.context, start.index);
+  }
 }

@@ -102,19 +102,12 @@ PortHandle FailOpen(int fd, PortOpenError cause) {
   return kInvalidPort;
 }
 
-// One job of RunSideBySide, as its thread sees it.
-struct SideBySideStart {
-  SideBySideJob job;
-  void* context;
-  int32_t index;
-};
-
 // A probe needs little stack (its reply buffer is not on it): 256 KiB
 // instead of the default 8 MiB per thread.
 constexpr size_t kJobStackBytes = 256 * 1024;
 
-void* SideBySideThread(void* parameter) {
-  const SideBySideStart* start = static_cast<const SideBySideStart*>(parameter);
+void* JobThreadMain(void* parameter) {
+  const JobStart* start = static_cast<const JobStart*>(parameter);
   start->job(start->context, start->index);
   return nullptr;
 }
@@ -125,24 +118,18 @@ PortOpenError LastPortOpenError() { return t_LastOpenError; }
 
 // Reader-thread mode reads on the calling thread here, so each job gets a
 // thread of its own for its whole exchange.
-void RunSideBySide(SideBySideJob job, void* context, int32_t count) {
-  if (count > kMaxSideBySideJobs) count = kMaxSideBySideJobs;
-  SideBySideStart starts[kMaxSideBySideJobs];
-  pthread_t threads[kMaxSideBySideJobs];
-  bool started[kMaxSideBySideJobs];
+bool StartJobThread(const JobStart* start, JobThread* thread) {
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
   pthread_attr_setstacksize(&attributes, kJobStackBytes);
-  for (int32_t i = 0; i < count; ++i) {
-    starts[i] = {job, context, i};
-    started[i] = pthread_create(&threads[i], &attributes, SideBySideThread, &starts[i]) == 0;
-  }
+  pthread_t handle{};
+  const bool started = pthread_create(&handle, &attributes, JobThreadMain, const_cast<JobStart*>(start)) == 0;
   pthread_attr_destroy(&attributes);
-  for (int32_t i = 0; i < count; ++i)
-    if (!started[i]) job(context, i);
-  for (int32_t i = 0; i < count; ++i)
-    if (started[i]) pthread_join(threads[i], nullptr);
+  *thread = static_cast<JobThread>(handle);
+  return started;
 }
+
+void JoinJobThread(JobThread thread) { pthread_join(static_cast<pthread_t>(thread), nullptr); }
 
 PortHandle OpenModemPort(const char* devicePath) {
   if (devicePath == nullptr || devicePath[0] == '\0') return FailOpen(-1, kPortMissing);

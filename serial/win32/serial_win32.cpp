@@ -73,9 +73,10 @@ void StopReader(HANDLE thread, ReaderJob* job) {
     if (claimed) break;
   }
   TerminateThread(thread, 0);
-  // TerminateThread only starts the end of the thread; the read must be over
-  // before the caller's buffers go back to it.
-  WaitForSingleObject(thread, kReaderSettleLimitMs);
+  // TerminateThread only starts the end of the thread (wine signals it); the
+  // job and the reply live on the caller's stack, so the thread must be gone
+  // before the caller returns. A terminated thread always ends.
+  WaitForSingleObject(thread, INFINITE);
 }
 
 // The cause of the last failed open, per thread, in a Win32 TLS slot: a
@@ -109,19 +110,12 @@ PortOpenError OpenErrorFromCode(DWORD code) {
   }
 }
 
-// One job of RunSideBySide, as its thread sees it.
-struct SideBySideStart {
-  SideBySideJob job;
-  void* context;
-  int32_t index;
-};
-
 // A probe needs little stack (its reply buffer is not on it); a small
 // reservation keeps 254 of them from reserving 254 MiB of address space.
 constexpr SIZE_T kJobStackBytes = 256 * 1024;
 
-DWORD WINAPI SideBySideThread(LPVOID parameter) {
-  const SideBySideStart* start = static_cast<const SideBySideStart*>(parameter);
+DWORD WINAPI JobThreadMain(LPVOID parameter) {
+  const JobStart* start = static_cast<const JobStart*>(parameter);
   start->job(start->context, start->index);
   return 0;
 }
@@ -130,23 +124,17 @@ DWORD WINAPI SideBySideThread(LPVOID parameter) {
 
 static_assert(sizeof(PortHandle) == sizeof(HANDLE));
 
-void RunSideBySide(SideBySideJob job, void* context, int32_t count) {
-  if (count > kMaxSideBySideJobs) count = kMaxSideBySideJobs;
-  SideBySideStart starts[kMaxSideBySideJobs];
-  HANDLE threads[kMaxSideBySideJobs];
-  for (int32_t i = 0; i < count; ++i) {
-    starts[i] = {job, context, i};
-    threads[i] = CreateThread(nullptr, kJobStackBytes, SideBySideThread, &starts[i],
-                              STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-  }
-  for (int32_t i = 0; i < count; ++i)
-    if (threads[i] == nullptr) job(context, i);
-  // Each job bounds its own waits; the one that takes longest sets the time.
-  for (int32_t i = 0; i < count; ++i) {
-    if (threads[i] == nullptr) continue;
-    WaitForSingleObject(threads[i], INFINITE);
-    CloseHandle(threads[i]);
-  }
+bool StartJobThread(const JobStart* start, JobThread* thread) {
+  const HANDLE handle = CreateThread(nullptr, kJobStackBytes, JobThreadMain, const_cast<JobStart*>(start),
+                                     STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  *thread = reinterpret_cast<JobThread>(handle);
+  return handle != nullptr;
+}
+
+void JoinJobThread(JobThread thread) {
+  const HANDLE handle = reinterpret_cast<HANDLE>(thread);
+  WaitForSingleObject(handle, INFINITE);
+  CloseHandle(handle);
 }
 
 PortHandle OpenModemPort(const char* devicePath) {
@@ -218,7 +206,9 @@ uint32_t ReadReplyDirect(PortHandle port, char* reply, uint32_t capacity, uint32
   // but the total bound is what is left of the exchange's, so it is set for
   // this read alone and the port's own time-outs come back afterwards.
   COMMTIMEOUTS kept{};
-  GetCommTimeouts(Handle(port), &kept);
+  // Without the port's own time-outs there is nothing to restore them from:
+  // zeros would leave every later read without its bound. No further read.
+  if (!GetCommTimeouts(Handle(port), &kept)) return 0;
   COMMTIMEOUTS rest = kept;
   rest.ReadTotalTimeoutMultiplier = 0;
   rest.ReadTotalTimeoutConstant = totalBoundMs;

@@ -31,11 +31,8 @@ bool TakeReplyValue(const char* reply, const char* prefix, char* value) {
   // 1. Where the value's line starts: the reply's first byte past any
   //    unsolicited reports the modem sent before its answer, or the first
   //    occurrence of the prefix.
-  const char* p = SkipUnsolicitedReports(reply);
-  if (prefixLength > 0) {
-    p = std::strstr(reply, prefix);
-    if (p == nullptr) return false;
-  }
+  const char* p = prefixLength > 0 ? std::strstr(reply, prefix) : SkipUnsolicitedReports(reply);
+  if (p == nullptr) return false;
 
   // 2. The line end that opens a reply (and one blank before it).
   p = SkipChar(p, ' ');

@@ -33,6 +33,11 @@ using RowValueSink = void (*)(int32_t position, const char* text);
 using ExchangeTraceSink = void (*)(const char* command, bool firstRead, const char* bytes, uint32_t count,
                                    uint32_t endMs);
 
+// Where the router report hands every document it fetched from a stick's
+// web interface: the path, the HTTP status and the body. The command-line
+// tool's --trace sets this.
+using WebExchangeSink = void (*)(const char* path, int32_t httpStatus, const char* body, uint32_t length);
+
 struct AppState {
   // The raw reply of the last command, exactly as received.
   char ReceiveBuffer[kTextBufferSize];
@@ -45,6 +50,7 @@ struct AppState {
   char RowValues[kRowTableSize][kTextBufferSize];
   RowValueSink RowSink;
   ExchangeTraceSink TraceSink;
+  WebExchangeSink WebTraceSink;
   int ExtraRowsShown;
 
   // What the port scan found, in ascending port order.

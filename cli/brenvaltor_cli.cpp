@@ -14,6 +14,7 @@
 #include "cli/report_output.h"
 #include "cli/scan_targets.h"
 #include "report/query.h"
+#include "report/router_query.h"
 #include "serial/port_scan.h"
 #include "serial/serial_port.h"
 #include "terminal/terminal.h"
@@ -29,13 +30,14 @@ constexpr int kExitUsage = 2;
 #endif
 
 constexpr const char* kUsage =
-    "usage: brenvaltor-cli report [--json] PORT\n"
+    "usage: brenvaltor-cli report [--json] PORT|http://ADDRESS[:PORT]\n"
     "       brenvaltor-cli send PORT COMMAND\n"
     "       brenvaltor-cli scan [PORT...]\n"
     "       brenvaltor-cli --help | --version\n"
     "\n"
     "  report  query the modem on PORT and print its 28 report rows\n"
-    "          (--json: the rows as one JSON object)\n"
+    "          (--json: the rows as one JSON object); http://ADDRESS reads\n"
+    "          them from the web interface of a stick on router firmware\n"
     "  send    send one AT command (e.g. AT+CSQ) and print the raw reply\n"
     "  scan    list the modems that answer, one \"MODEL (PORT)\" line each\n"
     "  --trace FILE  (with any command) write every exchange to FILE as a\n"
@@ -87,14 +89,58 @@ int ReportPortFailure(const char* portName) {
   return kExitPortFailed;
 }
 
-int RunReport(const char* portName, bool json) {
-  char path[kShortTextSize];
-  DevicePathFromPortName(portName, path, sizeof path);
-  if (QueryModemAtPath(path) != 0) return ReportPortFailure(portName);
+void PrintReport(bool json) {
   if (json)
     PrintReportJson(stdout);
   else
     PrintReportLines(stdout);
+}
+
+// A stick on router firmware, by its web address. A dead address is an
+// error (exit 1, no rows); a stick that wants its web password for some
+// documents gets the rows it gave and a note.
+int RunRouterReport(const char* url, bool json) {
+  RouterAddress address;
+  if (!ParseRouterAddress(url, &address)) {
+    std::fprintf(stderr, "brenvaltor-cli: not a web address of a stick: %s (http://ADDRESS[:PORT])\n", url);
+    return kExitUsage;
+  }
+  RouterQueryResult result;
+  QueryRouterAt(address, &result);
+  switch (result.outcome) {
+    case kRouterNoAnswer:
+      std::fprintf(stderr,
+                   "brenvaltor-cli: no answer from %s (gave up after %.1f s): the stick is not there, or not "
+                   "in router "
+                   "mode\n",
+                   url, result.elapsedMs / 1000.0);
+      if (result.documentsRead == 0) return kExitPortFailed;
+      break;
+    case kRouterNotWebInterface:
+      std::fprintf(stderr, "brenvaltor-cli: %s answered, but not as a stick's web interface\n", url);
+      return kExitPortFailed;
+    case kRouterSessionRefused:
+      std::fprintf(stderr, "brenvaltor-cli: %s refused the session after a fresh handshake\n", url);
+      if (result.documentsRead == 0) return kExitPortFailed;
+      break;
+    case kRouterLoginRequired:
+      std::fprintf(stderr,
+                   "brenvaltor-cli: the stick at %s asks for its web password for some of its pages; "
+                   "the rows show what it gave without one\n",
+                   url);
+      break;
+    case kRouterRead: break;
+  }
+  PrintReport(json);
+  return kExitOk;
+}
+
+int RunReport(const char* portName, bool json) {
+  if (IsRouterUrl(portName)) return RunRouterReport(portName, json);
+  char path[kShortTextSize];
+  DevicePathFromPortName(portName, path, sizeof path);
+  if (QueryModemAtPath(path) != 0) return ReportPortFailure(portName);
+  PrintReport(json);
   return kExitOk;
 }
 

@@ -9,9 +9,9 @@ namespace {
 
 // Code 0 has no text of its own and leaves the row empty.
 constexpr CodeText kLockStatusCodes[] = {
-    {"1", "Заблокирован (требуется код)"},
-    {"2", "Разблокирован (код не требуется)"},
-    {"3", "Заблокирован навсегда"},
+    {"1", kTextLocked},
+    {"2", kTextUnlocked},
+    {"3", kTextLockedForever},
 };
 constexpr CodeTable kLockStatusTable = MakeCodeTable(kLockStatusCodes);
 

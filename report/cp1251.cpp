@@ -48,3 +48,47 @@ size_t Cp1251ToUtf8(const char* text, char* out, size_t outSize) {
   out[used] = '\0';
   return used;
 }
+
+namespace {
+
+// The Windows-1251 byte of a code point, '?' when the code page lacks it.
+char Cp1251Byte(uint32_t cp) {
+  if (cp < 0x80) return static_cast<char>(cp);
+  if (cp >= 0x0410 && cp <= 0x044F) return static_cast<char>(0xC0 + (cp - 0x0410));
+  for (size_t i = 0; i < kHighHalf.size(); ++i) {
+    if (kHighHalf[i] == cp && cp != 0xFFFD) return static_cast<char>(0x80 + i);
+  }
+  return '?';
+}
+
+// The length of the UTF-8 sequence starting with lead, 0 for a byte that
+// cannot start one.
+size_t SequenceLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
+
+}  // namespace
+
+size_t Utf8ToCp1251(const char* text, size_t length, char* out, size_t outSize) {
+  if (outSize == 0) return 0;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  size_t used = 0;
+  size_t i = 0;
+  while (i < length && p[i] != 0 && used + 1 < outSize) {
+    const size_t count = SequenceLength(p[i]);
+    bool whole = count > 0 && i + count <= length;
+    uint32_t cp = count == 1 ? p[i] : (count > 0 ? p[i] & (0x7F >> count) : 0);
+    for (size_t k = 1; whole && k < count; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80) whole = false;
+      cp = (cp << 6) | (p[i + k] & 0x3F);
+    }
+    out[used++] = whole ? Cp1251Byte(cp) : '?';
+    i += whole ? count : 1;
+  }
+  out[used] = '\0';
+  return used;
+}

@@ -1,5 +1,6 @@
 // Windows-1251 to UTF-8, for output outside the window (the command-line
-// tool prints UTF-8 on every platform).
+// tool prints UTF-8 on every platform), and UTF-8 to Windows-1251 for the
+// texts a router stick's web interface sends.
 #pragma once
 
 #include <cstddef>
@@ -13,3 +14,9 @@ uint32_t Cp1251CodePoint(unsigned char byte);
 // terminated). Stops before a character that would not fit whole; returns
 // the number of bytes written, without the terminator.
 size_t Cp1251ToUtf8(const char* text, char* out, size_t outSize);
+
+// Converts UTF-8 text (length bytes, or up to its terminator) into
+// Windows-1251 in out (outSize bytes, always terminated). A character the
+// code page lacks, and every byte of a malformed sequence, becomes '?'.
+// Returns the number of bytes written, without the terminator.
+size_t Utf8ToCp1251(const char* text, size_t length, char* out, size_t outSize);

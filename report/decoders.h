@@ -5,11 +5,28 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "report/field_walk.h"
+
 // Texts that more than one code table shows, held once.
 inline constexpr const char* kTextNoService = "Нет сервиса";
 inline constexpr const char* kTextWcdma = "WCDMA";
 inline constexpr const char* kTextAutomaticSearch = "Автоматический поиск";
 inline constexpr const char* kTextNoChange = "Без изменений";
+inline constexpr const char* kTextSignalUnknown = "Не определён";
+inline constexpr const char* kText2gOnly = "Только 2G";
+inline constexpr const char* kText3gOnly = "Только 3G";
+inline constexpr const char* kTextLocked = "Заблокирован (требуется код)";
+inline constexpr const char* kTextUnlocked = "Разблокирован (код не требуется)";
+inline constexpr const char* kTextLockedForever = "Заблокирован навсегда";
+
+// Code tables that the router web interface shares with ^SYSINFO and
+// ^SYSCFG: its status document carries the same codes, so a stick read over
+// either path shows the same texts for the same state.
+extern const CodeTable kServiceStatusTable;
+extern const CodeTable kServiceDomainTable;
+extern const CodeTable kRoamingTable;
+extern const CodeTable kSimStateTable;
+extern const CodeTable kBandTable;
 
 void DecodeSysinfoReply();        // rows 8..14
 void DecodeRadioFunctionReply();  // row 16
@@ -22,3 +39,12 @@ void DecodeCardLockReply();       // rows 26, 27
 // 2 x number - 113 and its quality word, or "Не определён" for a number
 // outside 0..31 (99 is what a modem says when it cannot measure).
 void FormatSignalLevel(int32_t number, char* text, size_t textSize);
+
+// The signal row's text for a level in dBm: "%d dBm (%s)" with its quality
+// word (what FormatSignalLevel writes for a reply number in range).
+void FormatSignalDbm(int32_t level, char* text, size_t textSize);
+
+// Reads a decimal number from the front of text the way "%d" would
+// (leading white space, an optional sign, digits), clamped to +-1000000.
+// False when there is no digit.
+bool ReadLeadingNumber(const char* text, int32_t* number);

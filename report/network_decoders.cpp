@@ -19,8 +19,8 @@ constexpr CodeText kRegistrationModeCodes[] = {
 };
 constexpr CodeText kTechnologyCodes[] = {
     {"2", kTextAutomaticSearch},
-    {"13", "Только 2G"},
-    {"14", "Только 3G"},
+    {"13", kText2gOnly},
+    {"14", kText3gOnly},
     {"16", kTextNoChange},
 };
 constexpr CodeText kAcquisitionOrderCodes[] = {
@@ -49,8 +49,13 @@ constexpr CodeText kRoamingSupportCodes[] = {
 constexpr CodeTable kRegistrationModeTable = MakeCodeTable(kRegistrationModeCodes);
 constexpr CodeTable kTechnologyTable = MakeCodeTable(kTechnologyCodes);
 constexpr CodeTable kAcquisitionOrderTable = MakeCodeTable(kAcquisitionOrderCodes);
-constexpr CodeTable kBandTable = MakeCodeTable(kBandCodes);
 constexpr CodeTable kRoamingSupportTable = MakeCodeTable(kRoamingSupportCodes);
+
+}  // namespace
+
+constexpr CodeTable kBandTable = MakeCodeTable(kBandCodes);
+
+namespace {
 
 constexpr FieldRule kCopsFields[] = {{&kRegistrationModeTable, kRowNetworkMode}};
 constexpr FieldRule kSyscfgFields[] = {

@@ -38,10 +38,10 @@ constexpr SignalGrade kSignalGrades[] = {
     {INT32_MAX, "Отлично"},
 };
 
-// Reads a decimal number from the front of text the way "%d" would
-// (leading white space, an optional sign, digits). Numbers too large for
-// the signal range are clamped, which keeps them out of range without
-// overflowing. False when there is no digit.
+}  // namespace
+
+// Numbers too large for the signal range are clamped, which keeps them out
+// of range without overflowing.
 bool ReadLeadingNumber(const char* text, int32_t* number) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
@@ -57,16 +57,17 @@ bool ReadLeadingNumber(const char* text, int32_t* number) {
   return true;
 }
 
-}  // namespace
-
 void DecodeRadioFunctionReply() { DecodeReplyFields("+CFUN", kCfunFields); }
 
 void FormatSignalLevel(int32_t number, char* text, size_t textSize) {
   if (number < kLowestSignalNumber || number > kHighestSignalNumber) {
-    CopyText(text, textSize, "Не определён");
+    CopyText(text, textSize, kTextSignalUnknown);
     return;
   }
-  const int32_t level = 2 * number - 113;
+  FormatSignalDbm(2 * number - 113, text, textSize);
+}
+
+void FormatSignalDbm(int32_t level, char* text, size_t textSize) {
   const char* word = "";
   for (const SignalGrade& grade : kSignalGrades) {
     if (level <= grade.highestLevel) {

@@ -42,11 +42,16 @@ constexpr CodeText kSubModeCodes[] = {
     {"4", kTextWcdma},     {"5", "HSDPA"}, {"6", "HSUPA"}, {"7", "HSDPA/HSUPA"},
 };
 
+}  // namespace
+
 constexpr CodeTable kServiceStatusTable = MakeCodeTable(kServiceStatusCodes);
 constexpr CodeTable kServiceDomainTable = MakeCodeTable(kServiceDomainCodes);
 constexpr CodeTable kRoamingTable = MakeCodeTable(kRoamingCodes);
-constexpr CodeTable kSystemModeTable = MakeCodeTable(kSystemModeCodes);
 constexpr CodeTable kSimStateTable = MakeCodeTable(kSimStateCodes);
+
+namespace {
+
+constexpr CodeTable kSystemModeTable = MakeCodeTable(kSystemModeCodes);
 constexpr CodeTable kSubModeTable = MakeCodeTable(kSubModeCodes);
 
 // Field order of the reply; the sub-mode comes last but shows above the SIM

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "http_sim.h"
 #include "profile.h"
 #include "pty.h"
 #include "sim.h"
@@ -23,6 +24,7 @@ struct Options {
     const char* profile_path;
     const char* link_path;  // nullptr: no link
     const char* log_path;   // nullptr: no log
+    bool http;              // a router stick on 127.0.0.1 instead of a pty
 };
 
 // Self-pipe: the handler only writes a byte, which wakes the poll() in the
@@ -41,15 +43,17 @@ void OnStopSignal(int) {
 void PrintUsage(FILE* out) {
     std::fprintf(out,
                  "usage: modem-sim [--link PATH] [--log FILE] PROFILE\n"
+                 "       modem-sim --http [--log FILE] ROUTER-PROFILE\n"
                  "  Creates a pty, prints its slave path and answers AT commands\n"
-                 "  as PROFILE says.\n"
+                 "  as PROFILE says. --http: listens on 127.0.0.1 (a free port),\n"
+                 "  prints http://127.0.0.1:PORT and answers as a stick's web interface.\n"
                  "  --link PATH  also make PATH a symlink to the slave (removed on exit)\n"
                  "  --log FILE   append every byte received from the client to FILE\n");
 }
 
 // Returns -1 when the options are fine, otherwise the exit code.
 int ParseArguments(int argc, char** argv, Options* opt) {
-    *opt = Options{nullptr, nullptr, nullptr};
+    *opt = Options{nullptr, nullptr, nullptr, false};
     bool options_done = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -59,6 +63,10 @@ int ParseArguments(int argc, char** argv, Options* opt) {
         }
         if (!options_done && arg == "--") {
             options_done = true;
+            continue;
+        }
+        if (!options_done && arg == "--http") {
+            opt->http = true;
             continue;
         }
         if (!options_done && (arg == "--link" || arg == "--log")) {
@@ -131,8 +139,10 @@ int main(int argc, char** argv) {
     if (code >= 0) return code;
 
     Profile profile;
+    RouterProfile router;
     std::string error;
-    if (!ParseProfile(opt.profile_path, &profile, &error)) {
+    if (opt.http ? !ParseRouterProfile(opt.profile_path, &router, &error)
+                 : !ParseProfile(opt.profile_path, &profile, &error)) {
         std::fprintf(stderr, "modem-sim: %s\n", error.c_str());
         return kExitUsage;
     }
@@ -150,6 +160,12 @@ int main(int argc, char** argv) {
     if (!InstallSignals(&wake_fd, &error)) {
         std::fprintf(stderr, "modem-sim: %s\n", error.c_str());
         return kExitSystem;
+    }
+
+    if (opt.http) {
+        const int status = RunHttpSimulator(router, log_fd, wake_fd);
+        if (log_fd >= 0) close(log_fd);
+        return status;
     }
 
     Pty pty;

@@ -1,0 +1,46 @@
+// The report of a stick on router firmware, read from its web interface:
+// the session handshake, the seven documents, their error codes, and the
+// time bounds. Only GET requests, to the address the caller names; nothing
+// is ever written to the stick.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// A connection that does not come about within 1 s is a dead address; one
+// request may take 2 s; the whole report never takes more than 3 s.
+constexpr uint32_t kRouterConnectTimeoutMs = 1000;
+constexpr uint32_t kRouterRequestTimeoutMs = 2000;
+constexpr uint32_t kRouterReportBudgetMs = 3000;
+
+constexpr size_t kRouterHostSize = 128;
+
+struct RouterAddress {
+  char host[kRouterHostSize];
+  uint16_t port;
+};
+
+// "http://192.168.8.1", "http://127.0.0.1:8080/", "192.168.8.1:80": false
+// for anything else (another scheme, a path, user info, a port out of
+// range, a host with characters no address has).
+bool ParseRouterAddress(const char* text, RouterAddress* address);
+
+// True for an address the user typed as a URL: "http://...".
+bool IsRouterUrl(const char* text);
+
+enum RouterOutcome : int32_t {
+  kRouterRead,             // every document read (some may have been unsupported)
+  kRouterLoginRequired,    // the stick wants its web password for some documents
+  kRouterNoAnswer,         // nothing answered at the address (or not in time)
+  kRouterSessionRefused,   // the stick refused the session after a fresh handshake
+  kRouterNotWebInterface,  // something answered, but not the stick's interface
+};
+
+struct RouterQueryResult {
+  RouterOutcome outcome;
+  int32_t documentsRead;  // documents that gave rows (not an error reply)
+  uint32_t elapsedMs;
+};
+
+// Empties every row, then fills them from the stick at address.
+void QueryRouterAt(const RouterAddress& address, RouterQueryResult* result);

@@ -1,0 +1,138 @@
+// The web interface on Linux: libcurl for the GET, libxml2's reader for the
+// walk.
+#include <curl/curl.h>
+#include <libxml/xmlreader.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "base/bounded_text.h"
+#include "web/web_client.h"
+
+namespace {
+
+struct BodySink {
+  char* body;
+  size_t size;
+  size_t length;
+};
+
+// Keeps what fits and swallows the rest: a cut body is still an answer.
+size_t TakeBody(char* data, size_t size, size_t count, void* user) {
+  BodySink* sink = static_cast<BodySink*>(user);
+  const size_t bytes = size * count;
+  const size_t room = sink->size - 1 - sink->length;
+  const size_t kept = bytes < room ? bytes : room;
+  std::memcpy(sink->body + sink->length, data, kept);
+  sink->length += kept;
+  sink->body[sink->length] = '\0';
+  return bytes;
+}
+
+// "Set-Cookie: SessionID=abc; path=/" -> "SessionID=abc" (the first one).
+size_t TakeHeader(char* data, size_t size, size_t count, void* user) {
+  WebReply* reply = static_cast<WebReply*>(user);
+  const size_t bytes = size * count;
+  constexpr std::string_view kName = "set-cookie:";
+  if (reply->setCookie[0] != '\0' || bytes <= kName.size()) return bytes;
+  for (size_t i = 0; i < kName.size(); ++i) {
+    const char c = data[i] >= 'A' && data[i] <= 'Z' ? static_cast<char>(data[i] + 32) : data[i];
+    if (c != kName[i]) return bytes;
+  }
+  size_t start = kName.size();
+  while (start < bytes && data[start] == ' ') ++start;
+  size_t end = start;
+  while (end < bytes && data[end] != ';' && data[end] != '\r' && data[end] != '\n') ++end;
+  const size_t length = end - start < kWebCookieSize - 1 ? end - start : kWebCookieSize - 1;
+  std::memcpy(reply->setCookie, data + start, length);
+  reply->setCookie[length] = '\0';
+  return bytes;
+}
+
+}  // namespace
+
+WebFetchStatus FetchWebPage(const WebRequest& request, char* body, size_t bodySize, WebReply* reply) {
+  static const bool initialised = curl_global_init(CURL_GLOBAL_NOTHING) == CURLE_OK;
+  *reply = {};
+  body[0] = '\0';
+  if (!initialised || bodySize == 0) return kWebBroken;
+  CURL* curl = curl_easy_init();
+  if (curl == nullptr) return kWebBroken;
+
+  char url[512];
+  std::snprintf(url, sizeof url, "http://%s:%u%s", request.host, static_cast<unsigned>(request.port),
+                request.path);
+  char cookie[kWebCookieSize + 16];
+  std::snprintf(cookie, sizeof cookie, "Cookie: %s", request.cookie);
+  char token[kWebCookieSize + 40];
+  std::snprintf(token, sizeof token, "__RequestVerificationToken: %s", request.token);
+  curl_slist* headers = nullptr;
+  if (request.cookie[0] != '\0') headers = curl_slist_append(headers, cookie);
+  if (request.token[0] != '\0') headers = curl_slist_append(headers, token);
+
+  BodySink sink = {body, bodySize, 0};
+  curl_easy_setopt(curl, CURLOPT_URL, url);
+  // Straight to the stick: no proxy from the environment, no redirect, no
+  // other protocol.
+  curl_easy_setopt(curl, CURLOPT_PROXY, "");
+  curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.connectTimeoutMs));
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(request.totalTimeoutMs));
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, TakeBody);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, TakeHeader);
+  curl_easy_setopt(curl, CURLOPT_HEADERDATA, reply);
+
+  const CURLcode code = curl_easy_perform(curl);
+  long status = 0;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  curl_easy_cleanup(curl);
+  curl_slist_free_all(headers);
+  reply->httpStatus = static_cast<int32_t>(status);
+  reply->length = sink.length;
+
+  switch (code) {
+    case CURLE_OK: return kWebFetched;
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_COULDNT_RESOLVE_HOST: return kWebNoConnection;
+    case CURLE_OPERATION_TIMEDOUT:
+      // A time-out before any answer byte came is a connection that never
+      // came about.
+      return status == 0 && sink.length == 0 ? kWebNoConnection : kWebTimedOut;
+    default: return kWebBroken;
+  }
+}
+
+bool WalkXmlDocument(const char* bytes, size_t length, XmlElementSink sink, void* context) {
+  static XmlWalk walk;  // 130 KB: not on the stack
+  StartXmlWalk(&walk, sink, context);
+  if (length > 0x7FFFFFFF) return false;
+  xmlTextReaderPtr reader = xmlReaderForMemory(bytes, static_cast<int>(length), nullptr, nullptr,
+                                               XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  if (reader == nullptr) return false;
+  int result = 0;
+  while ((result = xmlTextReaderRead(reader)) == 1) {
+    const char* name = reinterpret_cast<const char*>(xmlTextReaderConstLocalName(reader));
+    switch (xmlTextReaderNodeType(reader)) {
+      case XML_READER_TYPE_ELEMENT:
+        OpenXmlElement(&walk, name != nullptr ? name : "", xmlTextReaderIsEmptyElement(reader) == 1);
+        break;
+      case XML_READER_TYPE_TEXT:
+      case XML_READER_TYPE_CDATA:
+      case XML_READER_TYPE_SIGNIFICANT_WHITESPACE: {
+        const char* text = reinterpret_cast<const char*>(xmlTextReaderConstValue(reader));
+        if (text != nullptr) AddXmlText(&walk, text, std::strlen(text));
+        break;
+      }
+      case XML_READER_TYPE_END_ELEMENT: CloseXmlElement(&walk); break;
+      default: break;
+    }
+  }
+  xmlFreeTextReader(reader);
+  return result == 0;
+}

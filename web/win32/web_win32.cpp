@@ -127,6 +127,10 @@ WebFetchStatus FetchWebPage(const WebRequest& request, char* body, size_t bodySi
     if (get != nullptr) {
       DWORD noRedirect = WINHTTP_DISABLE_REDIRECTS;
       WinHttpSetOption(get, WINHTTP_OPTION_DISABLE_FEATURE, &noRedirect, sizeof noRedirect);
+      // The wait for the answer's head has a time-out of its own, which
+      // WinHttpSetTimeouts leaves alone (wine waits for ever without it).
+      DWORD answerMs = request.totalTimeoutMs;
+      WinHttpSetOption(get, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &answerMs, sizeof answerMs);
       status = SendAndRead(get, request, body, bodySize, reply);
       WinHttpCloseHandle(get);
     }

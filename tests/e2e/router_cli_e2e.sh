@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# brenvaltor-cli against simulated sticks on router firmware (modem-sim
+# --http, which listens on 127.0.0.1 only): the rows of every router
+# profile, --json, the login and session cases, a dead address and a web
+# server that never answers, both within the report's 3 s.
+# Usage: router_cli_e2e.sh CLI MODEM_SIM ROUTER_DIR EXPECTED_DIR [wine]
+set -u
+CLI=$1 MODEM_SIM=$2 ROUTERS=$3 EXPECTED=$4 MODE=${5:-native}
+. "$(dirname "$0")/e2e-lib.sh"
+run_cli() { "$CLI" "$@"; }
+if [ "$MODE" = wine ]; then
+  . "$(dirname "$0")/../wine/wine-env.sh"
+  wine_start
+  # Wine's programs share the host's network: WinHTTP reaches the
+  # simulator's loopback port as a Linux program does.
+  run_cli() { wine "$CLI" "$@"; }
+fi
+
+# e2e_start_router PROFILE: the only simulated router from now on; its
+# address in $router_url, the requests it got in $e2e_tmp/sim.log.
+e2e_start_router() {
+  e2e_stop_sims
+  : >"$e2e_tmp/sim.out"
+  : >"$e2e_tmp/sim.log"
+  "$MODEM_SIM" --http --log "$e2e_tmp/sim.log" "$1" >"$e2e_tmp/sim.out" 2>"$e2e_tmp/sim.err" &
+  e2e_sim_pids+=($!)
+  for _ in $(seq 100); do
+    [ -s "$e2e_tmp/sim.out" ] && break
+    sleep 0.05
+  done
+  router_url=$(head -n 1 "$e2e_tmp/sim.out")
+  case "$router_url" in
+    http://127.0.0.1:*) ;;
+    *) echo "modem-sim --http did not start on $1"; cat "$e2e_tmp/sim.err"; exit 1 ;;
+  esac
+}
+
+# ms_since START_NS
+ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
+
+for profile in "$ROUTERS"/*.router; do
+  name=$(basename "$profile" .router)
+  expected="$EXPECTED/router-$name.txt"
+  [ -f "$expected" ] || continue
+  e2e_start_router "$profile"
+  run_cli report "$router_url" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+  e2e_check_status "$MODE report router $name: exit" 0 $?
+  e2e_check "$MODE report router $name" "$expected" "$e2e_tmp/out"
+  # Read only: nothing but GET requests ever reach the stick.
+  grep -qv '^GET ' "$e2e_tmp/sim.log"
+  e2e_check_status "$MODE router $name: GET requests only" 1 $?
+done
+
+e2e_start_router "$ROUTERS/simlock.router"
+run_cli report --json "$router_url" >"$e2e_tmp/out"
+e2e_check "$MODE report --json router simlock" "$EXPECTED/router-simlock.json" "$e2e_tmp/out"
+# The start page's csrf_token and the cookie it set go with every document.
+grep -c 'cookie=yes token=yes' "$e2e_tmp/sim.log" >"$e2e_tmp/count"
+echo 7 >"$e2e_tmp/want"
+e2e_check "$MODE router simlock: start page token and cookie sent with the 7 documents" "$e2e_tmp/want" \
+  "$e2e_tmp/count"
+
+e2e_start_router "$ROUTERS/login.router"
+run_cli report "$router_url" >/dev/null 2>"$e2e_tmp/err"
+grep -q 'asks for its web password' "$e2e_tmp/err"
+e2e_check_status "$MODE router login: says the stick wants its web password" 0 $?
+
+# The session ends after four documents: 125002, one fresh handshake, and
+# the same document again.
+e2e_start_router "$ROUTERS/session.router"
+run_cli report "$router_url" >/dev/null 2>&1
+grep -c '^GET /api/webserver/SesTokInfo ' "$e2e_tmp/sim.log" >"$e2e_tmp/count"
+echo 2 >"$e2e_tmp/want"
+e2e_check "$MODE router session: one fresh handshake after 125002" "$e2e_tmp/want" "$e2e_tmp/count"
+
+# A dead address: a loopback port nobody listens on (the simulator's, after
+# it stopped).
+e2e_start_router "$ROUTERS/open.router"
+dead_url=$router_url
+e2e_stop_sims
+start=$(date +%s%N)
+run_cli report "$dead_url" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+e2e_check_status "$MODE dead address: exit" 1 $?
+elapsed=$(ms_since "$start")
+[ "$elapsed" -le 3000 ]
+e2e_check_status "$MODE dead address: within 3 s (${elapsed} ms)" 0 $?
+[ ! -s "$e2e_tmp/out" ]
+e2e_check_status "$MODE dead address: no rows" 0 $?
+grep -q "no answer from $dead_url" "$e2e_tmp/err"
+e2e_check_status "$MODE dead address: says why" 0 $?
+
+# A web server that accepts and never answers.
+e2e_start_router "$ROUTERS/silent.router"
+start=$(date +%s%N)
+run_cli report "$router_url" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+e2e_check_status "$MODE silent web server: exit" 1 $?
+elapsed=$(ms_since "$start")
+# wine's own start is in the figure: allow it half a second.
+[ "$elapsed" -le 3500 ]
+e2e_check_status "$MODE silent web server: within 3 s (${elapsed} ms)" 0 $?
+e2e_stop_sims
+
+run_cli report "http://127.0.0.1:80/api" >/dev/null 2>&1
+e2e_check_status "$MODE router address with a path: usage" 2 $?
+
+e2e_finish

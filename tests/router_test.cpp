@@ -1,0 +1,291 @@
+// The router report's pieces on every platform: documents through the
+// platform's XML reader (libxml2 natively, XmlLite under wine) and the
+// element table into rows, the same texts as the AT decoders for the same
+// state, the web address rule and the UTF-8 to Windows-1251 step.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "report/cp1251.h"
+#include "report/decoders.h"
+#include "report/report_rows.h"
+#include "report/router_query.h"
+#include "report/router_rows.h"
+#include "tests/test_support.h"
+#include "web/web_client.h"
+
+namespace {
+
+void TakeElement(void* context, int32_t depth, const char* name, const char* text, size_t length) {
+  TakeRouterElement(static_cast<RouterDocument*>(context), depth, name, text, length);
+}
+
+// Walks one document of path into the rows; returns its error code, or -1
+// when the reader found it malformed.
+int32_t ApplyDocument(RouterPath path, const std::string& xml) {
+  RouterDocument document;
+  BeginRouterDocument(&document, path);
+  if (!WalkXmlDocument(xml.data(), xml.size(), TakeElement, &document)) return -1;
+  return document.errorCode;
+}
+
+std::string Response(const std::string& children) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<response>\r\n" + children + "</response>\r\n";
+}
+
+struct DocumentCase {
+  const char* name;
+  RouterPath path;
+  std::string xml;
+  int32_t errorCode;
+  // Every row the document writes (after FinishRouterRows); all others stay
+  // empty. For a malformed document (errorCode -1): the rows it may write.
+  std::map<int, std::string> rows;
+};
+
+const DocumentCase kDocumentCases[] = {
+    {"information into identity rows and versions",
+     kPathDeviceInformation,
+     Response(
+         "<DeviceName>E3372</DeviceName><SerialNumber>X</SerialNumber><Imei>866000000000041</Imei>"
+         "<Imsi>250990000000041</Imsi><HardwareVersion>CL2E3372HM</HardwareVersion>"
+         "<SoftwareVersion>22.317.01.00.778</SoftwareVersion><WebUIVersion>17.100.13.01.03</WebUIVersion>"),
+     0,
+     {{kRowModel, "E3372"},
+      {kRowFirmwareVersion, "22.317.01.00.778"},
+      {kRowHardwareVersion, "CL2E3372HM"},
+      {kRowVersions, "E3372 22.317.01.00.778,CL2E3372HM"},
+      {kRowImei, "866000000000041"},
+      {kRowImsi, "250990000000041"},
+      {kRowDashboardVersion, "17.100.13.01.03"}}},
+    {"no versions row without the hardware",
+     kPathDeviceInformation,
+     Response("<DeviceName>E3372</DeviceName><SoftwareVersion>1.0</SoftwareVersion><HardwareVersion/>"),
+     0,
+     {{kRowModel, "E3372"}, {kRowFirmwareVersion, "1.0"}}},
+    {"names are case sensitive and only the root's children count",
+     kPathDeviceInformation,
+     Response("<imei>1</imei><Extra><Imei>2</Imei></Extra>"),
+     0,
+     {}},
+    {"an element of another document writes nothing",
+     kPathMonitoringStatus,
+     Response("<Imei>866000000000041</Imei><FullName>X</FullName>"),
+     0,
+     {}},
+    {"status codes through the sysinfo tables",
+     kPathMonitoringStatus,
+     Response("<ServiceStatus>2</ServiceStatus><CurrentServiceDomain>3</CurrentServiceDomain>"
+              "<RoamingStatus>1</RoamingStatus><SimStatus>255</SimStatus><CurrentNetworkType>19</"
+              "CurrentNetworkType>"),
+     0,
+     {{kRowServiceStatus, "Нормальный сервис"},
+      {kRowServiceDomain, "Сервисы PS+CS"},
+      {kRowRoamingState, "В роуминге"},
+      {kRowSimState, "USIM карта отсутствует"}}},
+    {"unknown and padded codes write nothing",
+     kPathMonitoringStatus,
+     Response("<ServiceStatus>9</ServiceStatus><RoamingStatus> 0</RoamingStatus>"),
+     0,
+     {}},
+    {"entities and character references decoded, UTF-8 to CP1251",
+     kPathCurrentPlmn,
+     Response(u8"<FullName>Бета &amp; Ко &#40;RU&#41;</FullName><ShortName>B</ShortName>"),
+     0,
+     {{kRowOperator, "Бета & Ко (RU)"}}},
+    {"CDATA text",
+     kPathCurrentPlmn,
+     Response("<FullName><![CDATA[A<B]]></FullName>"),
+     0,
+     {{kRowOperator, "A<B"}}},
+    {"rssi plain",
+     kPathDeviceSignal,
+     Response("<rssi>-67dBm</rssi>"),
+     0,
+     {{kRowSignalLevel, "-67 dBm (Отлично)"}}},
+    {"rssi upper bound form",
+     kPathDeviceSignal,
+     Response("<rssi>&gt;=-51dBm</rssi>"),
+     0,
+     {{kRowSignalLevel, "-51 dBm (Отлично)"}}},
+    {"rssi lower bound form",
+     kPathDeviceSignal,
+     Response("<rssi>&lt;=-113dBm</rssi>"),
+     0,
+     {{kRowSignalLevel, "-113 dBm (Плохо)"}}},
+    {"rssi grade edge",
+     kPathDeviceSignal,
+     Response("<rssi>-85dBm</rssi>"),
+     0,
+     {{kRowSignalLevel, "-85 dBm (Удовлетворительно)"}}},
+    {"rssi impossible level",
+     kPathDeviceSignal,
+     Response("<rssi>-999dBm</rssi>"),
+     0,
+     {{kRowSignalLevel, "Не определён"}}},
+    {"rssi empty", kPathDeviceSignal, Response("<rssi></rssi><rsrp>-95dBm</rsrp>"), 0, {}},
+    {"pin ready", kPathPinStatus, Response("<SimState>257</SimState>"), 0, {{kRowPinStatus, "READY"}}},
+    {"pin puk", kPathPinStatus, Response("<SimState>261</SimState>"), 0, {{kRowPinStatus, "SIM PUK"}}},
+    {"pin no card: empty as over AT", kPathPinStatus, Response("<SimState>255</SimState>"), 0, {}},
+    {"sim lock on, 3 attempts",
+     kPathSimLock,
+     Response("<SimLockEnable>1</SimLockEnable><SimLockRemainTimes>3</SimLockRemainTimes>"),
+     0,
+     {{kRowLockStatus, "Заблокирован (требуется код)"}, {kRowUnlockAttemptsLeft, "3"}}},
+    {"sim lock on, no attempts: locked for good",
+     kPathSimLock,
+     Response("<SimLockEnable>1</SimLockEnable><SimLockRemainTimes>0</SimLockRemainTimes>"),
+     0,
+     {{kRowLockStatus, "Заблокирован навсегда"}, {kRowUnlockAttemptsLeft, "0"}}},
+    {"sim lock off",
+     kPathSimLock,
+     Response("<SimLockEnable>0</SimLockEnable><SimLockRemainTimes>10</SimLockRemainTimes>"),
+     0,
+     {{kRowLockStatus, "Разблокирован (код не требуется)"}, {kRowUnlockAttemptsLeft, "10"}}},
+    {"net mode 3G only and one band",
+     kPathNetMode,
+     Response("<NetworkMode>02</NetworkMode><NetworkBand>400000</NetworkBand>"),
+     0,
+     {{kRowNetworkTechnology, "Только 3G"}, {kRowFrequencyBand, "WCDMA IMT 2000"}}},
+    {"net mode LTE only and a combined band: no AT meaning",
+     kPathNetMode,
+     Response("<NetworkMode>03</NetworkMode><NetworkBand>2000000400380</NetworkBand>"),
+     0,
+     {}},
+    {"login required",
+     kPathDeviceInformation,
+     "<?xml version=\"1.0\" encoding=\"UTF-8\"?><error><code>100003</code><message></message></error>",
+     100003,
+     {}},
+    {"a code inside a response is not an error", kPathSimLock, Response("<code>125002</code>"), 0, {}},
+    {"malformed document",
+     kPathDeviceInformation,
+     "<response><DeviceName>E3372</response>",
+     -1,
+     {{kRowModel, "E3372"}}},
+};
+
+void PrintTo(const DocumentCase& c, std::ostream* os) { *os << c.name; }
+
+struct RouterDocumentTest : ::testing::TestWithParam<DocumentCase> {
+  void SetUp() override { ClearRowValues(); }
+};
+
+TEST_P(RouterDocumentTest, WritesExactlyItsRows) {
+  const DocumentCase& c = GetParam();
+  const int32_t error = ApplyDocument(c.path, c.xml);
+  if (c.errorCode >= 0) {
+    EXPECT_EQ(error, c.errorCode);
+  }
+  FinishRouterRows();
+  for (int rowId = 0; rowId < kReportRowCount; ++rowId) {
+    const auto row = c.rows.find(rowId);
+    // A malformed document may or may not give its rows before the fault.
+    if (c.errorCode < 0 && row != c.rows.end()) continue;
+    EXPECT_STREQ(RowValue(rowId), row != c.rows.end() ? row->second.c_str() : "") << "RowId " << rowId;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, RouterDocumentTest, ::testing::ValuesIn(kDocumentCases),
+                         CaseNameFromField());
+
+// The same state read over AT and over the web interface shows the same
+// texts: every ^SYSINFO code of the shared fields, and the lock states.
+TEST(RouterRows, SameTextsAsTheAtDecoders) {
+  for (const char* code : {"0", "1", "2", "3", "4", "255"}) {
+    ClearRowValues();
+    std::snprintf(g_App.ReceiveBuffer, kTextBufferSize, "\r\n^SYSINFO:%s,%s,%s,5,%s\r\n\r\nOK\r\n", code,
+                  code, code, code);
+    DecodeSysinfoReply();
+    const std::string atService = RowValue(kRowServiceStatus), atDomain = RowValue(kRowServiceDomain),
+                      atRoaming = RowValue(kRowRoamingState), atSim = RowValue(kRowSimState);
+    ClearRowValues();
+    ApplyDocument(kPathMonitoringStatus,
+                  Response(std::string("<ServiceStatus>") + code + "</ServiceStatus><CurrentServiceDomain>" +
+                           code + "</CurrentServiceDomain><RoamingStatus>" + code +
+                           "</RoamingStatus><SimStatus>" + code + "</SimStatus>"));
+    EXPECT_EQ(RowValue(kRowServiceStatus), atService) << code;
+    EXPECT_EQ(RowValue(kRowServiceDomain), atDomain) << code;
+    EXPECT_EQ(RowValue(kRowRoamingState), atRoaming) << code;
+    EXPECT_EQ(RowValue(kRowSimState), atSim) << code;
+  }
+  for (const auto& [atCode, webEnable] : {std::pair{"1", "1"}, std::pair{"2", "0"}}) {
+    ClearRowValues();
+    std::snprintf(g_App.ReceiveBuffer, kTextBufferSize, "\r\n^CARDLOCK: %s,3,0\r\n\r\nOK\r\n", atCode);
+    DecodeCardLockReply();
+    const std::string atLock = RowValue(kRowLockStatus);
+    ClearRowValues();
+    ApplyDocument(kPathSimLock, Response(std::string("<SimLockEnable>") + webEnable + "</SimLockEnable>"));
+    EXPECT_EQ(RowValue(kRowLockStatus), atLock) << atCode;
+  }
+}
+
+TEST(RouterRows, EveryTableRowIsAReportRow) {
+  for (const RouterField& field : kRouterFields) {
+    EXPECT_GE(field.rowId, 0) << field.element;
+    EXPECT_LT(field.rowId, kReportRowCount) << field.element;
+    EXPECT_EQ(field.kind == kValueCode, field.table != nullptr) << field.element;
+  }
+}
+
+struct AddressCase {
+  const char* name;
+  const char* text;
+  bool valid;
+  const char* host;
+  uint16_t port;
+};
+
+const AddressCase kAddressCases[] = {
+    {"url", "http://192.168.8.1", true, "192.168.8.1", 80},
+    {"url with port and slash", "http://127.0.0.1:8080/", true, "127.0.0.1", 8080},
+    {"bare address and port", "127.0.0.1:65535", true, "127.0.0.1", 65535},
+    {"host name", "http://stick.local", true, "stick.local", 80},
+    {"port zero", "http://127.0.0.1:0", false, "", 0},
+    {"port too large", "http://127.0.0.1:65536", false, "", 0},
+    {"port missing", "http://127.0.0.1:", false, "", 0},
+    {"path", "http://127.0.0.1/api/device/information", false, "", 0},
+    {"user info", "http://user@127.0.0.1", false, "", 0},
+    {"other scheme", "https://127.0.0.1", false, "", 0},
+    {"empty", "", false, "", 0},
+};
+
+void PrintTo(const AddressCase& c, std::ostream* os) { *os << c.name; }
+
+struct RouterAddressTest : ::testing::TestWithParam<AddressCase> {};
+
+TEST_P(RouterAddressTest, Parses) {
+  const AddressCase& c = GetParam();
+  RouterAddress address;
+  ASSERT_EQ(ParseRouterAddress(c.text, &address), c.valid);
+  if (!c.valid) return;
+  EXPECT_STREQ(address.host, c.host);
+  EXPECT_EQ(address.port, c.port);
+}
+
+INSTANTIATE_TEST_SUITE_P(Addresses, RouterAddressTest, ::testing::ValuesIn(kAddressCases),
+                         CaseNameFromField());
+
+TEST(Utf8ToCp1251, CyrillicKnownAndUnknownCharacters) {
+  const struct {
+    std::string utf8;
+    std::string cp1251;
+  } cases[] = {
+      {u8"Бета ёЁ №", "Бета ёЁ №"},
+      {"A\xE4\xB8\xADZ", "A?Z"},  // a character the code page lacks
+      {"A\xD0Z", "A?Z"},          // a cut sequence
+      {"\xFF\xFE", "??"},         // bytes that start nothing
+      {"\xC0\xAF", "??"},         // an overlong form is two bad bytes
+  };
+  for (const auto& c : cases) {
+    char out[64];
+    Utf8ToCp1251(c.utf8.data(), c.utf8.size(), out, sizeof out);
+    EXPECT_EQ(std::string(out), c.cp1251) << c.utf8;
+  }
+  char small[4];
+  EXPECT_EQ(Utf8ToCp1251(u8"абвгд", 10, small, sizeof small), 3u);
+  EXPECT_STREQ(small, "абв");
+}
+
+}  // namespace

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <string_view>
 
 #ifdef _WIN32
@@ -129,8 +128,11 @@ int64_t MsSince(std::chrono::steady_clock::time_point start) {
 void ReadSticks(StickDeviceList* list) {
 #ifndef _WIN32
   if (const char* root = std::getenv("BRENVALTOR_TEST_STICK_ROOT")) {
-    ReadStickDevicesUnder((std::string(root) + "/sys").c_str(),
-                          (std::string(root) + "/proc/net/route").c_str(), list);
+    char sysRoot[kShortTextSize * 2];
+    char routePath[kShortTextSize * 2];
+    std::snprintf(sysRoot, sizeof sysRoot, "%.256s/sys", root);
+    std::snprintf(routePath, sizeof routePath, "%.256s/proc/net/route", root);
+    ReadStickDevicesUnder(sysRoot, routePath, list);
     return;
   }
 #endif

@@ -39,6 +39,13 @@ constexpr SetupClassKind kSetupClassKinds[] = {
     {"CDROM", kInterfaceStorage}, {"DiskDrive", kInterfaceStorage},
 };
 
+// text[at, at + length), cut at the end of text; never throws (substr
+// would, past the end, and would bring the exception machinery along).
+std::string_view Slice(std::string_view text, size_t at, size_t length) {
+  if (at > text.size()) at = text.size();
+  return std::string_view(text.data() + at, length < text.size() - at ? length : text.size() - at);
+}
+
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
@@ -50,8 +57,8 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
 // The hexadecimal number of `digits` digits after `key` in id, any case.
 bool HexAfter(std::string_view id, std::string_view key, int32_t digits, uint32_t* value) {
   for (size_t at = 0; at + key.size() <= id.size(); ++at) {
-    if (!SameIgnoringCase(id.substr(at, key.size()), key)) continue;
-    const std::string_view number = id.substr(at + key.size(), static_cast<size_t>(digits));
+    if (!SameIgnoringCase(Slice(id, at, key.size()), key)) continue;
+    const std::string_view number = Slice(id, at + key.size(), static_cast<size_t>(digits));
     if (number.size() != static_cast<size_t>(digits)) return false;
     uint32_t result = 0;
     for (const char c : number) {
@@ -74,7 +81,7 @@ std::string_view Field(std::string_view line, int32_t index) {
     while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
     size_t end = at;
     while (end < line.size() && line[end] != ' ' && line[end] != '\t') ++end;
-    if (field == index || at == line.size()) return line.substr(at, end - at);
+    if (field == index || at == line.size()) return Slice(line, at, end - at);
     at = end;
   }
 }
@@ -122,8 +129,8 @@ bool GatewayFromRouteTable(const char* table, const char* interfaceName, char* g
   std::string_view rest = table;
   while (!rest.empty() && !foundDefault) {
     const size_t end = rest.find('\n');
-    const std::string_view line = rest.substr(0, end);
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    const std::string_view line = Slice(rest, 0, end);
+    rest = end == std::string_view::npos ? std::string_view() : Slice(rest, end + 1, rest.size());
     uint32_t destination = 0, address = 0;
     if (Field(line, 0) != interfaceName || !RouteAddress(Field(line, 1), &destination) ||
         !RouteAddress(Field(line, 2), &address) || address == 0)

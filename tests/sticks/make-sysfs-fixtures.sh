@@ -6,17 +6,20 @@
 #
 # Sources of the layouts (USB IDs, interface class triples, bound drivers):
 # - E1550 in CD-ROM mode, 12d1:1446, one mass-storage interface 08/06/50:
-#   the usb_modeswitch device reference (usb-modeswitch-data, file
-#   "12d1:1446") and the lsusb -v listings posted with it.
+#   the usb_modeswitch device reference (usb-modeswitch-data, its "12d1:1446"
+#   entry) and the lsusb -v listings posted with it in the usb_modeswitch
+#   forum.
 # - E1550 in modem mode, 12d1:1001: three vendor-specific interfaces
-#   ff/ff/ff bound to "option" (ttyUSB0..2), then the CD-ROM and the card
-#   reader, 08/06/50 bound to "usb-storage": lsusb -v listings of the E1550
-#   published in the usb_modeswitch forum; the kernel's option driver lists
-#   12d1:1001.
-# - E3372h on router firmware, 12d1:14dc: CDC Ethernet 02/06/00 and its data
-#   interface 0a/00/00 bound to "cdc_ether", the card reader 08/06/50: the
-#   listings of the OpenWrt wiki's page on these sticks; its gateway
-#   192.168.8.1 is the one those listings show.
+#   ff/ff/ff, then the CD-ROM and the card reader, 08/06/50, as in the
+#   lsusb -v listings of the E1550 in the same forum. The kernel's option
+#   driver binds every ff/ff/ff interface of the vendor
+#   (USB_VENDOR_AND_INTERFACE_INFO(0x12d1, 0xff, 0xff, 0xff) in
+#   drivers/usb/serial/option.c) and makes ttyUSB0..2 of them.
+# - E3372h on router firmware, 12d1:14dc: CDC Ethernet 02/06/00 with its
+#   data interface 0a/00/00, both bound to cdc_ether, and the card reader
+#   08/06/50, as in the lsusb -v listings of these sticks posted in the
+#   OpenWrt and usb_modeswitch forums; 192.168.8.1 is the gateway those
+#   posts show.
 # - No driver: the modem-mode E1550 on a kernel without the option driver
 #   (the vendor interfaces stay unbound, no ttyUSB).
 # Usage: make-sysfs-fixtures.sh OUTDIR   (makes OUTDIR/CASE for every case)

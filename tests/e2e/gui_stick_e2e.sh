@@ -84,6 +84,20 @@ gui_wait_entries "unplugged: the E1550's entry goes" "$(printf 'E3372 (COM12)\ns
 [ "$gui_wait_ms" -lt 5000 ]
 e2e_check_status "unplugged: within 5 s of the message (${gui_wait_ms} ms)" 0 $?
 
+# A scan while the terminal page shows: the busy picture goes again, the
+# transcript is black as before.
+gui_click 140 12
+gui_poll 1 page >/dev/null
+gui_add_sim "$PROFILES/e1550.profile" 5
+probe devicechange
+gui_wait_entries "terminal page: the E1550 is back" "$(printf 'E1550 (COM5)\nE3372 (COM12)\nselected -1')"
+sleep 0.5
+gui_shot "$e2e_tmp/terminal.png"
+gui_check_value "terminal page: no busy picture left after the scan" "0,0,0 0,0,0" \
+  "$(gui_pixel "$e2e_tmp/terminal.png" 300 300) $(gui_pixel "$e2e_tmp/terminal.png" 400 200)"
+gui_click 40 12
+gui_poll 0 page >/dev/null
+
 # --- The last stick unplugged: the notice again -------------------------------
 e2e_stop_sims
 wine_clear_com_ports

@@ -98,6 +98,9 @@ bool RescanModems() {
     if (index != CB_ERR) SendMessageW(selector, CB_SETCURSEL, index, 0);
   }
   ShowScanResult();
+  // The busy picture was drawn over whatever the page shows (the terminal's
+  // transcript too): every control paints itself again.
+  RedrawWindow(g_Window.mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   return ScanFoundNewPort(before, beforeCount, g_App.ModemPortNumbers, g_App.ModemCount);
 }
 

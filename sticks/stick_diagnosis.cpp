@@ -98,10 +98,16 @@ const StickText& TextsFor(StickAudience audience) {
   return kStickTexts[0];
 }
 
-// snprintf's result as the length actually written.
-size_t Written(int result, size_t outSize) {
+// snprintf's result as the length actually written. The names in a line
+// come from the system (an adapter's name is the user's to choose): a
+// control character among them becomes a blank, so that the line stays one
+// line.
+size_t Written(char* out, int result, size_t outSize) {
   if (result < 0 || outSize == 0) return 0;
-  return static_cast<size_t>(result) < outSize ? static_cast<size_t>(result) : outSize - 1;
+  const size_t length = static_cast<size_t>(result) < outSize ? static_cast<size_t>(result) : outSize - 1;
+  for (size_t i = 0; i < length; ++i)
+    if (static_cast<unsigned char>(out[i]) < 0x20) out[i] = ' ';
+  return length;
 }
 
 }  // namespace
@@ -136,23 +142,25 @@ size_t DescribeStick(const StickDevice& device, StickPortsCheck ports, StickAudi
   std::snprintf(stick, sizeof stick, "%04x:%04x", device.VendorId, device.ProductId);
   char detail[kStickNameSize * kMaxStickInterfaces];
   switch (ClassifyStick(device)) {
-    case kStickStorageMode: return Written(std::snprintf(out, outSize, texts.storage, stick), outSize);
+    case kStickStorageMode: return Written(out, std::snprintf(out, outSize, texts.storage, stick), outSize);
     case kStickRouterMode:
       if (StickWebPage(device, detail, sizeof detail))
-        return Written(std::snprintf(out, outSize, texts.router, stick, detail), outSize);
+        return Written(out, std::snprintf(out, outSize, texts.router, stick, detail), outSize);
       JoinNames(device, kInterfaceNetwork, detail, sizeof detail);
-      return Written(std::snprintf(out, outSize, texts.routerNoGateway, stick, detail), outSize);
+      return Written(out, std::snprintf(out, outSize, texts.routerNoGateway, stick, detail), outSize);
     case kStickPortsSilent: {
       JoinNames(device, kInterfaceSerial, detail, sizeof detail);
       const char* hint = ports == kPortsHeld   ? texts.portsHeld
                          : ports == kPortsFree ? texts.portsFree
                                                : texts.portsNotChecked;
-      return Written(std::snprintf(out, outSize, texts.portsSilent, stick, detail, hint), outSize);
+      return Written(out, std::snprintf(out, outSize, texts.portsSilent, stick, detail, hint), outSize);
     }
     case kStickNoDriver:
     default:
-      if (device.Problem == 0) return Written(std::snprintf(out, outSize, texts.noDriver, stick), outSize);
-      return Written(std::snprintf(out, outSize, texts.noDriverCode, stick, static_cast<int>(device.Problem)),
+      if (device.Problem == 0)
+        return Written(out, std::snprintf(out, outSize, texts.noDriver, stick), outSize);
+      return Written(out,
+                     std::snprintf(out, outSize, texts.noDriverCode, stick, static_cast<int>(device.Problem)),
                      outSize);
   }
 }

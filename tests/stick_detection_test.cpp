@@ -160,6 +160,13 @@ TEST(DescribeStick, CutToTheBuffer) {
   EXPECT_STREQ(line, "stick 12d1:1001 has");
 }
 
+TEST(DescribeStick, ControlCharactersOfNamesBecomeBlanks) {
+  const StickDevice adapter = MakeStick(0x14DC, 0, {{kInterfaceNetwork, "", "Ethernet\r\n\t3", ""}});
+  EXPECT_EQ(Describe(adapter, kPortsNotChecked, kAudienceLinuxCli),
+            "stick 12d1:14dc runs router firmware: no serial port, only a network adapter (Ethernet   3), which "
+            "has no gateway yet");
+}
+
 TEST(StickWebPage, FromTheFirstAdapterWithAGateway) {
   char page[64];
   EXPECT_TRUE(StickWebPage(kRouter, page, sizeof page));

@@ -1,13 +1,18 @@
 // brenvaltor-cli: the modem report and a one-shot AT exchange from a
 // terminal, on Windows (COM5) and Linux (/dev/ttyUSB0), with the same core as
 // the window.
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
+#else
+#include <time.h>
 #endif
 
 #include "cli/exchange_trace.h"
@@ -17,6 +22,7 @@
 #include "report/router_query.h"
 #include "serial/port_scan.h"
 #include "serial/serial_port.h"
+#include "sticks/stick_devices.h"
 #include "terminal/terminal.h"
 
 namespace {
@@ -32,14 +38,17 @@ constexpr int kExitUsage = 2;
 constexpr const char* kUsage =
     "usage: brenvaltor-cli report [--json] PORT|http://ADDRESS[:PORT]\n"
     "       brenvaltor-cli send PORT COMMAND\n"
-    "       brenvaltor-cli scan [PORT...]\n"
+    "       brenvaltor-cli scan [--wait SECONDS] [PORT...]\n"
     "       brenvaltor-cli --help | --version\n"
     "\n"
     "  report  query the modem on PORT and print its 28 report rows\n"
     "          (--json: the rows as one JSON object); http://ADDRESS reads\n"
     "          them from the web interface of a stick on router firmware\n"
     "  send    send one AT command (e.g. AT+CSQ) and print the raw reply\n"
-    "  scan    list the modems that answer, one \"MODEL (PORT)\" line each\n"
+    "  scan    list the modems that answer, one \"MODEL (PORT)\" line each; when\n"
+    "          none does, say what state the vendor's USB sticks are in\n"
+    "          (--wait: scan again, once a second at most, until a modem\n"
+    "          answers or SECONDS have passed)\n"
     "  --trace FILE  (with any command) write every exchange to FILE as a\n"
     "          modem-sim profile, IMEI and IMSI masked\n"
     "\n"
@@ -144,16 +153,98 @@ int RunReport(const char* portName, bool json) {
   return kExitOk;
 }
 
+void PauseMs(int64_t ms) {
+  if (ms <= 0) return;
+#ifdef _WIN32
+  Sleep(static_cast<DWORD>(ms));
+#else
+  const timespec pause = {static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+  nanosleep(&pause, nullptr);
+#endif
+}
+
+int64_t MsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+// The vendor's sticks as the system shows them. The tests point the Linux
+// reader at a fixture tree (holding sys/ and proc/net/route) through
+// BRENVALTOR_TEST_STICK_ROOT; nothing else reads that variable.
+void ReadSticks(StickDeviceList* list) {
+#ifndef _WIN32
+  if (const char* root = std::getenv("BRENVALTOR_TEST_STICK_ROOT")) {
+    char sysRoot[kShortTextSize * 2];
+    char routePath[kShortTextSize * 2];
+    std::snprintf(sysRoot, sizeof sysRoot, "%.256s/sys", root);
+    std::snprintf(routePath, sizeof routePath, "%.256s/proc/net/route", root);
+    ReadStickDevicesUnder(sysRoot, routePath, list);
+    return;
+  }
+#endif
+  ReadStickDevices(list);
+}
+
+// No modem answered: one line on standard error per stick of the vendor
+// that the system shows, saying what state it is in, or that there is none.
+void PrintStickDiagnosis() {
+  static StickDeviceList sticks;
+  ReadSticks(&sticks);
+  char line[kShortTextSize * 2];
+  if (sticks.Count == 0) {
+    DescribeNoStick(kNativeCliAudience, line, sizeof line);
+    std::fprintf(stderr, "brenvaltor-cli: %s\n", line);
+  }
+  for (int32_t i = 0; i < sticks.Count; ++i) {
+    const StickDevice& stick = sticks.Devices[i];
+    const StickPortsCheck ports =
+        ClassifyStick(stick) == kStickPortsSilent ? CheckStickPorts(stick) : kPortsNotChecked;
+    DescribeStick(stick, ports, kNativeCliAudience, line, sizeof line);
+    std::fprintf(stderr, "brenvaltor-cli: %s\n", line);
+  }
+}
+
+// --wait SECONDS in front of the ports: how long to wait for a modem
+// (0 without the option); false for a bad number.
+bool TakeWaitOption(const char* const** portNames, int32_t* portCount, int64_t* waitMs) {
+  *waitMs = 0;
+  if (*portCount == 0 || std::string_view((*portNames)[0]) != "--wait") return true;
+  if (*portCount < 2) return false;
+  char* end = nullptr;
+  const long seconds = std::strtol((*portNames)[1], &end, 10);
+  if (end == (*portNames)[1] || *end != '\0' || seconds < 0 || seconds > 86400) return false;
+  *waitMs = static_cast<int64_t>(seconds) * 1000;
+  *portNames += 2;
+  *portCount -= 2;
+  return true;
+}
+
 int RunScan(const char* const* portNames, int32_t portCount) {
   static ScanTargets targets;  // 130 KB: not on the stack
-  if (!CollectScanTargets(portNames, portCount, &targets)) {
-    std::fputs("brenvaltor-cli: a scan takes port names such as COM5\n", stderr);
-    return kExitUsage;
+  int64_t waitMs = 0;
+  if (!TakeWaitOption(&portNames, &portCount, &waitMs)) return PrintUsage(false);
+  // A stick plugged in while waiting shows new ports: the list of ports is
+  // taken anew for every round. Rounds start at least a second apart.
+  constexpr int64_t kPollIntervalMs = 1000;
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    const int64_t roundStartMs = MsSince(start);
+    if (!CollectScanTargets(portNames, portCount, &targets)) {
+      std::fputs("brenvaltor-cli: a scan takes port names such as COM5\n", stderr);
+      return kExitUsage;
+    }
+    if (targets.scanAllComPorts)
+      ScanModemPorts();
+    else
+      ScanModemPaths(targets.pathList, targets.count);
+    if (g_App.ModemCount != 0 || MsSince(start) >= waitMs) break;
+    const int64_t nextRoundMs = roundStartMs + kPollIntervalMs;
+    PauseMs((nextRoundMs < waitMs ? nextRoundMs : waitMs) - MsSince(start));
   }
-  if (targets.scanAllComPorts)
-    ScanModemPorts();
-  else
-    ScanModemPaths(targets.pathList, targets.count);
+  if (g_App.ModemCount == 0) {
+    PrintStickDiagnosis();
+    return kExitPortFailed;
+  }
   char entry[kShortTextSize];
   for (int32_t slot = 0; slot < g_App.ModemCount; ++slot) {
     FormatScanEntry(targets, slot, entry, sizeof entry);

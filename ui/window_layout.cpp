@@ -36,6 +36,8 @@ const std::array<ControlLayout, kControlCount> ControlLayouts = {{
     {"static", false, kHiddenOwnerDrawnStaticStyle, Fixed(10), FromBottom(-60), Fixed(70), Fixed(20)},
     {"edit", false, kTerminalInputStyle, Fixed(80), FromBottom(-60), Width(-135), Fixed(20)},
     {"static", false, kHiddenOwnerDrawnStaticStyle, FromRight(-50), FromBottom(-80), Fixed(40), Fixed(43)},
+    // Over the whole report area, so that it also covers the busy picture.
+    {"RichEdit20W", false, kStickNoticeStyle, Fixed(10), Fixed(72), Width(-30), Height(-102)},
 }};
 
 PixelRect ControlRect(ControlId id, const ClientRect& rc) {
@@ -46,6 +48,7 @@ PixelRect ControlRect(ControlId id, const ClientRect& rc) {
 Page ControlPage(ControlId id) {
   switch (id) {
     case kReportList:
+    case kStickNotice:
     case kQueryButtonStatic:
     case kCopyButtonStatic: return Page::kInformation;
     case kTerminalOutput:
@@ -54,6 +57,14 @@ Page ControlPage(ControlId id) {
     case kSendButtonStatic: return Page::kTerminal;
     default: return Page::kBoth;
   }
+}
+
+bool ControlShownOnPage(ControlId id, Page page, bool noModem) {
+  const Page where = ControlPage(id);
+  if (where != Page::kBoth && where != page) return false;
+  if (id == kReportList) return !noModem;
+  if (id == kStickNotice) return noModem;
+  return true;
 }
 
 ImageButton ButtonGeometry(ImageButtonId id, const ClientRect& rc) {

@@ -21,6 +21,7 @@ constexpr uint32_t kReportListStyle = 0x40004005;
 constexpr uint32_t kModemSelectorStyle = 0x54800003;
 constexpr uint32_t kTerminalOutputStyle = 0x40204844;
 constexpr uint32_t kTerminalInputStyle = 0x40800000;
+constexpr uint32_t kStickNoticeStyle = 0x40000804;
 constexpr const char* kWindowClassName = "Brenvaltor";
 constexpr const char* kWindowTitle = "  Brenvaltor v1.1";
 
@@ -63,6 +64,9 @@ enum ControlId : int32_t {
   kCommandLabel,
   kTerminalInput,
   kSendButtonStatic,
+  // In the report's place when no modem answered: what the vendor's sticks
+  // are doing.
+  kStickNotice,
   kControlCount,
 };
 
@@ -87,6 +91,10 @@ PixelRect ControlRect(ControlId id, const ClientRect& rc);
 enum class Page : int32_t { kInformation = 0, kTerminal = 1, kBoth = 2 };
 // Which page shows a control: both pages, or only one of them.
 Page ControlPage(ControlId id);
+
+// Whether a control shows on a page: the page's own controls, except that
+// the stick notice takes the report list's place while no modem is listed.
+bool ControlShownOnPage(ControlId id, Page page, bool noModem);
 
 // Image buttons: face, position, hover state.
 enum ImageButtonId : int32_t { kNoButton = -1, kQueryButton, kCopyButton, kSendButton, kImageButtonCount };

@@ -40,8 +40,8 @@ e2e_check "scan: entries in order" "$e2e_tmp/want" "$e2e_tmp/out"
 # Three answering modems and one silent device (two 1 s waits).
 [ "$elapsed_ms" -lt 3500 ]
 e2e_check_status "scan: busy and missing ports cost no wait (${elapsed_ms} ms)" 0 $?
-"$CLI" scan /dev/does-not-exist >"$e2e_tmp/out"
-e2e_check_status "scan finding nothing: exit" 0 $?
+"$CLI" scan /dev/does-not-exist >"$e2e_tmp/out" 2>/dev/null
+e2e_check_status "scan finding nothing: exit" 1 $?
 : >"$e2e_tmp/want"
 e2e_check "scan finding nothing: no output" "$e2e_tmp/want" "$e2e_tmp/out"
 

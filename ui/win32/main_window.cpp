@@ -37,6 +37,7 @@ static_assert(kModemSelectorStyle ==
 static_assert(kTerminalOutputStyle ==
               (WS_CHILD | WS_VSCROLL | ES_SUNKEN | ES_READONLY | ES_AUTOVSCROLL | ES_MULTILINE));
 static_assert(kTerminalInputStyle == (WS_CHILD | WS_BORDER));
+static_assert(kStickNoticeStyle == (WS_CHILD | ES_MULTILINE | ES_READONLY));
 
 namespace {
 
@@ -199,11 +200,36 @@ void CreateTerminalOutput(const ClientRect& rc, HINSTANCE instance) {
   SendMessageW(output, EM_SETBKGNDCOLOR, 0, 0x00000000);
 }
 
+// The notice in the report's place: read-only rich text in the window's
+// colours, whose web page links report their clicks.
+void CreateStickNotice(const ClientRect& rc, HINSTANCE instance) {
+  const HWND notice = CreateControl(kStickNotice, rc, instance);
+  SendMessageW(notice, EM_SETEVENTMASK, 0, ENM_LINK);
+  SendMessageW(notice, EM_SETBKGNDCOLOR, 0, kBackgroundColorRef);
+  SetParagraphAlignment(notice, PFA_CENTER);
+}
+
+// The list view keeps its own copy of every value; the core's rows are
+// mirrored into it as they are written.
+void MirrorRowValue(int32_t position, const char* text) {
+  LVITEMW item{};
+  item.iSubItem = 1;
+  item.pszText = const_cast<wchar_t*>(Widened(text));
+  SendMessageW(Control(kReportList), LVM_SETITEMTEXTW, position, reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+// The picture and the window's GDI+ surface are made at the first call and
+// kept for the later scans.
 void DrawBusyPicture(const ClientRect& rc) {
-  LoadPngResource(kBusyPictureResource, &g_Window.busyPicture);
-  GpGraphics* graphics = nullptr;
-  GdipCreateFromHDC(g_Window.windowDc, &graphics);
-  g_Window.windowGraphics = graphics;
+  if (g_Window.busyPicture.bitmap == nullptr) LoadPngResource(kBusyPictureResource, &g_Window.busyPicture);
+  if (g_Window.windowGraphics == nullptr) {
+    GpGraphics* graphics = nullptr;
+    GdipCreateFromHDC(g_Window.windowDc, &graphics);
+    g_Window.windowGraphics = graphics;
+  }
+  GpGraphics* const graphics = g_Window.windowGraphics;
   GdipSetInterpolationMode(graphics, InterpolationModeHighQualityBicubic);
   if (g_Window.busyPicture.bitmap != nullptr)
     GdipDrawImageRectI(graphics, g_Window.busyPicture.bitmap, (rc.right + rc.left) / 2 - 128,
@@ -224,17 +250,6 @@ void FillModemSelector() {
     SendMessageW(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widened(entry)));
   }
 }
-
-// The list view keeps its own copy of every value; the core's rows are
-// mirrored into it as they are written.
-void MirrorRowValue(int32_t position, const char* text) {
-  LVITEMW item{};
-  item.iSubItem = 1;
-  item.pszText = const_cast<wchar_t*>(Widened(text));
-  SendMessageW(Control(kReportList), LVM_SETITEMTEXTW, position, reinterpret_cast<LPARAM>(&item));
-}
-
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_Window.richEditModule = LoadLibraryA("riched20.dll");
@@ -296,6 +311,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CreateModemSelector(rc, instance);
   CreateTerminalOutput(rc, instance);
   for (ControlId id : {kCommandLabel, kTerminalInput, kSendButtonStatic}) CreateControl(id, rc, instance);
+  CreateStickNotice(rc, instance);
   // A command travels in a line of its own with its CR: the box takes no
   // more characters than that line holds, so nothing typed goes unsent.
   SendMessageW(Control(kTerminalInput), EM_LIMITTEXT, kMaxCommandLength, 0);
@@ -307,7 +323,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ShowWindow(Control(kCreditsLine), SW_SHOW);
   ScanModemPorts();
   FillModemSelector();
-  ShowWindow(Control(kReportList), SW_SHOW);
+  ShowScanResult();
 
   MSG msg{};
   while (GetMessageW(&msg, nullptr, 0, 0) != 0) {

@@ -79,15 +79,12 @@ void OnDrawItem(const DRAWITEMSTRUCT* item) {
 void ShowPage(Page page) {
   if (page != Page::kInformation && page != Page::kTerminal) return;
   for (int32_t id = 0; id < kControlCount; ++id) {
-    const Page where = ControlPage(static_cast<ControlId>(id));
-    if (where == Page::kBoth) continue;
-    ShowWindow(Control(static_cast<ControlId>(id)), where == page ? SW_SHOW : SW_HIDE);
+    const ControlId control = static_cast<ControlId>(id);
+    if (ControlPage(control) == Page::kBoth) continue;
+    ShowWindow(Control(control),
+               ControlShownOnPage(control, page, g_App.ModemCount == 0) ? SW_SHOW : SW_HIDE);
   }
   if (page == Page::kTerminal) SetFocus(Control(kTerminalInput));
-}
-
-void OpenWebAddress(const char* address) {
-  ShellExecuteA(g_Window.mainWindow, "open", address, nullptr, nullptr, SW_SHOWMAXIMIZED);
 }
 
 // Returns true with *result set when the notification was answered here.
@@ -96,6 +93,11 @@ bool OnNotify(NMHDR* header, LRESULT* result) {
     const ENLINK* link = reinterpret_cast<const ENLINK*>(header);
     if (link->msg == WM_LBUTTONUP)
       OpenWebAddress(link->chrg.cpMin == g_Window.firstLinkStart ? kCreditsFirstSite : kCreditsSecondSite);
+    return false;
+  }
+  if (header->hwndFrom == Control(kStickNotice) && header->code == EN_LINK) {
+    const ENLINK* link = reinterpret_cast<const ENLINK*>(header);
+    if (link->msg == WM_LBUTTONUP) OpenNoticeLink(link);
     return false;
   }
   if (header->hwndFrom == Control(kPageTabs) && header->code == TCN_SELCHANGE) {
@@ -152,6 +154,10 @@ void OnDestroy() {
 
 }  // namespace
 
+void OpenWebAddress(const char* address) {
+  ShellExecuteA(g_Window.mainWindow, "open", address, nullptr, nullptr, SW_SHOWMAXIMIZED);
+}
+
 bool ReadSelectedModemEntry(char* entry) {
   std::memset(entry, 0, kShortTextSize);
   const HWND selector = Control(kModemSelector);
@@ -168,7 +174,9 @@ bool ReadSelectedModemEntry(char* entry) {
   return true;
 }
 
-int32_t RunButtonCommand(ImageButtonId button) {
+namespace {
+
+int32_t RunCommand(ImageButtonId button) {
   switch (button) {
     case kQueryButton: {
       char entry[kShortTextSize];
@@ -185,6 +193,15 @@ int32_t RunButtonCommand(ImageButtonId button) {
   }
 }
 
+}  // namespace
+
+int32_t RunButtonCommand(ImageButtonId button) {
+  MarkCommandRunning(true);
+  const int32_t result = RunCommand(button);
+  MarkCommandRunning(false);
+  return result;
+}
+
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_DESTROY: OnDestroy(); break;
@@ -196,6 +213,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     }
     case WM_MOUSEMOVE: OnMouseMove(lParam); break;
     case WM_LBUTTONDOWN: OnLeftButtonDown(wParam, lParam); break;
+    case WM_DEVICECHANGE: OnDeviceChange(hwnd, wParam); return TRUE;
+    case WM_TIMER:
+      if (OnRescanTimer(hwnd, wParam)) return 0;
+      break;
     default: break;
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -22,6 +22,7 @@
 #include "report/router_query.h"
 #include "serial/port_scan.h"
 #include "serial/serial_port.h"
+#include "sticks/router_sticks.h"
 #include "sticks/stick_devices.h"
 #include "terminal/terminal.h"
 
@@ -187,9 +188,7 @@ void ReadSticks(StickDeviceList* list) {
 
 // No modem answered: one line on standard error per stick of the vendor
 // that the system shows, saying what state it is in, or that there is none.
-void PrintStickDiagnosis() {
-  static StickDeviceList sticks;
-  ReadSticks(&sticks);
+void PrintStickDiagnosis(const StickDeviceList& sticks) {
   char line[kShortTextSize * 2];
   if (sticks.Count == 0) {
     DescribeNoStick(kNativeCliAudience, line, sizeof line);
@@ -241,16 +240,23 @@ int RunScan(const char* const* portNames, int32_t portCount) {
     const int64_t nextRoundMs = roundStartMs + kPollIntervalMs;
     PauseMs((nextRoundMs < waitMs ? nextRoundMs : waitMs) - MsSince(start));
   }
-  if (g_App.ModemCount == 0) {
-    PrintStickDiagnosis();
-    return kExitPortFailed;
-  }
+  // Sticks on router firmware follow the modems, as "MODEL (ADDRESS)";
+  // listing them contacts nothing (`report http://ADDRESS` reads one).
+  static StickDeviceList sticks;
+  ReadSticks(&sticks);
+  if (g_App.ModemCount == 0) PrintStickDiagnosis(sticks);
   char entry[kShortTextSize];
   for (int32_t slot = 0; slot < g_App.ModemCount; ++slot) {
     FormatScanEntry(targets, slot, entry, sizeof entry);
     PrintUtf8Line(stdout, entry);
   }
-  return kExitOk;
+  int32_t routerCount = 0;
+  for (int32_t i = 0; i < sticks.Count; ++i) {
+    if (!FormatRouterStickEntry(sticks.Devices[i], entry, sizeof entry)) continue;
+    PrintUtf8Line(stdout, entry);
+    ++routerCount;
+  }
+  return g_App.ModemCount + routerCount > 0 ? kExitOk : kExitPortFailed;
 }
 
 int RunSend(const char* portName, const char* command) {

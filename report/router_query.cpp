@@ -100,6 +100,19 @@ void TakeDocumentElement(void* context, int32_t depth, const char* name, const c
 
 }  // namespace
 
+bool RouterAddressFromEntry(const char* entry, RouterAddress* address) {
+  const char* open = std::strrchr(entry, '(');
+  if (open == nullptr || open[1] < '0' || open[1] > '9') return false;
+  char inside[kRouterHostSize + 8];
+  CopyText(inside, sizeof inside, open + 1);
+  char* close = std::strchr(inside, ')');
+  if (close == nullptr || close[1] != '\0') return false;
+  *close = '\0';
+  for (const char* p = inside; *p != '\0' && *p != ':'; ++p)
+    if ((*p < '0' || *p > '9') && *p != '.') return false;
+  return ParseRouterAddress(inside, address);
+}
+
 bool IsRouterUrl(const char* text) { return std::strncmp(text, "http://", 7) == 0; }
 
 bool ParseRouterAddress(const char* text, RouterAddress* address) {

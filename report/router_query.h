@@ -25,6 +25,10 @@ struct RouterAddress {
 // range, a host with characters no address has).
 bool ParseRouterAddress(const char* text, RouterAddress* address);
 
+// The address of a modem list entry "MODEL (192.168.8.1)" (an IPv4
+// address, with an optional port): false for a serial entry "MODEL (COM5)".
+bool RouterAddressFromEntry(const char* entry, RouterAddress* address);
+
 // True for an address the user typed as a URL: "http://...".
 bool IsRouterUrl(const char* text);
 

@@ -12,6 +12,7 @@
 #include "report/report_rows.h"
 #include "report/router_query.h"
 #include "report/router_rows.h"
+#include "sticks/router_sticks.h"
 #include "tests/test_support.h"
 #include "web/web_client.h"
 
@@ -266,6 +267,38 @@ TEST_P(RouterAddressTest, Parses) {
 
 INSTANTIATE_TEST_SUITE_P(Addresses, RouterAddressTest, ::testing::ValuesIn(kAddressCases),
                          CaseNameFromField());
+
+TEST(RouterEntries, FromStickToEntryAndBack) {
+  StickDevice stick{};
+  stick.VendorId = kStickVendorId;
+  stick.ProductId = 0x14DC;
+  stick.InterfaceCount = 1;
+  stick.Interfaces[0].Kind = kInterfaceNetwork;
+  std::snprintf(stick.Interfaces[0].Driver, kStickNameSize, "cdc_ether");
+  std::snprintf(stick.Interfaces[0].Name, kStickNameSize, "usb0");
+  char entry[kShortTextSize];
+  // No gateway yet (the adapter has no address): no entry.
+  EXPECT_FALSE(FormatRouterStickEntry(stick, entry, sizeof entry));
+  std::snprintf(stick.Interfaces[0].Gateway, kStickNameSize, "127.0.0.1:8080");
+  ASSERT_TRUE(FormatRouterStickEntry(stick, entry, sizeof entry));
+  EXPECT_STREQ(entry, "E3372 (127.0.0.1:8080)");
+  RouterAddress address;
+  ASSERT_TRUE(RouterAddressFromEntry(entry, &address));
+  EXPECT_STREQ(address.host, "127.0.0.1");
+  EXPECT_EQ(address.port, 8080);
+  stick.ProductId = 0x1234;
+  ASSERT_TRUE(FormatRouterStickEntry(stick, entry, sizeof entry));
+  EXPECT_STREQ(entry, "12d1:1234 (127.0.0.1:8080)");
+  // A stick with a serial port is no router stick.
+  stick.InterfaceCount = 2;
+  stick.Interfaces[1].Kind = kInterfaceSerial;
+  std::snprintf(stick.Interfaces[1].Driver, kStickNameSize, "option");
+  std::snprintf(stick.Interfaces[1].Name, kStickNameSize, "/dev/ttyUSB0");
+  EXPECT_FALSE(FormatRouterStickEntry(stick, entry, sizeof entry));
+  // Serial entries, and names in the model, are not addresses.
+  for (const char* serial : {"E1550 (COM5)", "E1550 (/dev/ttyUSB0)", "E1550 (1x.2)", "E (1.2.3.4) x", ""})
+    EXPECT_FALSE(RouterAddressFromEntry(serial, &address)) << serial;
+}
 
 TEST(Utf8ToCp1251, CyrillicKnownAndUnknownCharacters) {
   const struct {

@@ -236,19 +236,18 @@ void DrawBusyPicture(const ClientRect& rc) {
                        (rc.bottom + rc.top) / 2 - 128, 256, 256);
 }
 
-// One entry per modem the scan found, "MODEL (COMn)", or one empty entry.
-// The model name is the modem's bytes, shown as Windows-1251.
+// One entry per modem the scan found, "MODEL (COMn)", then one per stick on
+// router firmware, "MODEL (ADDRESS)"; or one empty entry. The model name is
+// the modem's bytes, shown as Windows-1251.
 void FillModemSelector() {
   const HWND selector = Control(kModemSelector);
-  if (g_App.ModemCount == 0) {
-    SendMessageW(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
-    return;
-  }
   char entry[kShortTextSize];
   for (int32_t slot = 0; slot < g_App.ModemCount; ++slot) {
     FormatModemEntry(slot, entry, sizeof entry);
     SendMessageW(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widened(entry)));
   }
+  if (AddRouterStickEntries() == 0 && g_App.ModemCount == 0)
+    SendMessageW(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

@@ -13,6 +13,7 @@
 
 #include "base/bounded_text.h"
 #include "serial/port_scan.h"
+#include "sticks/router_sticks.h"
 #include "sticks/stick_devices.h"
 #include "ui/rescan_rules.h"
 #include "ui/win32/drawing.h"
@@ -30,8 +31,10 @@ constexpr UINT_PTR kFollowUpTimer = 2;
 constexpr int32_t kNoticeSize = 220;
 constexpr COLORREF kNoticeColour = kListTextColorRef;
 
-// The notice's sticks: read when no modem answered.
+// The vendor's sticks as the last scan found them, and how many of them the
+// selector lists as sticks on router firmware.
 StickDeviceList g_Sticks;
+int32_t g_RouterEntryCount;
 
 // One stick's line, its web page (a link) set apart from the text around it.
 void AppendNoticeLine(HWND notice, const char* line, const char* page) {
@@ -53,7 +56,6 @@ void AppendNoticeLine(HWND notice, const char* line, const char* page) {
 void FillStickNotice() {
   const HWND notice = Control(kStickNotice);
   SetWindowTextW(notice, L"");
-  ReadStickDevices(&g_Sticks);
   char line[kShortTextSize * 2];
   if (g_Sticks.Count == 0) {
     DescribeNoStick(kAudienceWindow, line, sizeof line);
@@ -106,8 +108,21 @@ bool RescanModems() {
 
 }  // namespace
 
+int32_t AddRouterStickEntries() {
+  ReadStickDevices(&g_Sticks);
+  g_RouterEntryCount = 0;
+  char entry[kShortTextSize];
+  for (int32_t i = 0; i < g_Sticks.Count; ++i) {
+    if (!FormatRouterStickEntry(g_Sticks.Devices[i], entry, sizeof entry)) continue;
+    SendMessageW(Control(kModemSelector), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widened(entry)));
+    ++g_RouterEntryCount;
+  }
+  return g_RouterEntryCount;
+}
+
 void ShowScanResult() {
-  const bool noModem = g_App.ModemCount == 0;
+  // A stick on router firmware is queried like a modem: the report shows.
+  const bool noModem = g_App.ModemCount == 0 && g_RouterEntryCount == 0;
   if (noModem) FillStickNotice();
   const Page page = static_cast<Page>(SendMessageW(Control(kPageTabs), TCM_GETCURSEL, 0, 0));
   for (ControlId id : {kReportList, kStickNotice})

@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "report/router_query.h"
 #include "serial/serial_port.h"
 #include "terminal/terminal.h"
 #include "ui/win32/drawing.h"
@@ -24,8 +25,16 @@ void AppendTranscript(const char* text) {
 }
 
 // Sends the command to the modem of the selector entry; the reply, if any,
-// goes into the transcript.
+// goes into the transcript. A stick on router firmware has no AT port: the
+// transcript says so and nothing is sent.
 void ExchangeWithModem(const char* entry, const char* command) {
+  RouterAddress address;
+  if (RouterAddressFromEntry(entry, &address)) {
+    AppendTranscript(
+        "Модем в режиме роутера не имеет AT-порта: команды ему не отправляются. Отчёт о нём читается с его "
+        "веб-интерфейса.\n");
+    return;
+  }
   char path[kShortTextSize];
   PortPathFromEntry(entry, path, sizeof path);
   if (SendTerminalCommand(path, command, g_App.ReceiveBuffer) > 0) {

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "report/query.h"
+#include "report/router_query.h"
 #include "ui/credits_config.h"
 #include "ui/win32/drawing.h"
 #include "ui/win32/terminal_page.h"
@@ -176,11 +177,42 @@ bool ReadSelectedModemEntry(char* entry) {
 
 namespace {
 
+// What the user is told when a stick on router firmware did not give its
+// whole report; nothing for a report read in full.
+constexpr struct {
+  RouterOutcome outcome;
+  const char* text;
+} kRouterOutcomeTexts[] = {
+    {kRouterNoAnswer, "Модем не ответил по своему адресу за 3 секунды: он отключён или не в режиме роутера."},
+    {kRouterNotWebInterface, "По адресу модема ответил не веб-интерфейс модема."},
+    {kRouterSessionRefused, "Модем отказал в сеансе веб-интерфейса."},
+    {kRouterLoginRequired,
+     "Модем просит пароль своего веб-интерфейса: показано то, что он отдаёт без входа."},
+};
+
+// A stick on router firmware is read from its web interface, any other
+// entry over its serial port.
+void QuerySelectedEntry(const char* entry) {
+  RouterAddress address;
+  if (!RouterAddressFromEntry(entry, &address)) {
+    QueryModemInformation(entry);
+    return;
+  }
+  RouterQueryResult result;
+  QueryRouterAt(address, &result);
+  for (const auto& outcome : kRouterOutcomeTexts) {
+    if (outcome.outcome != result.outcome) continue;
+    wchar_t caption[32];
+    WidenInto("Информация", caption, 32);
+    MessageBoxW(g_Window.mainWindow, Widened(outcome.text), caption, MB_OK | MB_ICONWARNING);
+  }
+}
+
 int32_t RunCommand(ImageButtonId button) {
   switch (button) {
     case kQueryButton: {
       char entry[kShortTextSize];
-      if (ReadSelectedModemEntry(entry)) QueryModemInformation(entry);
+      if (ReadSelectedModemEntry(entry)) QuerySelectedEntry(entry);
       return 0;
     }
     case kCopyButton: return CopyReportToClipboard();

@@ -38,8 +38,13 @@ void OpenWebAddress(const char* address);
 // The hourglass over the page while a scan runs.
 void DrawBusyPicture(const ClientRect& rc);
 
-// One selector entry per modem the scan found, or one empty entry.
+// One selector entry per modem the scan found and per stick on router
+// firmware, or one empty entry.
 void FillModemSelector();
+
+// Reads the vendor's sticks and adds a selector entry for each one on router
+// firmware; returns how many it added.
+int32_t AddRouterStickEntries();
 
 // After a scan: the report list when it found a modem, otherwise the stick
 // notice in its place (on the information page).

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The window with a stick on router firmware, under wine: the test build of
+# the window reads its device list from a file, which names a stick on
+# router firmware whose address is the loopback simulator (modem-sim
+# --http). Its entry follows the serial modem's as "MODEL (ADDRESS)", the
+# query fills the report from the web interface, and the terminal page says
+# that such a stick has no AT port.
+# Usage: gui_router_e2e.sh TEST_BUILD_EXE UI_PROBE_EXE MODEM_SIM PROFILE_DIR ROUTER_DIR EXPECTED_DIR
+set -u
+EXE=$1 PROBE=$2 MODEM_SIM=$3 PROFILES=$4 ROUTERS=$5 EXPECTED=$6
+. "$(dirname "$0")/gui-lib.sh"
+gui_start
+wine_clear_com_ports
+
+gui_add_sim "$PROFILES/e1550.profile" 5
+"$MODEM_SIM" --http --log "$e2e_tmp/router.log" "$ROUTERS/open.router" >"$e2e_tmp/router.out" 2>&1 &
+e2e_sim_pids+=($!)
+for _ in $(seq 100); do
+  [ -s "$e2e_tmp/router.out" ] && break
+  sleep 0.05
+done
+address=$(head -n 1 "$e2e_tmp/router.out" | sed 's|^http://||')
+case "$address" in 127.0.0.1:*) ;; *) echo "modem-sim --http did not start"; exit 1 ;; esac
+echo "12d1 14dc network usb0 $address" >"$e2e_tmp/sticks.txt"
+export BRENVALTOR_TEST_STICK_LIST="Z:$e2e_tmp/sticks.txt"
+
+gui_launch
+printf 'E1550 (COM5)\nE3372 (%s)\n' "$address" >"$e2e_tmp/want"
+probe entries | sed '/^selected /d' >"$e2e_tmp/out"
+e2e_check "selector: the router stick after the serial modem" "$e2e_tmp/want" "$e2e_tmp/out"
+
+probe select 1
+e2e_check_status "select the router stick" 0 $?
+start=$(date +%s%N)
+gui_click 300 40
+for _ in $(seq 100); do
+  [ -s "$e2e_tmp/router.log" ] && break
+  sleep 0.05
+done
+gui_wait_idle >/dev/null
+query_ms=$(gui_ms_since "$start")
+grep '^GET /api/' "$e2e_tmp/router.log" | grep -vc SesTokInfo >"$e2e_tmp/out"
+echo 7 >"$e2e_tmp/want"
+e2e_check "query: the seven documents read (${query_ms} ms)" "$e2e_tmp/want" "$e2e_tmp/out"
+gui_read_rows
+gui_tick_all
+gui_copy_report "$e2e_tmp/out"
+e2e_check "query: the report of the router stick, all 28 rows" "$EXPECTED/router-open.txt" "$e2e_tmp/out"
+
+# The terminal page sends nothing to a stick on router firmware.
+requests=$(wc -l <"$e2e_tmp/router.log")
+gui_click 140 12
+gui_poll 1 page >/dev/null
+xdotool type AT
+xdotool key Return
+gui_wait_text terminal-output 'AT-порта'
+e2e_check_status "terminal: says the router stick has no AT port" 0 $?
+gui_check_value "terminal: nothing reached the stick" "$requests" "$(wc -l <"$e2e_tmp/router.log")"
+
+gui_close "close: exit 0"
+e2e_finish

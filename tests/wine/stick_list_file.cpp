@@ -1,0 +1,52 @@
+// The device list of the window's test build: instead of asking SetupAPI,
+// ReadStickDevices reads the sticks from the file named by
+// BRENVALTOR_TEST_STICK_LIST, so that the tests can show the window a stick
+// on router firmware whose "gateway" is the loopback simulator. Only the
+// test build links this file; the shipped program reads the system.
+//
+// One stick per line: VENDOR PRODUCT KIND NAME GATEWAY, hexadecimal IDs,
+// KIND one of network, serial, storage; "-" for an empty NAME or GATEWAY:
+//   12d1 14dc network usb0 127.0.0.1:41065
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "base/bounded_text.h"
+#include "sticks/stick_devices.h"
+
+namespace {
+
+StickInterfaceKind KindNamed(const char* name) {
+  if (std::strcmp(name, "network") == 0) return kInterfaceNetwork;
+  if (std::strcmp(name, "serial") == 0) return kInterfaceSerial;
+  if (std::strcmp(name, "storage") == 0) return kInterfaceStorage;
+  return kInterfaceOther;
+}
+
+void CopyField(char* to, const char* from) {
+  CopyText(to, kStickNameSize, std::strcmp(from, "-") == 0 ? "" : from);
+}
+
+}  // namespace
+
+void ReadStickDevices(StickDeviceList* list) {
+  std::memset(list, 0, sizeof *list);
+  const char* path = std::getenv("BRENVALTOR_TEST_STICK_LIST");
+  FILE* file = path != nullptr ? std::fopen(path, "r") : nullptr;
+  if (file == nullptr) return;
+  unsigned vendor = 0, product = 0;
+  char kind[16], name[kStickNameSize], gateway[kStickNameSize];
+  while (list->Count < kMaxStickDevices &&
+         std::fscanf(file, "%x %x %15s %63s %63s", &vendor, &product, kind, name, gateway) == 5) {
+    StickDevice& device = list->Devices[list->Count++];
+    device.VendorId = static_cast<uint16_t>(vendor);
+    device.ProductId = static_cast<uint16_t>(product);
+    device.InterfaceCount = 1;
+    StickInterface& part = device.Interfaces[0];
+    part.Kind = KindNamed(kind);
+    CopyText(part.Driver, kStickNameSize, "test");
+    CopyField(part.Name, name);
+    CopyField(part.Gateway, gateway);
+  }
+  std::fclose(file);
+}

@@ -7,6 +7,7 @@
 #
 # Usage: fuzz/make-corpus.py   (from anywhere; standard library only)
 import hashlib
+import glob
 import os
 import re
 import struct
@@ -327,7 +328,36 @@ def main():
              part(3, "usb-storage", "", ""))
     add_seed(sticks, "stick-no-driver", bytes([2]) + struct.pack("<HHBBH", 0x1506, 29, 0, 2, 300))
 
-    for corpus in (extract, decoders, field_walk, query, shop, sticks):
+    # The router report's documents: every reply of the router profiles, as
+    # the XML reader's input (high bit of the first byte) of its own path,
+    # and the same elements as a list (depth byte, name, text).
+    routers = new_corpus("fuzz_router_rows")
+    paths = ["/api/device/information", "/api/monitoring/status", "/api/net/current-plmn",
+             "/api/device/signal", "/api/pin/status", "/api/pin/simlock", "/api/net/net-mode"]
+    for profile in sorted(glob.glob(os.path.join(ROOT, "tools", "modem-sim", "routers", "*.router"))):
+        name = os.path.basename(profile)[:-len(".router")]
+        with open(profile, encoding="utf-8") as f:
+            lines = f.read().split("\n")
+        i = 0
+        while i < len(lines):
+            words = lines[i].split()
+            i += 1
+            if len(words) < 2 or words[0] != "GET":
+                continue
+            body = []
+            while i < len(lines) and lines[i] != ".":
+                body.append(lines[i])
+                i += 1
+            if words[1] not in paths:
+                continue
+            index = paths.index(words[1])
+            document = "\r\n".join(body).encode("utf-8")
+            add_seed(routers, f"{name}-{index}-xml", bytes([0x80 | index]) + document)
+            elements = b"".join(bytes([1]) + tag.encode() + b"\0" + text.encode("utf-8") + b"\0"
+                                for tag, text in re.findall(r"<(\w+)>([^<]*)</\1>", "\n".join(body)))
+            add_seed(routers, f"{name}-{index}-elements", bytes([index]) + elements)
+
+    for corpus in (extract, decoders, field_walk, query, shop, sticks, routers):
         print(f"{os.path.relpath(corpus['directory'], ROOT)}: {len(corpus['seen'])} seeds")
 
 

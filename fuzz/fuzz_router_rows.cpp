@@ -1,0 +1,86 @@
+// The router report's mapping on arbitrary documents. Input: one byte that
+// picks the document's path (low bits) and the form of the rest (high bit):
+// either raw bytes for the platform's XML reader (malformed documents,
+// entities, any nesting), or a list of elements as the reader reports them
+// (depth byte, name and text each ended by a zero byte), so that any name,
+// text and order reaches the table. Afterwards: no row but the documented
+// ones was written, and every row is a bounded text.
+#include <cstring>
+
+#include "fuzz/fuzz_support.h"
+#include "report/report_rows.h"
+#include "report/router_rows.h"
+#include "web/web_client.h"
+
+namespace {
+
+constexpr const char* kUntouched = "\x01untouched";
+
+void TakeElement(void* context, int32_t depth, const char* name, const char* text, size_t length) {
+  Require(std::strlen(text) == length, "the reader's text length");
+  TakeRouterElement(static_cast<RouterDocument*>(context), depth, name, text, length);
+}
+
+// The rows a document of this path may write: its table rows, and the two
+// FinishRouterRows derives.
+bool MayWrite(RouterPath path, int32_t rowId) {
+  if (rowId == kRowVersions || rowId == kRowLockStatus) return true;
+  for (const RouterField& field : kRouterFields)
+    if (field.path == path && field.rowId == rowId) return true;
+  return false;
+}
+
+// "depth name\0text\0" pieces; a piece cut short by the end of the input
+// takes what there is.
+void FeedElements(RouterDocument* document, const uint8_t* data, size_t size) {
+  static char name[kXmlNameSize];
+  static char text[kXmlTextSize];
+  while (size > 0) {
+    const int32_t depth = static_cast<int32_t>(*data % 4);
+    ++data;
+    --size;
+    size_t length = 0;
+    while (size > 0 && *data != 0) {
+      if (length + 1 < sizeof name) name[length++] = static_cast<char>(*data);
+      ++data;
+      --size;
+    }
+    name[length] = '\0';
+    if (size > 0) ++data, --size;
+    length = 0;
+    while (size > 0 && *data != 0) {
+      if (length + 1 < sizeof text) text[length++] = static_cast<char>(*data);
+      ++data;
+      --size;
+    }
+    text[length] = '\0';
+    if (size > 0) ++data, --size;
+    TakeRouterElement(document, depth, name, text, length);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  const RouterPath path = static_cast<RouterPath>((*data & 0x7F) % kRouterPathCount);
+  const bool asXml = (*data & 0x80) != 0;
+  ++data;
+  --size;
+  for (int32_t rowId = 0; rowId < kRowTableSize; ++rowId) SetRowValue(rowId, kUntouched);
+
+  RouterDocument document;
+  BeginRouterDocument(&document, path);
+  if (asXml)
+    WalkXmlDocument(reinterpret_cast<const char*>(data), size, TakeElement, &document);
+  else
+    FeedElements(&document, data, size);
+  FinishRouterRows();
+
+  for (int32_t rowId = 0; rowId < kRowTableSize; ++rowId) {
+    const char* value = RowValue(rowId);
+    Require(strnlen(value, kTextBufferSize) < kTextBufferSize, "a row is a terminated text");
+    if (!MayWrite(path, rowId)) Require(std::strcmp(value, kUntouched) == 0, "only documented rows written");
+  }
+  return 0;
+}

@@ -13,6 +13,12 @@
 #include "tests/test_support.h"
 #include "trace/exchange_trace.h"
 #include "trace/personal_numbers.h"
+#include "trace/trace_file.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -173,5 +179,53 @@ TEST_F(TraceTest, ReplayGivesTheSameRowsButTheNumbers) {
     }
   }
 }
+
+// --- The trace file ---------------------------------------------------------
+
+std::string FileText(const std::string& path) {
+  std::string text;
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+    std::fclose(file);
+  }
+  return text;
+}
+
+TEST(TraceFile, ReplacesWhatIsThereAndFailsWithTheReason) {
+  const std::string path = ::testing::TempDir() + "trace-file-test.profile";
+  char reason[256] = {};
+  ASSERT_TRUE(WriteTraceFile(path.c_str(), "first\n", 6, reason, sizeof reason)) << reason;
+  ASSERT_TRUE(WriteTraceFile(path.c_str(), "second\n", 7, reason, sizeof reason)) << reason;
+  EXPECT_EQ(FileText(path), "second\n");
+  std::remove(path.c_str());
+
+  const std::string missing = ::testing::TempDir() + "no-such-folder/trace.profile";
+  EXPECT_FALSE(CheckTraceFileCreatable(missing.c_str(), reason, sizeof reason));
+  EXPECT_FALSE(WriteTraceFile(missing.c_str(), "x", 1, reason, sizeof reason));
+  EXPECT_STRNE(reason, "");
+}
+
+#ifndef _WIN32
+TEST(TraceFile, OwnerOnlyAndALinkAtTheTargetIsReplacedNotFollowed) {
+  const std::string target = ::testing::TempDir() + "trace-link-target";
+  const std::string link = ::testing::TempDir() + "trace-link.profile";
+  FILE* file = std::fopen(target.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fputs("keep me", file);
+  std::fclose(file);
+  unlink(link.c_str());
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  char reason[256] = {};
+  ASSERT_TRUE(WriteTraceFile(link.c_str(), "trace", 5, reason, sizeof reason)) << reason;
+  struct stat info {};
+  ASSERT_EQ(lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_EQ(FileText(link), "trace");
+  EXPECT_EQ(FileText(target), "keep me");
+  unlink(link.c_str());
+  unlink(target.c_str());
+}
+#endif
 
 }  // namespace

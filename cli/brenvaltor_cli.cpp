@@ -107,11 +107,8 @@ int RunReport(const char* portName, bool json) {
 
 int RunScan(const char* const* portNames, int32_t portCount) {
   static ScanTargets targets;  // 130 KB: not on the stack
-  if (!CollectScanTargets(portNames, portCount, &targets)) {
-    std::fprintf(stderr, "brenvaltor-cli: a scan takes at most %d ports\n",
-                 static_cast<int>(kMaxScanTargets));
-    return kExitUsage;
-  }
+  // (OperandsFit has checked the names and their number.)
+  if (!CollectScanTargets(portNames, portCount, &targets)) return kExitUsage;
   if (targets.scanAllComPorts)
     ScanModemPorts();
   else
@@ -205,6 +202,11 @@ Verb VerbOf(const CommandLine& line) {
 // is touched.
 bool OperandsFit(const CommandLine& line, Verb verb) {
   const int lastPort = verb == kVerbScan ? line.operandCount - 1 : 1;
+  if (lastPort > kMaxScanTargets) {
+    std::fprintf(stderr, "brenvaltor-cli: a scan takes at most %d ports\n",
+                 static_cast<int>(kMaxScanTargets));
+    return false;
+  }
   for (int i = 1; i <= lastPort; ++i) {
     if (PortNameFits(line.operands[i])) continue;
     std::fprintf(stderr, "brenvaltor-cli: a port name may be at most %zu characters; this one has %zu\n",

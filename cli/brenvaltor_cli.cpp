@@ -412,7 +412,9 @@ int main(int argc, char** argv) {
     return kExitFailed;
   }
   g_App.TraceSink = RecordTracedRead;
+  g_App.WebTraceSink = RecordTracedDocument;
   const int status = RunVerb(line, verb);
   g_App.TraceSink = nullptr;
+  g_App.WebTraceSink = nullptr;
   return FinishTrace(line.tracePath, status);
 }

@@ -133,6 +133,27 @@ TEST_F(TraceTest, CommandsAndTheirEchoAreMaskedAndOneRuleStaysPerMaskedCommand) 
       << "one rule per command as the simulator compares them";
 }
 
+// A router stick's documents: one GET block per path with its last answer
+// (the one after a fresh session), masked, a lone "." line kept inside its
+// block, a status other than 200 written out.
+TEST_F(TraceTest, RouterDocumentsBecomeARouterProfile) {
+  const auto document = [](const char* path, int32_t status, const std::string& body) {
+    RecordTracedDocument(path, status, body.data(), static_cast<uint32_t>(body.size()));
+  };
+  document("/api/webserver/SesTokInfo", 404, "");
+  document("/api/device/information", 200, "<error><code>125002</code></error>");
+  document("/api/device/information", 200,
+           "<response>\r\n<Imei>866123456789012</Imei>\r\n<Imsi>250991234567890</Imsi>\r\n.\r\n</response>");
+  const std::string profile = Profile();
+  EXPECT_NE(profile.find("\nGET /api/webserver/SesTokInfo status 404\n.\n"), std::string::npos) << profile;
+  EXPECT_NE(profile.find("\nGET /api/device/information\n<response>\n<Imei>866123450000000</Imei>\n"
+                         "<Imsi>250990000000000</Imsi>\n. \n</response>\n.\n"),
+            std::string::npos)
+      << profile;
+  EXPECT_EQ(profile.find("125002"), std::string::npos) << profile;
+  EXPECT_EQ(profile.find("echo off"), std::string::npos) << "no serial rules in a router profile";
+}
+
 // The whole way: a query traced, the trace read back as a profile, and the
 // same query answered from it. Only the rows that show a number differ.
 TEST_F(TraceTest, ReplayGivesTheSameRowsButTheNumbers) {

@@ -26,6 +26,15 @@ struct TracedExchange {
 
 std::vector<TracedExchange> g_Exchanges;
 
+// A document of a stick's web interface.
+struct TracedDocument {
+  std::string path;
+  int32_t httpStatus;
+  std::string body;
+};
+
+std::vector<TracedDocument> g_Documents;
+
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -121,7 +130,59 @@ const TracedExchange* RuleFor(const std::vector<TracedExchange>& exchanges, size
   return &exchange;
 }
 
+// Masks the documents' bodies as one text, as the serial exchanges are.
+void MaskDocuments(std::vector<TracedDocument>* documents) {
+  std::string text;
+  for (const TracedDocument& document : *documents) text += document.body;
+  MaskPersonalNumbers(text.data(), text.size(), nullptr, 0);
+  size_t offset = 0;
+  for (TracedDocument& document : *documents) {
+    document.body = text.substr(offset, document.body.size());
+    offset += document.body.size();
+  }
+}
+
+// The router profile: the session handshake is the simulator's business
+// only where the profile asks for it, so a replay serves every document
+// without one. A path asked for twice (a fresh handshake, a document again
+// after the session ran out) keeps its last answer.
+void FormatRouterProfile(std::string* profile) {
+  std::vector<TracedDocument> documents = g_Documents;
+  MaskDocuments(&documents);
+  *profile =
+      "# A stick on router firmware as brenvaltor-cli --trace saw its web\n"
+      "# interface: `modem-sim --http FILE` answers the same. One GET block per\n"
+      "# path with the last answer to it, its lines as they came. Personal\n"
+      "# numbers are masked: IMEIs keep their first 8 digits, IMSIs their first\n"
+      "# 5, ICCIDs none.\n";
+  for (size_t i = 0; i < documents.size(); ++i) {
+    bool later = false;
+    for (size_t j = i + 1; j < documents.size(); ++j) later = later || documents[j].path == documents[i].path;
+    if (later) continue;
+    const TracedDocument& document = documents[i];
+    *profile += "\nGET " + RuleCommand(document.path);
+    if (document.httpStatus != 200) *profile += " status " + std::to_string(document.httpStatus);
+    *profile += "\n";
+    // The simulator ends every line with CR LF and the block at a line
+    // holding only ".": a lone "." of the document gets a blank after it.
+    std::string_view body = document.body;
+    while (!body.empty()) {
+      const size_t end = body.find('\n');
+      std::string line(body.substr(0, end));
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line == ".") line += ' ';
+      *profile += line + "\n";
+      body.remove_prefix(end == std::string_view::npos ? body.size() : end + 1);
+    }
+    *profile += ".\n";
+  }
+}
+
 }  // namespace
+
+void RecordTracedDocument(const char* path, int32_t httpStatus, const char* body, uint32_t length) {
+  g_Documents.push_back({path, httpStatus, std::string(body, length)});
+}
 
 void RecordTracedRead(const char* command, bool firstRead, const char* bytes, uint32_t count,
                       uint32_t endMs) {
@@ -134,9 +195,16 @@ void RecordTracedRead(const char* command, bool firstRead, const char* bytes, ui
   pieces.push_back({atMs, std::string(bytes, count)});
 }
 
-void ClearTrace() { g_Exchanges.clear(); }
+void ClearTrace() {
+  g_Exchanges.clear();
+  g_Documents.clear();
+}
 
 void FormatTraceProfile(std::string* profile) {
+  if (g_Exchanges.empty() && !g_Documents.empty()) {
+    FormatRouterProfile(profile);
+    return;
+  }
   std::vector<TracedExchange> exchanges = g_Exchanges;
   MaskExchanges(&exchanges);
   *profile =

@@ -11,6 +11,10 @@
 // The sink for g_App.TraceSink (see base/app_state.h): records one read.
 void RecordTracedRead(const char* command, bool firstRead, const char* bytes, uint32_t count, uint32_t endMs);
 
+// The sink for g_App.WebTraceSink: records one document fetched from a
+// stick's web interface.
+void RecordTracedDocument(const char* path, int32_t httpStatus, const char* body, uint32_t length);
+
 // Forgets every exchange recorded so far.
 void ClearTrace();
 
@@ -19,5 +23,7 @@ void ClearTrace();
 // came. The whole trace is masked as one text first (personal_numbers.h):
 // the modem's bytes of all exchanges in a row, so that a number cut in two
 // by a pause, even across two exchanges, is still one number, and the
-// commands with them.
+// commands with them. A run that read a stick's web interface (and sent no
+// AT command) gives a router profile instead (`modem-sim --http FILE`):
+// one GET block per path, the last answer to it, masked the same way.
 void FormatTraceProfile(std::string* profile);

@@ -8,7 +8,9 @@ set -u
 CLI=$1 MODEM_SIM=$2 ROUTERS=$3 EXPECTED=$4 MODE=${5:-native}
 . "$(dirname "$0")/e2e-lib.sh"
 run_cli() { "$CLI" "$@"; }
+trace_path() { echo "$1"; }
 if [ "$MODE" = wine ]; then
+  trace_path() { echo "Z:$1"; }
   . "$(dirname "$0")/../wine/wine-env.sh"
   wine_start
   # Wine's programs share the host's network: WinHTTP reaches the
@@ -49,6 +51,23 @@ for profile in "$ROUTERS"/*.router; do
   # Read only: nothing but GET requests ever reach the stick.
   grep -qv '^GET ' "$e2e_tmp/sim.log"
   e2e_check_status "$MODE router $name: GET requests only" 1 $?
+done
+
+# --trace writes a router profile that modem-sim --http replays: the same
+# rows, IMEI and IMSI masked (8 and 5 digits kept).
+for profile in "$ROUTERS"/*.router; do
+  name=$(basename "$profile" .router)
+  expected="$EXPECTED/router-$name.txt"
+  [ -f "$expected" ] || continue
+  e2e_start_router "$profile"
+  run_cli report --trace "$(trace_path "$e2e_tmp/trace.router")" "$router_url" >/dev/null 2>&1
+  e2e_start_router "$e2e_tmp/trace.router"
+  run_cli report "$router_url" >"$e2e_tmp/out" 2>/dev/null
+  sed -E 's/^(IMEI: [0-9]{8})[0-9]*$/\1/; s/^(IMSI: [0-9]{5})[0-9]*$/\1/' "$expected" >"$e2e_tmp/want"
+  sed -E 's/^(IMEI: [0-9]{8})0*$/\1/; s/^(IMSI: [0-9]{5})0*$/\1/' "$e2e_tmp/out" >"$e2e_tmp/got"
+  e2e_check "$MODE trace and replay, router $name: the same rows, numbers masked" "$e2e_tmp/want" "$e2e_tmp/got"
+  grep -q '^GET /api/device/information' "$e2e_tmp/trace.router"
+  e2e_check_status "$MODE trace, router $name: a router profile" 0 $?
 done
 
 e2e_start_router "$ROUTERS/simlock.router"

@@ -239,7 +239,7 @@ struct AddressCase {
 };
 
 const AddressCase kAddressCases[] = {
-    {"url", "http://192.168.8.1", true, "192.168.8.1", 80},
+    {"url", "http://127.0.0.2", true, "127.0.0.2", 80},
     {"url with port and slash", "http://127.0.0.1:8080/", true, "127.0.0.1", 8080},
     {"bare address and port", "127.0.0.1:65535", true, "127.0.0.1", 65535},
     {"host name", "http://stick.local", true, "stick.local", 80},

@@ -58,8 +58,8 @@ void TakeSetCookie(HINTERNET request, WebReply* reply) {
   Narrow(header, length, reply->setCookie, sizeof reply->setCookie);
 }
 
-WebFetchStatus SendAndRead(HINTERNET request, const WebRequest& web, char* body, size_t bodySize,
-                           WebReply* reply) {
+WebFetchStatus SendAndRead(HINTERNET request, const WebRequest& web, ULONGLONG startMs, char* body,
+                           size_t bodySize, WebReply* reply) {
   wchar_t headers[2 * kWebCookieSize + 64];
   wchar_t cookie[kWebCookieSize];
   wchar_t token[kWebCookieSize];
@@ -86,8 +86,12 @@ WebFetchStatus SendAndRead(HINTERNET request, const WebRequest& web, char* body,
   TakeSetCookie(request, reply);
 
   // Keeps what fits and reads past the rest: a cut body is still an answer.
+  // WinHTTP bounds each read, not the request: a stick that sends its body
+  // a byte at a time is stopped at the request's own time.
+  const ULONGLONG deadline = startMs + web.totalTimeoutMs;
   char scratch[4096];
   for (;;) {
+    if (GetTickCount64() > deadline) return kWebTimedOut;
     const size_t room = bodySize - 1 - reply->length;
     char* into = room > 0 ? body + reply->length : scratch;
     const DWORD want = static_cast<DWORD>(room > 0 ? (room < 65536 ? room : 65536) : sizeof scratch);
@@ -106,6 +110,7 @@ WebFetchStatus FetchWebPage(const WebRequest& request, char* body, size_t bodySi
   *reply = {};
   if (bodySize == 0) return kWebBroken;
   body[0] = '\0';
+  const ULONGLONG startMs = GetTickCount64();
   // Straight to the stick: no proxy, whatever the system's settings say.
   HINTERNET session = WinHttpOpen(L"brenvaltor", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
                                   WINHTTP_NO_PROXY_BYPASS, 0);
@@ -131,7 +136,7 @@ WebFetchStatus FetchWebPage(const WebRequest& request, char* body, size_t bodySi
       // WinHttpSetTimeouts leaves alone (wine waits for ever without it).
       DWORD answerMs = request.totalTimeoutMs;
       WinHttpSetOption(get, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &answerMs, sizeof answerMs);
-      status = SendAndRead(get, request, body, bodySize, reply);
+      status = SendAndRead(get, request, startMs, body, bodySize, reply);
       WinHttpCloseHandle(get);
     }
     WinHttpCloseHandle(connection);

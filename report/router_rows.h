@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "report/field_walk.h"
+
 // The documents the report reads, in the order it reads them.
 enum RouterPath : int32_t {
   kPathDeviceInformation,
@@ -31,7 +33,7 @@ struct RouterField {
   RouterPath path;
   const char* element;
   RouterValueKind kind;
-  const struct CodeTable* table;  // kValueCode only
+  const CodeTable* table;  // kValueCode only
   int32_t rowId;
 };
 

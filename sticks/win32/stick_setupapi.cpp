@@ -106,19 +106,25 @@ void ReadAdapter(const char* instanceGuid, StickInterface* part) {
   }
 }
 
-// One device node of a stick: its problem, and unless it is the USB
-// device or a USB interface node itself (class "USB"), one interface.
+// One device node of a stick: its problem, and one interface when it is a
+// port, modem, network adapter or drive, or a node without its driver.
 void AddNode(HDEVINFO set, SP_DEVINFO_DATA* node, StickDevice* device) {
   ULONG status = 0, problem = 0;
-  if (CM_Get_DevNode_Status(&status, &problem, node->DevInst, 0) == CR_SUCCESS && (status & DN_HAS_PROBLEM) &&
-      device->Problem == 0)
-    device->Problem = static_cast<int32_t>(problem);
+  if (CM_Get_DevNode_Status(&status, &problem, node->DevInst, 0) != CR_SUCCESS) status = 0;
+  if ((status & DN_HAS_PROBLEM) && device->Problem == 0) device->Problem = static_cast<int32_t>(problem);
   char setupClass[64];
   ReadProperty(set, node, SPDRP_CLASS, setupClass, sizeof setupClass);
-  if (lstrcmpiA(setupClass, "USB") == 0 || device->InterfaceCount >= kMaxStickInterfaces) return;
+  const StickInterfaceKind kind = KindFromSetupClass(setupClass);
+  // Nodes of other classes (the volumes on the card reader's disk, the USB
+  // nodes themselves) say nothing about the stick's state, unless they are
+  // there without a working driver.
+  const bool broken = (status & DN_HAS_PROBLEM) != 0;
+  if ((kind == kInterfaceOther && !broken) || lstrcmpiA(setupClass, "USB") == 0 ||
+      device->InterfaceCount >= kMaxStickInterfaces)
+    return;
   StickInterface& part = device->Interfaces[device->InterfaceCount++];
   std::memset(&part, 0, sizeof part);
-  part.Kind = KindFromSetupClass(setupClass);
+  part.Kind = kind;
   ReadProperty(set, node, SPDRP_SERVICE, part.Driver, sizeof part.Driver);
   if (part.Kind == kInterfaceSerial) {
     ReadNodeValue(set, node, DIREG_DEV, "PortName", part.Name, sizeof part.Name);

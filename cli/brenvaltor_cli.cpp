@@ -128,8 +128,7 @@ int RunRouterReport(const char* url, bool json) {
     case kRouterNoAnswer:
       std::fprintf(stderr,
                    "brenvaltor-cli: no answer from %s (gave up after %.1f s): the stick is not there, or not "
-                   "in router "
-                   "mode\n",
+                   "in router mode\n",
                    url, result.elapsedMs / 1000.0);
       if (result.documentsRead == 0) return kExitFailed;
       break;
@@ -210,25 +209,16 @@ void PrintStickDiagnosis(const StickDeviceList& sticks) {
   }
 }
 
-// The SECONDS of --wait: how long a scan waits for a modem; false for
-// anything but a whole number from 0 to 86400.
-bool ParseWaitSeconds(const char* text, int64_t* waitMs) {
-  char* end = nullptr;
-  const long seconds = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || seconds < 0 || seconds > 86400) return false;
-  *waitMs = static_cast<int64_t>(seconds) * 1000;
-  return true;
-}
-
+// waitMs: scan again until a modem answers or this much time has passed.
 int RunScan(const char* const* portNames, int32_t portCount, int64_t waitMs) {
   static ScanTargets targets;  // 130 KB: not on the stack
-  // (OperandsFit has checked the names and their number.)
   // A stick plugged in while waiting shows new ports: the list of ports is
   // taken anew for every round. Rounds start at least a second apart.
   constexpr int64_t kPollIntervalMs = 1000;
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
     const int64_t roundStartMs = MsSince(start);
+    // (OperandsFit has checked the names and their number.)
     if (!CollectScanTargets(portNames, portCount, &targets)) return kExitUsage;
     if (targets.scanAllComPorts)
       ScanModemPorts();
@@ -276,8 +266,7 @@ struct CommandLine {
   bool version;
   bool json;
   const char* tracePath;
-  bool wait;
-  int64_t waitMs;               // --wait SECONDS (scan only)
+  int64_t waitMs;               // scan --wait; -1 without it
   const char* const* operands;  // operands[0] is the verb
   int operandCount;
 };
@@ -287,6 +276,7 @@ struct CommandLine {
 // option that is not ours, a second --trace or one without a file.
 bool ParseCommandLine(int argc, char** argv, CommandLine* line) {
   *line = {};
+  line->waitMs = -1;
   char** operands = argv + 1;
   int count = 0;
   bool optionsEnded = false;
@@ -302,13 +292,6 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* line) {
       line->version = true;
     } else if (argument == "--json") {
       line->json = true;
-    } else if (argument == "--wait") {
-      if (line->wait || i + 1 >= argc || !ParseWaitSeconds(argv[i + 1], &line->waitMs)) {
-        std::fputs("brenvaltor-cli: --wait takes a whole number of seconds (0 to 86400), once\n", stderr);
-        return false;
-      }
-      line->wait = true;
-      ++i;
     } else if (argument == "--trace") {
       if (line->tracePath != nullptr) {
         std::fputs("brenvaltor-cli: --trace is given twice\n", stderr);
@@ -319,6 +302,15 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* line) {
         return false;
       }
       line->tracePath = argv[++i];
+    } else if (argument == "--wait") {
+      char* end = nullptr;
+      const long seconds = i + 1 < argc ? std::strtol(argv[i + 1], &end, 10) : -1;
+      if (line->waitMs >= 0 || end == argv[i + 1] || *end != '\0' || seconds < 0 || seconds > 86400) {
+        std::fputs("brenvaltor-cli: --wait takes a number of seconds (0 to 86400), once\n", stderr);
+        return false;
+      }
+      line->waitMs = static_cast<int64_t>(seconds) * 1000;
+      ++i;
     } else {
       std::fprintf(stderr, "brenvaltor-cli: unknown option %s\n", argv[i]);
       return false;
@@ -335,7 +327,7 @@ enum Verb { kVerbNone, kVerbReport, kVerbSend, kVerbScan };
 Verb VerbOf(const CommandLine& line) {
   const std::string_view verb = line.operandCount > 0 ? line.operands[0] : "";
   if (verb == "scan" && !line.json) return kVerbScan;
-  if (line.wait) return kVerbNone;
+  if (line.waitMs >= 0) return kVerbNone;
   if (verb == "report" && line.operandCount == 2) return kVerbReport;
   if (line.json) return kVerbNone;
   if (verb == "send" && line.operandCount == 3) return kVerbSend;
@@ -369,7 +361,8 @@ int RunVerb(const CommandLine& line, Verb verb) {
   switch (verb) {
     case kVerbReport: return RunReport(line.operands[1], line.json);
     case kVerbSend: return RunSend(line.operands[1], line.operands[2]);
-    case kVerbScan: return RunScan(line.operands + 1, line.operandCount - 1, line.waitMs);
+    case kVerbScan:
+      return RunScan(line.operands + 1, line.operandCount - 1, line.waitMs < 0 ? 0 : line.waitMs);
     case kVerbNone: break;
   }
   return PrintUsage(false);

@@ -122,6 +122,24 @@ StickInterfaceKind KindFromSetupClass(const char* setupClass);
 // False when the ID carries no VID_ and PID_.
 bool ParseUsbHardwareId(const char* id, uint16_t* vendor, uint16_t* product, int32_t* interfaceNumber);
 
+// One device node of a stick as SetupAPI lists it: its setup class and
+// service, the COM port of a Ports or Modem node, the adapter name and
+// gateway of a Net node, and its problem code (0: it works).
+struct StickNode {
+  char SetupClass[kStickNameSize];
+  char Service[kStickNameSize];
+  char PortName[kStickNameSize];
+  char AdapterName[kStickNameSize];
+  char Gateway[kStickNameSize];
+  int32_t Problem;
+};
+
+// What one node adds to its stick: its problem code (the first one found
+// stays), and one interface when it is a port, modem, network adapter or
+// drive, or a node of another class that has no working driver. The USB
+// nodes themselves and the volumes of the card reader add none.
+void AddStickNode(const StickNode& node, StickDevice* device);
+
 // The IPv4 gateway of a network interface from the text of /proc/net/route
 // (hexadecimal, little-endian), the default route first: "192.168.8.1".
 // False when the interface has no route with a gateway.

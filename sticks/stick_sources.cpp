@@ -1,12 +1,13 @@
 // What the platform readers take apart, kept portable so that every
-// platform's tests cover it: USB interface classes, Windows setup classes
-// and hardware IDs, and the kernel's routing table text.
+// platform's tests cover it: USB interface classes, Windows setup classes,
+// hardware IDs and device nodes, and the kernel's routing table text.
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
 
+#include "base/bounded_text.h"
 #include "sticks/stick_devices.h"
 
 namespace {
@@ -142,4 +143,21 @@ bool GatewayFromRouteTable(const char* table, const char* interfaceName, char* g
   const int written = std::snprintf(gateway, gatewaySize, "%u.%u.%u.%u", found & 0xFF, (found >> 8) & 0xFF,
                                     (found >> 16) & 0xFF, found >> 24);
   return written > 0 && static_cast<size_t>(written) < gatewaySize;
+}
+
+void AddStickNode(const StickNode& node, StickDevice* device) {
+  if (node.Problem != 0 && device->Problem == 0) device->Problem = node.Problem;
+  const StickInterfaceKind kind = KindFromSetupClass(node.SetupClass);
+  if ((kind == kInterfaceOther && node.Problem == 0) || SameIgnoringCase(node.SetupClass, "USB") ||
+      device->InterfaceCount >= kMaxStickInterfaces)
+    return;
+  StickInterface& part = device->Interfaces[device->InterfaceCount++];
+  std::memset(&part, 0, sizeof part);
+  part.Kind = kind;
+  CopyText(part.Driver, sizeof part.Driver, node.Service);
+  if (kind == kInterfaceSerial) CopyText(part.Name, sizeof part.Name, node.PortName);
+  if (kind == kInterfaceNetwork) {
+    CopyText(part.Name, sizeof part.Name, node.AdapterName);
+    CopyText(part.Gateway, sizeof part.Gateway, node.Gateway);
+  }
 }

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "base/bounded_text.h"
 #include "sticks/stick_devices.h"
@@ -162,9 +163,10 @@ TEST(DescribeStick, CutToTheBuffer) {
 
 TEST(DescribeStick, ControlCharactersOfNamesBecomeBlanks) {
   const StickDevice adapter = MakeStick(0x14DC, 0, {{kInterfaceNetwork, "", "Ethernet\r\n\t3", ""}});
-  EXPECT_EQ(Describe(adapter, kPortsNotChecked, kAudienceLinuxCli),
-            "stick 12d1:14dc runs router firmware: no serial port, only a network adapter (Ethernet   3), which "
-            "has no gateway yet");
+  EXPECT_EQ(
+      Describe(adapter, kPortsNotChecked, kAudienceLinuxCli),
+      "stick 12d1:14dc runs router firmware: no serial port, only a network adapter (Ethernet   3), which "
+      "has no gateway yet");
 }
 
 TEST(StickWebPage, FromTheFirstAdapterWithAGateway) {
@@ -227,6 +229,92 @@ TEST(StickSources, UsbHardwareIds) {
     EXPECT_EQ(vendor, c.vendor) << c.id;
     EXPECT_EQ(product, c.product) << c.id;
     EXPECT_EQ(interfaceNumber, c.interfaceNumber) << c.id;
+  }
+}
+
+// Device nodes of the vendor's sticks in each state as Windows lists them
+// (setup class, service, port or adapter, gateway, problem code), in
+// SetupAPI's order: the USB device, its interfaces, the drives of its mass
+// storage interface and their volumes.
+TEST(AddStickNode, WindowsListingsOfEachState) {
+  struct Node {
+    const char* setupClass;
+    const char* service;
+    const char* name;
+    const char* gateway;
+    int32_t problem;
+  };
+  struct Case {
+    const char* what;
+    uint16_t product;
+    std::vector<Node> nodes;
+    const char* line;
+  };
+  const Node composite = {"USB", "usbccgp", "", "", 0};
+  const Node massStorage = {"USB", "USBSTOR", "", "", 0};
+  const Node cdRom = {"CDROM", "cdrom", "", "", 0};
+  const Node cardReader = {"DiskDrive", "disk", "", "", 0};
+  const Node volume = {"Volume", "volume", "", "", 0};
+  const Node noDriver = {"", "", "", "", 28};
+  const Case cases[] = {
+      {"CD-ROM mode",
+       0x1446,
+       {massStorage, cdRom},
+       "stick 12d1:1446 shows only its built-in CD-ROM / flash drive: it has not been switched to modem mode "
+       "(install the stick's own software from that drive once)"},
+      {"CD-ROM mode with a card in the reader",
+       0x1446,
+       {composite, massStorage, cdRom, cardReader, volume},
+       "stick 12d1:1446 shows only its built-in CD-ROM / flash drive: it has not been switched to modem mode "
+       "(install the stick's own software from that drive once)"},
+      {"modem mode",
+       0x1001,
+       {composite,
+        {"Modem", "usbmodem", "COM4", "", 0},
+        {"Ports", "usbserial", "COM5", "", 0},
+        {"Ports", "usbserial", "COM6", "", 0},
+        massStorage,
+        cdRom,
+        cardReader,
+        volume},
+       "stick 12d1:1001 has ports COM4, COM5, COM6 but none answered: the stick's own connection software "
+       "may "
+       "hold them (close it), or the stick may still be starting: wait a few seconds"},
+      {"router firmware",
+       0x14DC,
+       {composite, {"Net", "rndis", "Ethernet 3", "192.168.8.1", 0}, massStorage, cardReader},
+       "stick 12d1:14dc runs router firmware: no serial port, only a network adapter; its information is on "
+       "its "
+       "web page http://192.168.8.1/"},
+      {"interfaces without their driver",
+       0x1001,
+       {composite, noDriver, noDriver, noDriver, massStorage, cdRom},
+       "stick 12d1:1001 has no working driver (problem code 28 in Device Manager)"},
+      {"no driver for the whole stick",
+       0x1506,
+       {{"USB", "", "", "", 28}},
+       "stick 12d1:1506 has no working driver (problem code 28 in Device Manager)"},
+      {"a port beside a driverless interface",
+       0x1001,
+       {composite, noDriver, {"Ports", "usbserial", "COM5", "", 0}},
+       "stick 12d1:1001 has ports COM5 but none answered: the stick's own connection software may hold them "
+       "(close it), or the stick may still be starting: wait a few seconds"},
+  };
+  for (const Case& c : cases) {
+    StickDevice device{};
+    device.VendorId = kStickVendorId;
+    device.ProductId = c.product;
+    for (const Node& n : c.nodes) {
+      StickNode node{};
+      CopyText(node.SetupClass, sizeof node.SetupClass, n.setupClass);
+      CopyText(node.Service, sizeof node.Service, n.service);
+      CopyText(node.PortName, sizeof node.PortName, n.name);
+      CopyText(node.AdapterName, sizeof node.AdapterName, n.name);
+      CopyText(node.Gateway, sizeof node.Gateway, n.gateway);
+      node.Problem = n.problem;
+      AddStickNode(node, &device);
+    }
+    EXPECT_EQ(Describe(device, kPortsNotChecked, kAudienceWindowsCli), c.line) << c.what;
   }
 }
 

@@ -74,6 +74,13 @@ long ReadHexFile(const char* folder, const char* file) {
   return read && end != text ? value : -1;
 }
 
+// One byte of the class triple; 0 when the file is missing (an interface
+// still being set up), never taken for the vendor's own class ff.
+uint8_t ReadClassByte(const char* folder, const char* file) {
+  const long value = ReadHexFile(folder, file);
+  return value >= 0 && value <= 0xFF ? static_cast<uint8_t>(value) : 0;
+}
+
 // The bound driver: the last part of where the interface's "driver" link
 // points ("../../../../bus/usb/drivers/option" -> "option").
 void ReadDriver(const char* interfaceFolder, char* driver, size_t driverSize) {
@@ -134,9 +141,9 @@ void ReadInterfaces(const char* deviceFolder, const char* deviceName, const char
     char folder[kPathSize];
     JoinPath(folder, deviceFolder, interfaces->names[i]);
     StickInterface& part = device->Interfaces[device->InterfaceCount++];
-    part.Class = static_cast<uint8_t>(ReadHexFile(folder, "bInterfaceClass"));
-    part.SubClass = static_cast<uint8_t>(ReadHexFile(folder, "bInterfaceSubClass"));
-    part.Protocol = static_cast<uint8_t>(ReadHexFile(folder, "bInterfaceProtocol"));
+    part.Class = ReadClassByte(folder, "bInterfaceClass");
+    part.SubClass = ReadClassByte(folder, "bInterfaceSubClass");
+    part.Protocol = ReadClassByte(folder, "bInterfaceProtocol");
     ReadDriver(folder, part.Driver, sizeof part.Driver);
     part.Kind = ReadChild(folder, &part);
     if (part.Kind == kInterfaceOther) part.Kind = KindFromUsbClass(part.Class, part.SubClass, part.Protocol);

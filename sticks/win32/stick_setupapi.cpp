@@ -84,21 +84,21 @@ void ReadNodeValue(HDEVINFO set, SP_DEVINFO_DATA* node, DWORD key, const char* n
 
 // The adapter whose name is the node's NetCfgInstanceId: its friendly name
 // and its first IPv4 gateway.
-void ReadAdapter(const char* instanceGuid, StickInterface* part) {
+void ReadAdapter(const char* instanceGuid, StickNode* node) {
   ULONG size = sizeof g_Adapters;
   auto* first = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(g_Adapters);
   if (GetAdaptersAddresses(AF_INET, GAA_FLAG_INCLUDE_GATEWAYS, nullptr, first, &size) != NO_ERROR) return;
   for (const IP_ADAPTER_ADDRESSES* adapter = first; adapter != nullptr; adapter = adapter->Next) {
     if (lstrcmpiA(adapter->AdapterName, instanceGuid) != 0) continue;
-    WideCharToMultiByte(1251, 0, adapter->FriendlyName, -1, part->Name, sizeof part->Name - 1, nullptr,
-                        nullptr);
+    WideCharToMultiByte(1251, 0, adapter->FriendlyName, -1, node->AdapterName, sizeof node->AdapterName - 1,
+                        nullptr, nullptr);
     for (const IP_ADAPTER_GATEWAY_ADDRESS_LH* gateway = adapter->FirstGatewayAddress; gateway != nullptr;
          gateway = gateway->Next) {
       const sockaddr* address = gateway->Address.lpSockaddr;
       if (address == nullptr || address->sa_family != AF_INET) continue;
       const auto* bytes =
           reinterpret_cast<const unsigned char*>(&reinterpret_cast<const sockaddr_in*>(address)->sin_addr);
-      std::snprintf(part->Gateway, sizeof part->Gateway, "%u.%u.%u.%u", bytes[0], bytes[1], bytes[2],
+      std::snprintf(node->Gateway, sizeof node->Gateway, "%u.%u.%u.%u", bytes[0], bytes[1], bytes[2],
                     bytes[3]);
       return;
     }
@@ -106,29 +106,28 @@ void ReadAdapter(const char* instanceGuid, StickInterface* part) {
   }
 }
 
-// One device node of a stick: its problem, and unless it is the USB
-// device or a USB interface node itself (class "USB"), one interface.
-void AddNode(HDEVINFO set, SP_DEVINFO_DATA* node, StickDevice* device) {
+// What SetupAPI tells of one device node of a stick; the portable
+// AddStickNode decides what it adds.
+void AddNode(HDEVINFO set, SP_DEVINFO_DATA* data, StickDevice* device) {
+  static StickNode node;
+  std::memset(&node, 0, sizeof node);
   ULONG status = 0, problem = 0;
-  if (CM_Get_DevNode_Status(&status, &problem, node->DevInst, 0) == CR_SUCCESS && (status & DN_HAS_PROBLEM) &&
-      device->Problem == 0)
-    device->Problem = static_cast<int32_t>(problem);
-  char setupClass[64];
-  ReadProperty(set, node, SPDRP_CLASS, setupClass, sizeof setupClass);
-  if (lstrcmpiA(setupClass, "USB") == 0 || device->InterfaceCount >= kMaxStickInterfaces) return;
-  StickInterface& part = device->Interfaces[device->InterfaceCount++];
-  std::memset(&part, 0, sizeof part);
-  part.Kind = KindFromSetupClass(setupClass);
-  ReadProperty(set, node, SPDRP_SERVICE, part.Driver, sizeof part.Driver);
-  if (part.Kind == kInterfaceSerial) {
-    ReadNodeValue(set, node, DIREG_DEV, "PortName", part.Name, sizeof part.Name);
+  if (CM_Get_DevNode_Status(&status, &problem, data->DevInst, 0) == CR_SUCCESS && (status & DN_HAS_PROBLEM))
+    node.Problem = static_cast<int32_t>(problem);
+  ReadProperty(set, data, SPDRP_CLASS, node.SetupClass, sizeof node.SetupClass);
+  ReadProperty(set, data, SPDRP_SERVICE, node.Service, sizeof node.Service);
+  const StickInterfaceKind kind = KindFromSetupClass(node.SetupClass);
+  if (kind == kInterfaceSerial) {
+    ReadNodeValue(set, data, DIREG_DEV, "PortName", node.PortName, sizeof node.PortName);
     // A modem's driver names its port in the driver key.
-    if (part.Name[0] == '\0') ReadNodeValue(set, node, DIREG_DRV, "AttachedTo", part.Name, sizeof part.Name);
-  } else if (part.Kind == kInterfaceNetwork) {
+    if (node.PortName[0] == '\0')
+      ReadNodeValue(set, data, DIREG_DRV, "AttachedTo", node.PortName, sizeof node.PortName);
+  } else if (kind == kInterfaceNetwork) {
     char guid[64];
-    ReadNodeValue(set, node, DIREG_DRV, "NetCfgInstanceId", guid, sizeof guid);
-    if (guid[0] != '\0') ReadAdapter(guid, &part);
+    ReadNodeValue(set, data, DIREG_DRV, "NetCfgInstanceId", guid, sizeof guid);
+    if (guid[0] != '\0') ReadAdapter(guid, &node);
   }
+  AddStickNode(node, device);
 }
 
 }  // namespace

@@ -102,9 +102,10 @@ if command -v strace >/dev/null; then
   e2e_check_status "scan --wait 2: $rounds rounds, one a second at most" 0 $?
 fi
 
-for bad in "--wait" "--wait x" "--wait -1"; do
+for bad in "scan --wait" "scan --wait x" "scan --wait -1" "scan --wait 1 --wait 2" "report --wait 1 $late" \
+           "send --wait 1 $late AT"; do
   # shellcheck disable=SC2086
-  "$CLI" scan $bad >/dev/null 2>&1
-  e2e_check_status "scan $bad: bad usage" 2 $?
+  "$CLI" $bad >/dev/null 2>&1
+  e2e_check_status "$bad: bad usage" 2 $?
 done
 e2e_finish

@@ -160,6 +160,7 @@ const DocumentCase kDocumentCases[] = {
      100003,
      {}},
     {"a code inside a response is not an error", kPathSimLock, Response("<code>125002</code>"), 0, {}},
+    {"a document cut short", kPathDeviceInformation, "<html><body>404", -1, {}},
     {"malformed document",
      kPathDeviceInformation,
      "<response><DeviceName>E3372</response>",

@@ -1,16 +1,13 @@
-// The web interface on Windows: WinHTTP for the GET, XmlLite for the walk.
-// Both are system DLLs. MinGW-w64 ships no import library for xmllite.dll,
-// so CreateXmlReader is looked up when the first document is walked.
+// The GET of the web interface on Windows: WinHTTP, a system DLL.
 #include <windows.h>
-#include <objbase.h>
 #include <winhttp.h>
-#include <xmllite.h>
 
 #include <cstdio>
 #include <cstring>
 
 #include "base/bounded_text.h"
 #include "web/web_client.h"
+#include "web/win32/utf16.h"
 
 namespace {
 
@@ -19,19 +16,6 @@ void Widen(const char* text, wchar_t* wide, int wideCount) {
   const int count = MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, wideCount);
   if (count <= 0) wide[0] = L'\0';
   wide[wideCount - 1] = L'\0';
-}
-
-// UTF-16 -> UTF-8, always terminated; returns the bytes written.
-size_t Narrow(const wchar_t* wide, uint32_t wideCount, char* text, size_t textSize) {
-  if (wideCount == 0) {
-    text[0] = '\0';
-    return 0;
-  }
-  const int count = WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(wideCount), text,
-                                        static_cast<int>(textSize - 1), nullptr, nullptr);
-  const size_t length = count > 0 ? static_cast<size_t>(count) : 0;
-  text[length] = '\0';
-  return length;
 }
 
 WebFetchStatus StatusOfError(DWORD error) {
@@ -55,7 +39,7 @@ void TakeSetCookie(HINTERNET request, WebReply* reply) {
   header[kWebCookieSize - 1] = L'\0';
   uint32_t length = 0;
   while (header[length] != L'\0' && header[length] != L';') ++length;
-  Narrow(header, length, reply->setCookie, sizeof reply->setCookie);
+  NarrowUtf16(header, length, reply->setCookie, sizeof reply->setCookie);
 }
 
 WebFetchStatus SendAndRead(HINTERNET request, const WebRequest& web, ULONGLONG startMs, char* body,
@@ -143,91 +127,4 @@ WebFetchStatus FetchWebPage(const WebRequest& request, char* body, size_t bodySi
   }
   WinHttpCloseHandle(session);
   return status;
-}
-
-namespace {
-
-using CreateXmlReaderCall = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
-
-CreateXmlReaderCall FindCreateXmlReader() {
-  static CreateXmlReaderCall create = [] {
-    HMODULE module = LoadLibraryW(L"xmllite.dll");
-    return module != nullptr ? reinterpret_cast<CreateXmlReaderCall>(
-                                   reinterpret_cast<void*>(GetProcAddress(module, "CreateXmlReader")))
-                             : nullptr;
-  }();
-  return create;
-}
-
-constexpr GUID kXmlReaderId = {0x7279fc81, 0x709d, 0x4095, {0xb6, 0x3d, 0x69, 0xfe, 0x4b, 0x0d, 0x90, 0x30}};
-
-// The reader's current node: its local name or value in UTF-8.
-size_t NodeText(IXmlReader* reader, bool name, char* text, size_t textSize) {
-  const wchar_t* wide = nullptr;
-  UINT count = 0;
-  const HRESULT result = name ? reader->GetLocalName(&wide, &count) : reader->GetValue(&wide, &count);
-  if (FAILED(result) || wide == nullptr) {
-    text[0] = '\0';
-    return 0;
-  }
-  return Narrow(wide, count, text, textSize);
-}
-
-void ReadNodes(IXmlReader* reader, XmlWalk* walk, bool* wellFormed) {
-  static char text[kXmlTextSize * 4];
-  XmlNodeType type;
-  HRESULT result;
-  while ((result = reader->Read(&type)) == S_OK) {
-    switch (type) {
-      case XmlNodeType_Element: {
-        NodeText(reader, true, text, kXmlNameSize);
-        OpenXmlElement(walk, text, reader->IsEmptyElement() != FALSE);
-        break;
-      }
-      case XmlNodeType_Text:
-      case XmlNodeType_CDATA:
-      case XmlNodeType_Whitespace: {
-        const size_t length = NodeText(reader, false, text, sizeof text);
-        AddXmlText(walk, text, length);
-        break;
-      }
-      case XmlNodeType_EndElement: CloseXmlElement(walk); break;
-      default: break;
-    }
-  }
-  *wellFormed = result == S_FALSE;
-}
-
-}  // namespace
-
-bool WalkXmlDocument(const char* bytes, size_t length, XmlElementSink sink, void* context) {
-  static XmlWalk walk;  // 130 KB: not on the stack
-  StartXmlWalk(&walk, sink, context);
-  CreateXmlReaderCall create = FindCreateXmlReader();
-  if (create == nullptr || length > 0x7FFFFFFF) return false;
-
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, length > 0 ? length : 1);
-  if (memory == nullptr) return false;
-  void* copy = GlobalLock(memory);
-  if (length > 0) std::memcpy(copy, bytes, length);
-  GlobalUnlock(memory);
-  IStream* stream = nullptr;
-  if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
-    GlobalFree(memory);
-    return false;
-  }
-  ULARGE_INTEGER size;
-  size.QuadPart = length;
-  stream->SetSize(size);
-
-  bool wellFormed = false;
-  IXmlReader* reader = nullptr;
-  if (SUCCEEDED(create(kXmlReaderId, reinterpret_cast<void**>(&reader), nullptr))) {
-    // No DTD: a document cannot make the reader fetch or expand anything.
-    reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
-    if (SUCCEEDED(reader->SetInput(stream))) ReadNodes(reader, &walk, &wellFormed);
-    reader->Release();
-  }
-  stream->Release();
-  return wellFormed;
 }

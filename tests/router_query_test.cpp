@@ -1,0 +1,190 @@
+// The router report's sequence against a scripted web interface: this test
+// program brings its own FetchWebPage (the platform's is not linked in), so
+// the handshake forms, the error codes, the retry and the time bounds are
+// checked on every platform without any network. Documents are still read
+// by the platform's XML reader.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "report/report_rows.h"
+#include "report/router_query.h"
+#include "web/web_client.h"
+
+namespace {
+
+struct SeenRequest {
+  std::string path, cookie, token;
+  uint32_t connectMs, totalMs;
+};
+
+struct Answer {
+  WebFetchStatus status;
+  int32_t httpStatus;
+  std::string body;
+  std::string setCookie;
+  uint32_t takesMs;  // the stick's time; a request given less times out
+};
+
+// The scripted stick: the answer to the n-th request for a path (the last
+// one repeats).
+std::map<std::string, std::vector<Answer>> g_Script;
+std::vector<SeenRequest> g_Seen;
+
+std::string Document(const std::string& children) { return "<response>" + children + "</response>"; }
+std::string Error(int code) { return "<error><code>" + std::to_string(code) + "</code><message/></error>"; }
+Answer Ok(const std::string& body) { return {kWebFetched, 200, body, "", 0}; }
+
+const char* const kSession = "<response><SesInfo>SessionID=a1</SesInfo><TokInfo>t1</TokInfo></response>";
+const char* const kSessionAgain = "<response><SesInfo>SessionID=a2</SesInfo><TokInfo>t2</TokInfo></response>";
+
+void ScriptEveryDocument(const Answer& answer) {
+  for (const char* path : {"/api/device/information", "/api/monitoring/status", "/api/net/current-plmn",
+                           "/api/device/signal", "/api/pin/status", "/api/pin/simlock", "/api/net/net-mode"})
+    g_Script[path] = {answer};
+}
+
+int Count(const char* path) {
+  int count = 0;
+  for (const SeenRequest& seen : g_Seen) count += seen.path == path;
+  return count;
+}
+
+struct RouterQueryTest : ::testing::Test {
+  void SetUp() override {
+    g_Script.clear();
+    g_Seen.clear();
+  }
+  RouterQueryResult Query() {
+    RouterAddress address;
+    EXPECT_TRUE(ParseRouterAddress("http://127.0.0.1:8080", &address));
+    RouterQueryResult result;
+    QueryRouterAt(address, &result);
+    return result;
+  }
+};
+
+TEST_F(RouterQueryTest, SessionFromSesTokInfoGoesWithEveryDocument) {
+  g_Script["/api/webserver/SesTokInfo"] = {Ok(kSession)};
+  ScriptEveryDocument(Ok(Document("<DeviceName>E3372</DeviceName>")));
+  const RouterQueryResult result = Query();
+  EXPECT_EQ(result.outcome, kRouterRead);
+  EXPECT_EQ(result.documentsRead, 7);
+  ASSERT_EQ(g_Seen.size(), 8u);
+  for (size_t i = 1; i < g_Seen.size(); ++i) {
+    EXPECT_EQ(g_Seen[i].cookie, "SessionID=a1") << g_Seen[i].path;
+    EXPECT_EQ(g_Seen[i].token, "t1") << g_Seen[i].path;
+    EXPECT_LE(g_Seen[i].connectMs, kRouterConnectTimeoutMs);
+    EXPECT_LE(g_Seen[i].totalMs, kRouterRequestTimeoutMs);
+  }
+  EXPECT_STREQ(RowValue(kRowModel), "E3372");
+}
+
+TEST_F(RouterQueryTest, WithoutSesTokInfoTheStartPageGivesTokenAndCookie) {
+  g_Script["/api/webserver/SesTokInfo"] = {{kWebFetched, 404, "<html>404</html>", "", 0}};
+  g_Script["/"] = {
+      {kWebFetched, 200, "<html><meta name=\"csrf_token\" content=\"abc\"/></html>", "SessionID=s9", 0}};
+  ScriptEveryDocument(Ok(Document("")));
+  EXPECT_EQ(Query().outcome, kRouterRead);
+  EXPECT_EQ(g_Seen.back().cookie, "SessionID=s9");
+  EXPECT_EQ(g_Seen.back().token, "abc");
+}
+
+TEST_F(RouterQueryTest, ASpentSessionGetsOneFreshHandshakeThenTheReportGivesUp) {
+  g_Script["/api/webserver/SesTokInfo"] = {Ok(kSession), Ok(kSessionAgain)};
+  ScriptEveryDocument(Ok(Document("")));
+  g_Script["/api/monitoring/status"] = {Ok(Error(125002)), Ok(Document("<ServiceStatus>2</ServiceStatus>"))};
+  g_Script["/api/pin/status"] = {Ok(Error(125003))};
+  const RouterQueryResult result = Query();
+  EXPECT_EQ(Count("/api/webserver/SesTokInfo"), 2);
+  EXPECT_EQ(Count("/api/monitoring/status"), 2);
+  EXPECT_STREQ(RowValue(kRowServiceStatus), "Нормальный сервис");
+  // The second refusal ends the report: nothing after /api/pin/status.
+  EXPECT_EQ(result.outcome, kRouterSessionRefused);
+  EXPECT_EQ(g_Seen.back().path, "/api/pin/status");
+  EXPECT_EQ(g_Seen.back().token, "t2");
+}
+
+TEST_F(RouterQueryTest, LoginAndUnsupportedDocumentsLeaveTheirRowsEmpty) {
+  g_Script["/api/webserver/SesTokInfo"] = {Ok(kSession)};
+  ScriptEveryDocument(Ok(Document("")));
+  g_Script["/api/device/information"] = {Ok(Error(100003))};
+  g_Script["/api/net/net-mode"] = {Ok(Error(100002))};
+  g_Script["/api/pin/simlock"] = {
+      Ok(Document("<SimLockEnable>1</SimLockEnable><SimLockRemainTimes>3</SimLockRemainTimes>"))};
+  const RouterQueryResult result = Query();
+  EXPECT_EQ(result.outcome, kRouterLoginRequired);
+  EXPECT_EQ(result.documentsRead, 5);
+  EXPECT_EQ(g_Seen.size(), 8u);
+  EXPECT_STREQ(RowValue(kRowModel), "");
+  EXPECT_STREQ(RowValue(kRowUnlockAttemptsLeft), "3");
+}
+
+TEST_F(RouterQueryTest, ADeadAddressCostsOneRequestAndNoRows) {
+  SetRowValue(kRowModel, "left over");
+  g_Script["/api/webserver/SesTokInfo"] = {{kWebNoConnection, 0, "", "", 0}};
+  const RouterQueryResult result = Query();
+  EXPECT_EQ(result.outcome, kRouterNoAnswer);
+  EXPECT_EQ(g_Seen.size(), 1u);
+  for (int rowId = 0; rowId < kReportRowCount; ++rowId) EXPECT_STREQ(RowValue(rowId), "") << rowId;
+}
+
+TEST_F(RouterQueryTest, SomethingElseAtTheAddressIsNotAStick) {
+  g_Script["/api/webserver/SesTokInfo"] = {{kWebFetched, 404, "<html><body>404</body>", "", 0}};
+  g_Script["/"] = {{kWebFetched, 200, "<html><body>a printer", "", 0}};
+  ScriptEveryDocument({kWebFetched, 404, "<html><body>404", "", 0});
+  EXPECT_EQ(Query().outcome, kRouterNotWebInterface);
+}
+
+// A slow stick: every answer takes 900 ms. The requests get what is left
+// of the report's 3 s, so the report ends in time, with what it read.
+TEST_F(RouterQueryTest, ASlowStickIsCutAtTheReportsThreeSeconds) {
+  g_Script["/api/webserver/SesTokInfo"] = {{kWebFetched, 200, kSession, "", 900}};
+  ScriptEveryDocument({kWebFetched, 200, Document("<DeviceName>E3372</DeviceName>"), "", 900});
+  const auto start = std::chrono::steady_clock::now();
+  const RouterQueryResult result = Query();
+  const auto elapsed =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(result.outcome, kRouterNoAnswer);
+  EXPECT_EQ(result.documentsRead, 2);
+  EXPECT_LE(elapsed, static_cast<long long>(kRouterReportBudgetMs) + 200);
+  EXPECT_STREQ(RowValue(kRowModel), "E3372") << "what was read stays";
+  EXPECT_LT(g_Seen.back().totalMs, 900u);
+}
+
+}  // namespace
+
+// The scripted web interface in place of the platform's.
+WebFetchStatus FetchWebPage(const WebRequest& request, char* body, size_t bodySize, WebReply* reply) {
+  *reply = {};
+  body[0] = '\0';
+  g_Seen.push_back(
+      {request.path, request.cookie, request.token, request.connectTimeoutMs, request.totalTimeoutMs});
+  const auto script = g_Script.find(request.path);
+  if (script == g_Script.end() || script->second.empty()) {
+    reply->httpStatus = 404;
+    return kWebFetched;
+  }
+  const int asked = Count(request.path);
+  const std::vector<Answer>& answers = script->second;
+  const Answer& answer =
+      answers[static_cast<size_t>(asked) <= answers.size() ? asked - 1 : answers.size() - 1];
+  if (answer.takesMs > 0) {
+    const uint32_t waited = answer.takesMs < request.totalTimeoutMs ? answer.takesMs : request.totalTimeoutMs;
+    std::this_thread::sleep_for(std::chrono::milliseconds(waited));
+    if (answer.takesMs > request.totalTimeoutMs) return kWebTimedOut;
+  }
+  if (answer.status != kWebFetched) return answer.status;
+  reply->httpStatus = answer.httpStatus;
+  std::snprintf(reply->setCookie, sizeof reply->setCookie, "%s", answer.setCookie.c_str());
+  reply->length = answer.body.size() < bodySize ? answer.body.size() : bodySize - 1;
+  std::memcpy(body, answer.body.data(), reply->length);
+  body[reply->length] = '\0';
+  return kWebFetched;
+}

@@ -22,6 +22,7 @@ namespace {
 
 constexpr int kExitOk = 0;
 constexpr int kExitPortFailed = 1;
+constexpr int kExitModemStopped = 1;
 constexpr int kExitUsage = 2;
 
 #ifndef BRENVALTOR_VERSION
@@ -90,12 +91,19 @@ int ReportPortFailure(const char* portName) {
 int RunReport(const char* portName, bool json) {
   char path[kShortTextSize];
   DevicePathFromPortName(portName, path, sizeof path);
-  if (QueryModemAtPath(path) != 0) return ReportPortFailure(portName);
+  int32_t unansweredStep = 0;
+  const int32_t result = QueryModemAtPath(path, &unansweredStep);
+  if (result == kQueryPortFailed) return ReportPortFailure(portName);
+  // A modem that stopped answering still gets the rows it gave.
   if (json)
     PrintReportJson(stdout);
   else
     PrintReportLines(stdout);
-  return kExitOk;
+  if (result != kQueryModemStopped) return kExitOk;
+  std::fflush(stdout);
+  std::fprintf(stderr, "brenvaltor-cli: no answer to %s; the modem stopped answering\n",
+               QuerySequence[unansweredStep].command);
+  return kExitModemStopped;
 }
 
 int RunScan(const char* const* portNames, int32_t portCount) {

@@ -107,6 +107,10 @@ PortHandle OpenModemPort(const char* devicePath) {
     return kInvalidPort;
   }
   SetOpenError(kPortOpened);
+  // A port starts empty. The Windows serial driver empties its queues when
+  // a port is opened, wine's does not: without this the tail of a reply
+  // that an earlier exchange stopped waiting for would open the next one.
+  PurgeComm(port, PURGE_RXCLEAR | PURGE_TXCLEAR);
   return reinterpret_cast<PortHandle>(port);
 }
 

@@ -43,8 +43,8 @@ TEST_F(ScanModemPortsTest, ProbesCom1ToCom254InOrderAndListsTheModemsFound) {
   });
   ASSERT_EQ(opened.size(), 254u);
   for (int n = 1; n <= 254; ++n) EXPECT_EQ(opened[n - 1], "\\\\.\\COM" + std::to_string(n));
-  // Each present port: ATE0, then AT+CGMM, both waited for 1 s at most on
-  // the reader thread; each is closed again.
+  // Each present port: ATE0, then AT+CGMM, both waited for 1 s at most;
+  // each is closed again.
   EXPECT_EQ(g_Fake.written, "ATE0\rAT+CGMM\rATE0\rAT+CGMM\rATE0\rAT+CGMM\r");
   EXPECT_EQ(g_Fake.readBounds, std::vector<uint32_t>(6, 1000));
   EXPECT_EQ(g_Fake.closeCount, 3);

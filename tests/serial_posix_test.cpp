@@ -1,5 +1,6 @@
 // The POSIX serial backend against modem-sim: bytes on the wire, the read
-// rule (quiet interval, size bound, total bound) and the reader-mode wait.
+// rule (quiet interval, size bound, total bound) and how long an exchange
+// waits.
 // Every port starts with XON/XOFF flow control on, as a fresh Linux tty has
 // it: the bytes must pass raw all the same. The line settings are put back
 // at the close. Over-long replies and ports held by another process are run
@@ -83,7 +84,7 @@ TEST_F(SerialPosixTest, PauseOf50msOrMoreCutsTheReplyAndTheRestStaysQueued) {
   EXPECT_EQ(Reply(count).rfind("\r\nSECOND\r\n\r\nOK\r\n", 0), 0u) << Reply(count);
 }
 
-TEST_F(SerialPosixTest, SilentDeviceInReaderModeGivesNothingAfterTheTimeout) {
+TEST_F(SerialPosixTest, SilentDeviceGivesNothingWhenTheWaitRunsOut) {
   SendAtCommand(port_, "AT", kWaitForAnswer, 1000, g_App.ReceiveBuffer);  // leaves a reply in the buffer
   const auto start = Clock::now();
   EXPECT_EQ(SendAtCommand(port_, "AT+SILENT", kWaitAtMost, 1000, g_App.ReceiveBuffer), 0u);
@@ -93,7 +94,7 @@ TEST_F(SerialPosixTest, SilentDeviceInReaderModeGivesNothingAfterTheTimeout) {
   EXPECT_STREQ(g_App.ReceiveBuffer, "");
 }
 
-TEST_F(SerialPosixTest, ReaderModeGivesUpOnAReplyThatStartsTooLate) {
+TEST_F(SerialPosixTest, WaitingAtMostGivesUpOnAReplyThatStartsTooLate) {
   const auto start = Clock::now();
   EXPECT_EQ(SendAtCommand(port_, "AT+LATE", kWaitAtMost, 1000, g_App.ReceiveBuffer), 0u);
   EXPECT_LT(MsSince(start), 1400);

@@ -46,14 +46,25 @@ void ProbeModemPort(void* context, int32_t slot) {
   ClosePort(port);
 }
 
+// Path names compared as Windows compares COM port names: ignoring ASCII
+// case (\\.\COM5 and \\.\com5 are one port). A Linux path whose device
+// number is unknown is no serial port anyway.
+bool SamePathName(const char* a, const char* b) {
+  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+    const char lowerA = *a >= 'A' && *a <= 'Z' ? static_cast<char>(*a - 'A' + 'a') : *a;
+    const char lowerB = *b >= 'A' && *b <= 'Z' ? static_cast<char>(*b - 'A' + 'a') : *b;
+    if (lowerA != lowerB) return false;
+  }
+  return *a == *b;
+}
+
 // Whether paths[index] leads to the same device as one of the paths before
 // it (a link and its target). Only the first name given is probed and
 // listed: probed side by side, either name could win the port.
 bool RepeatsEarlierPath(const char* const* paths, int32_t index) {
   const uint64_t device = PortDeviceId(paths[index]);
   for (int32_t i = 0; i < index; ++i) {
-    const bool same =
-        device != 0 ? PortDeviceId(paths[i]) == device : std::strcmp(paths[i], paths[index]) == 0;
+    const bool same = device != 0 ? PortDeviceId(paths[i]) == device : SamePathName(paths[i], paths[index]);
     if (same) return true;
   }
   return false;

@@ -151,8 +151,9 @@ TEST_F(ScanModemPortsTest, ADeviceNamedTwiceIsProbedAndListedOnce) {
   ResetFakeModem();
   g_Fake.devices["a"] = Answering("\r\nE1550\r\n");
   g_Fake.devices["b"] = Answering("\r\nE1550\r\n");
-  const char* const names[] = {"a", "b", "a"};
-  ScanModemPaths(names, 3);
+  g_Fake.devices["A"] = Answering("\r\nE1550\r\n");
+  const char* const names[] = {"a", "b", "a", "A"};  // COM port names ignore case
+  ScanModemPaths(names, 4);
   opened = g_Fake.openedPaths;
   std::sort(opened.begin(), opened.end());
   EXPECT_EQ(opened, (std::vector<std::string>{"a", "b"}));

@@ -154,7 +154,9 @@ bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
 
 uint32_t ReadReplyWithin(PortHandle port, char* reply, uint32_t capacity, uint32_t boundMs, bool* cut) {
   *cut = false;
-  // Without its own bound a read could wait for ever: no read then.
+  // A total time-out of 0 means none at all: such a read could wait for
+  // ever. So could one without its own bound: no read then.
+  if (boundMs == 0) return 0;
   COMMTIMEOUTS timeouts = LineTimeouts(boundMs);
   if (!SetCommTimeouts(Handle(port), &timeouts)) return 0;
   const auto start = std::chrono::steady_clock::now();

@@ -1,0 +1,95 @@
+// Keys of the main window: Tab order, page switching, the commands' keys,
+// the report list's rows, and the focus cues that show once the keyboard
+// was used.
+#include "ui/win32/keyboard_input.h"
+
+#include "ui/keyboard.h"
+#include "ui/win32/window_part.h"
+#include "ui/win32/window_proc.h"
+
+// The portable rules name the keys by number; here they meet their names.
+static_assert(kKeyTab == VK_TAB && kKeyReturn == VK_RETURN && kKeySpace == VK_SPACE);
+static_assert(kKeyPageUp == VK_PRIOR && kKeyPageDown == VK_NEXT && kKeyEnd == VK_END && kKeyHome == VK_HOME);
+static_assert(kKeyUp == VK_UP && kKeyDown == VK_DOWN && kKeyF5 == VK_F5);
+
+namespace {
+
+KeyPress ReadKeyPress(const MSG& msg) {
+  KeyPress press{};
+  press.key = static_cast<int32_t>(msg.wParam);
+  press.control = GetKeyState(VK_CONTROL) < 0;
+  press.shift = GetKeyState(VK_SHIFT) < 0;
+  press.alt = GetKeyState(VK_MENU) < 0;
+  press.repeated = (msg.lParam & (1L << 30)) != 0;
+  return press;
+}
+
+void ShowFocusCues() {
+  RevealSelectorFocus();
+  if (FocusCuesShown()) return;
+  SendMessageW(g_Window.mainWindow, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  const HWND focus = GetFocus();
+  if (focus == Control(kReportList))
+    RedrawKeyboardRow();
+  else if (focus != nullptr && focus != g_Window.mainWindow)
+    InvalidateRect(focus, nullptr, FALSE);
+}
+
+void FocusControl(ControlId id) {
+  SetFocus(Control(id));
+  NoteFocus();
+}
+
+void OtherPage() {
+  const Page page = ShownPage() == Page::kTerminal ? Page::kInformation : Page::kTerminal;
+  SwitchPage(page);
+  if (GetFocus() != Control(kPageTabs)) FocusControl(FirstInTabOrder(page));
+}
+
+}  // namespace
+
+bool HandleKeyDown(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  if (msg.hwnd != g_Window.mainWindow && !IsChild(g_Window.mainWindow, msg.hwnd)) return false;
+  ShowFocusCues();
+  const KeyAction action = ActionForKey(ReadKeyPress(msg), FocusedControl(), ShownPage());
+  switch (action) {
+    case KeyAction::kLeaveToControl: return false;
+    case KeyAction::kFocusNext: FocusControl(NextInTabOrder(ShownPage(), FocusedControl(), false)); break;
+    case KeyAction::kFocusPrevious: FocusControl(NextInTabOrder(ShownPage(), FocusedControl(), true)); break;
+    case KeyAction::kNextPage:
+    case KeyAction::kPreviousPage: OtherPage(); break;
+    case KeyAction::kQuery: RunButtonCommand(kQueryButton); break;
+    case KeyAction::kCopy: RunButtonCommand(kCopyButton); break;
+    case KeyAction::kSend: RunButtonCommand(kSendButton); break;
+    case KeyAction::kToggleTick: ToggleKeyboardRowTick(); break;
+    case KeyAction::kTickAll: TickAllRows(); break;
+    case KeyAction::kActivateRow: ActivateKeyboardRow(); break;
+    case KeyAction::kRowUp:
+    case KeyAction::kRowDown:
+    case KeyAction::kFirstRow:
+    case KeyAction::kLastRow:
+      MoveKeyboardRowTo(MoveKeyboardRow(g_Window.keyboardRow, action, g_App.ExtraRowsShown));
+      break;
+  }
+  return true;
+}
+
+void NoteFocus() {
+  const HWND focus = GetFocus();
+  if (focus == g_Window.focusSeen) return;
+  const HWND list = Control(kReportList);
+  if (focus == list || g_Window.focusSeen == list) RedrawKeyboardRow();
+  g_Window.focusSeen = focus;
+  RememberFocus();
+}
+
+void SetUpKeyboard() {
+  BOOL alwaysCues = FALSE;
+  SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &alwaysCues, 0);
+  if (!alwaysCues)
+    SendMessageW(g_Window.mainWindow, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL),
+                 0);
+  g_Window.selectorFocusHidden = true;
+  FocusControl(kModemSelector);
+}

@@ -66,11 +66,37 @@ KeyAction ActionForKey(const KeyPress& press, ControlId focused, Page page) {
   if (page == Page::kInformation && press.key == kKeyF5 && !press.control && !press.shift)
     return press.repeated ? KeyAction::kLeaveToControl : KeyAction::kQuery;
   if (focused == kReportList && page == Page::kInformation && !press.shift) return ReportListAction(press);
+  // The selector's list stays closed (its extended interface would open
+  // it): Down picks a stick as in any combo box.
+  if (focused == kModemSelector && !press.control && !press.shift) {
+    if (press.key == kKeyDown) return KeyAction::kNextEntry;
+    if (press.key == kKeyUp) return KeyAction::kPreviousEntry;
+  }
   // Space is the button's own: it presses on the key's way down and clicks
   // on its way up.
   if (IsButton(focused) && press.key == kKeyReturn && !press.control && !press.repeated)
     return ButtonCommand(focused);
   return KeyAction::kLeaveToControl;
+}
+
+bool KeyShowsFocusCues(const KeyPress& press) {
+  switch (press.key) {
+    case kKeyTab:
+    case kKeyLeft:
+    case kKeyUp:
+    case kKeyRight:
+    case kKeyDown:
+    case kKeyAlt: return true;
+    default: return press.alt;
+  }
+}
+
+int32_t StepEntry(int32_t selected, int32_t count, KeyAction step) {
+  if (count <= 0) return -1;
+  if (selected < 0 || selected >= count) return step == KeyAction::kNextEntry ? 0 : selected;
+  if (step == KeyAction::kNextEntry) return selected + 1 < count ? selected + 1 : selected;
+  if (step == KeyAction::kPreviousEntry) return selected > 0 ? selected - 1 : selected;
+  return selected;
 }
 
 ControlId NextInTabOrder(Page page, ControlId from, bool backwards) {

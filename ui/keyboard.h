@@ -19,8 +19,11 @@ constexpr int32_t kKeyPageUp = 0x21;
 constexpr int32_t kKeyPageDown = 0x22;
 constexpr int32_t kKeyEnd = 0x23;
 constexpr int32_t kKeyHome = 0x24;
+constexpr int32_t kKeyLeft = 0x25;
 constexpr int32_t kKeyUp = 0x26;
+constexpr int32_t kKeyRight = 0x27;
 constexpr int32_t kKeyDown = 0x28;
+constexpr int32_t kKeyAlt = 0x12;
 constexpr int32_t kKeyA = 'A';
 constexpr int32_t kKeyC = 'C';
 constexpr int32_t kKeyF5 = 0x74;
@@ -50,11 +53,21 @@ enum class KeyAction : int32_t {
   kRowDown,
   kFirstRow,
   kLastRow,
+  kNextEntry,  // the selector's next or previous stick, its list closed
+  kPreviousEntry,
 };
 
 // focused: the control with the keyboard focus, kControlCount when it is
 // none of the window's controls (the main window itself, or nothing).
 KeyAction ActionForKey(const KeyPress& press, ControlId focused, Page page);
+
+// Whether the key shows the focus cues: as in Windows' dialogs, the keys
+// that move the focus (Tab, the arrows) and Alt do; typing does not.
+bool KeyShowsFocusCues(const KeyPress& press);
+
+// The selector entry the arrows pick: the next (first when none is
+// selected) or previous one, stopping at the ends.
+int32_t StepEntry(int32_t selected, int32_t count, KeyAction step);
 
 // Tab order: the selector, the query and copy buttons, the report list and
 // the page tabs on the information page; the command box, the send button

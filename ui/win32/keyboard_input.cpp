@@ -10,7 +10,8 @@
 // The portable rules name the keys by number; here they meet their names.
 static_assert(kKeyTab == VK_TAB && kKeyReturn == VK_RETURN && kKeySpace == VK_SPACE);
 static_assert(kKeyPageUp == VK_PRIOR && kKeyPageDown == VK_NEXT && kKeyEnd == VK_END && kKeyHome == VK_HOME);
-static_assert(kKeyUp == VK_UP && kKeyDown == VK_DOWN && kKeyF5 == VK_F5);
+static_assert(kKeyLeft == VK_LEFT && kKeyUp == VK_UP && kKeyRight == VK_RIGHT && kKeyDown == VK_DOWN);
+static_assert(kKeyAlt == VK_MENU && kKeyF5 == VK_F5);
 
 namespace {
 
@@ -26,13 +27,28 @@ KeyPress ReadKeyPress(const MSG& msg) {
 
 void ShowFocusCues() {
   RevealSelectorFocus();
-  if (FocusCuesShown()) return;
+  if (g_Window.focusCuesShown) return;
+  g_Window.focusCuesShown = true;
   SendMessageW(g_Window.mainWindow, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
   const HWND focus = GetFocus();
   if (focus == Control(kReportList))
     RedrawKeyboardRow();
   else if (focus != nullptr && focus != g_Window.mainWindow)
     InvalidateRect(focus, nullptr, FALSE);
+}
+
+// CB_SETCURSEL tells nobody; the box's parent hears of the change as from
+// the user's own pick.
+void StepModemSelector(KeyAction step) {
+  const HWND selector = Control(kModemSelector);
+  if (SendMessageW(selector, CB_GETDROPPEDSTATE, 0, 0) != 0) return;
+  const int32_t selected = static_cast<int32_t>(SendMessageW(selector, CB_GETCURSEL, 0, 0));
+  const int32_t count = static_cast<int32_t>(SendMessageW(selector, CB_GETCOUNT, 0, 0));
+  const int32_t next = StepEntry(selected, count, step);
+  if (next == selected || next < 0) return;
+  SendMessageW(selector, CB_SETCURSEL, next, 0);
+  SendMessageW(GetParent(selector), WM_COMMAND, MAKEWPARAM(ControlIdentifier(kModemSelector), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(selector));
 }
 
 void FocusControl(ControlId id) {
@@ -51,8 +67,9 @@ void OtherPage() {
 bool HandleKeyDown(const MSG& msg) {
   if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
   if (msg.hwnd != g_Window.mainWindow && !IsChild(g_Window.mainWindow, msg.hwnd)) return false;
-  ShowFocusCues();
-  const KeyAction action = ActionForKey(ReadKeyPress(msg), FocusedControl(), ShownPage());
+  const KeyPress press = ReadKeyPress(msg);
+  if (KeyShowsFocusCues(press)) ShowFocusCues();
+  const KeyAction action = ActionForKey(press, FocusedControl(), ShownPage());
   switch (action) {
     case KeyAction::kLeaveToControl: return false;
     case KeyAction::kFocusNext: FocusControl(NextInTabOrder(ShownPage(), FocusedControl(), false)); break;
@@ -70,6 +87,12 @@ bool HandleKeyDown(const MSG& msg) {
     case KeyAction::kFirstRow:
     case KeyAction::kLastRow:
       MoveKeyboardRowTo(MoveKeyboardRow(g_Window.keyboardRow, action, g_App.ExtraRowsShown));
+      break;
+    case KeyAction::kNextEntry:
+    case KeyAction::kPreviousEntry:
+      // An open list takes its arrows itself.
+      if (SendMessageW(Control(kModemSelector), CB_GETDROPPEDSTATE, 0, 0) != 0) return false;
+      StepModemSelector(action);
       break;
   }
   return true;

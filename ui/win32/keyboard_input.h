@@ -12,6 +12,6 @@ bool HandleKeyDown(const MSG& msg);
 // the report list's focus cue follows the focus.
 void NoteFocus();
 
-// At start-up: focus cues stay hidden until the keyboard is used (unless
-// the user always wants them), and the selector has the focus.
+// At start-up: focus cues stay hidden until the keyboard moves the focus,
+// and the selector has the focus.
 void SetUpKeyboard();

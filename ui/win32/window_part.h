@@ -63,6 +63,8 @@ struct WindowPart {
   // until the user clicks it or uses the keyboard: the window starts
   // exactly as it always looked.
   bool selectorFocusHidden;
+  // A key that moves the focus was pressed: focus cues show from then on.
+  bool focusCuesShown;
   // A program text on its way into a control (see wide_text.h).
   wchar_t wideText[kTextBufferSize];
 };

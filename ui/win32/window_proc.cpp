@@ -210,9 +210,7 @@ void SwitchPage(Page page) {
   ShowPage(page);
 }
 
-bool FocusCuesShown() {
-  return (SendMessageW(g_Window.mainWindow, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
-}
+bool FocusCuesShown() { return g_Window.focusCuesShown; }
 
 ControlId FocusedControl() {
   const HWND focus = GetFocus();

@@ -27,8 +27,8 @@ void SwitchPage(Page page);
 // The control with the keyboard focus; kControlCount for none of them.
 ControlId FocusedControl();
 
-// False until the keyboard was used (the system's UISF_HIDEFOCUS), unless
-// the user always wants focus cues.
+// False until a key that moves the focus was pressed. The system hears of
+// it as well (WM_CHANGEUISTATE): its controls hide their cues alike.
 bool FocusCuesShown();
 
 // The control with the focus is remembered; restoring gives it back, or

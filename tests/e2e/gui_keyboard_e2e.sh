@@ -2,8 +2,9 @@
 # The window from the keyboard alone and for a screen reader, under wine,
 # in both locales (ru_RU.UTF-8 and en_US.UTF-8, the current one first):
 #  - a mouse user sees exactly the window as it always was: the start-up
-#    screen and the screen after a query chosen and run with the mouse
-#    equal the reference pictures pixel for pixel;
+#    screen, the screen after a query chosen and run with the mouse and
+#    after the copy's message box equal the reference pictures (taken
+#    before the window had its keyboard) pixel for pixel;
 #  - the child controls, in the order a screen reader walks them: the
 #    three buttons by name, each label right before its box;
 #  - keys only (xdotool key, the pointer never moves): Down picks the
@@ -83,6 +84,15 @@ mouse_user() {
   sleep 1.5
   client_shot after-query
   same_as_reference after-query window-after-query.png
+  # The copy's message box takes the focus; it comes back to the selector,
+  # which looks as it always did until the user turns to it.
+  gui_click 580 40
+  probe messagebox ok >/dev/null
+  gui_move 670 300
+  sleep 1.5
+  client_shot after-copy
+  same_as_reference after-copy window-after-copy.png
+  gui_check_value "$LC_ALL: the selector has the focus again after the message box" selector "$(probe focus)"
 
   # Away to the terminal and back by mouse: the command box, gone from
   # sight, loses the focus; a click on the background hands it to the

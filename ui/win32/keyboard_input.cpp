@@ -108,11 +108,8 @@ void NoteFocus() {
 }
 
 void SetUpKeyboard() {
-  BOOL alwaysCues = FALSE;
-  SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &alwaysCues, 0);
-  if (!alwaysCues)
-    SendMessageW(g_Window.mainWindow, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL),
-                 0);
-  g_Window.selectorFocusHidden = true;
-  FocusControl(kModemSelector);
+  SendMessageW(g_Window.mainWindow, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL),
+               0);
+  GiveFocus(Control(kModemSelector));
+  NoteFocus();
 }

@@ -59,9 +59,8 @@ struct WindowPart {
   WNDPROC buttonClassProc;
   WNDPROC pageTabsClassProc;
   WNDPROC selectorClassProc;
-  // The selector has the focus from start-up on but looks as without it
-  // until the user clicks it or uses the keyboard: the window starts
-  // exactly as it always looked.
+  // The selector has the focus but looks as without it until the user
+  // clicks it or uses the keyboard (see GiveFocus).
   bool selectorFocusHidden;
   // A key that moves the focus was pressed: focus cues show from then on.
   bool focusCuesShown;

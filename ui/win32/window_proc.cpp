@@ -230,12 +230,18 @@ void RememberFocus() {
     g_Window.lastFocus = focus;
 }
 
+void GiveFocus(HWND target) {
+  if (target == Control(kModemSelector) && GetFocus() != target && !g_Window.focusCuesShown)
+    g_Window.selectorFocusHidden = true;
+  SetFocus(target);
+}
+
 bool RestoreFocus() {
   HWND target = g_Window.lastFocus;
   if (target == nullptr || !IsWindowVisible(target) || !IsWindowEnabled(target))
     target = Control(FirstInTabOrder(CurrentPage()));
   if (target == nullptr) return false;
-  SetFocus(target);
+  GiveFocus(target);
   return true;
 }
 

@@ -16,8 +16,7 @@ LRESULT CALLBACK ImageButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 LRESULT CALLBACK PageTabsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ModemSelectorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The selector shows the focus it was given at start-up (see
-// WindowPart::selectorFocusHidden).
+// The selector shows the focus the program gave it (see GiveFocus).
 void RevealSelectorFocus();
 
 // The page shown, and a page chosen from the keyboard.
@@ -36,6 +35,12 @@ bool FocusCuesShown();
 // false when there is no control to focus yet.
 void RememberFocus();
 bool RestoreFocus();
+
+// The program, not the user, moves the focus (start-up, activation, a
+// click on the background): as long as no key has moved the focus, the
+// selector given it looks as without it until the user turns to it, so a
+// mouse user sees the window as it always looked.
+void GiveFocus(HWND target);
 
 // The query button queries the selected modem, the copy button copies the
 // report, the send button sends the terminal command; kNoButton does

@@ -102,7 +102,7 @@ void NoteFocus() {
   const HWND focus = GetFocus();
   if (focus == g_Window.focusSeen) return;
   const HWND list = Control(kReportList);
-  if (focus == list || g_Window.focusSeen == list) RedrawKeyboardRow();
+  if (FocusCuesShown() && (focus == list || g_Window.focusSeen == list)) RedrawKeyboardRow();
   g_Window.focusSeen = focus;
   RememberFocus();
 }

@@ -169,9 +169,14 @@ LRESULT HandleReportListCustomDraw(NMLVCUSTOMDRAW* draw) {
 }
 
 void HandleReportListClick(const NMITEMACTIVATE* click) {
-  // The keyboard goes on from the row clicked last.
-  if (click->iItem >= 0 && !RowPaintedOver(click->iItem, g_App.ExtraRowsShown))
-    g_Window.keyboardRow = click->iItem;
+  // The keyboard goes on from the row clicked last; its focus cue moves
+  // along once it shows.
+  if (click->iItem >= 0 && !RowPaintedOver(click->iItem, g_App.ExtraRowsShown)) {
+    if (FocusCuesShown())
+      MoveKeyboardRowTo(click->iItem);
+    else
+      g_Window.keyboardRow = click->iItem;
+  }
   if (click->iItem == kToggleItem) {
     ToggleExtraRows();
     return;

@@ -65,8 +65,8 @@ void CopyFromBackBuffer(HWND control) {
 
 // An image button paints its face from the back buffer, as the picture
 // of the page has it; one repainted under the pointer keeps its highlight.
-// The focus cue, a dotted frame just inside the face, shows only once the
-// keyboard has been used.
+// The focus cue, a dotted frame just inside the face, shows only once a
+// key has moved the focus.
 void DrawImageButton(const DRAWITEMSTRUCT* item, ImageButtonId id) {
   const ImageButton& b = g_Window.buttons[id];
   if (b.hovered != 0 && b.hoverEnabled != 0) {

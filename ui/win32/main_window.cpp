@@ -52,12 +52,8 @@ HWND CreateControl(ControlId id, const ClientRect& rc, HINSTANCE instance) {
   const HMENU identifier = reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdentifier(id)));
   wchar_t className[32];
   wchar_t text[32];
-  // The modem label lives in the page tabs, which clip their children out
-  // of their own painting: a transparent label leaves the tabs' background
-  // under its text, as when the label was the main window's.
-  const DWORD exStyle = id == kModemLabel ? WS_EX_TRANSPARENT : 0;
   const HWND control =
-      CreateWindowExW(exStyle, WidenInto(layout.className, className, 32),
+      CreateWindowExW(0, WidenInto(layout.className, className, 32),
                       layout.text != nullptr ? WidenInto(layout.text, text, 32) : nullptr, layout.style, r.x,
                       r.y, r.width, r.height, parent, identifier, instance, nullptr);
   g_Window.controls[id] = control;

@@ -52,9 +52,14 @@ void DrawTabItem(const DRAWITEMSTRUCT* item) {
            lstrlenW(text));
 }
 
+// The label's text goes onto the page's background: laid afresh under it,
+// so that nothing the label covers (its parent clips it out) shows through
+// and the text is never blended twice.
 void DrawLabel(HWND label, const wchar_t* text) {
-  DrawLabelTextInColour(g_Window.windowDc, ControlRectInParent(label), text, 14, kLabelBrushArgb, 'L',
-                        FontStyleBold);
+  const RECT box = ControlRectInParent(label);
+  BitBlt(g_Window.windowDc, box.left, box.top, box.right - box.left, box.bottom - box.top, g_Window.backBufferDc,
+         box.left, box.top, SRCCOPY);
+  DrawLabelTextInColour(g_Window.windowDc, box, text, 14, kLabelBrushArgb, 'L', FontStyleBold);
 }
 
 void CopyFromBackBuffer(HWND control) {

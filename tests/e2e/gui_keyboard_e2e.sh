@@ -16,10 +16,16 @@ set -u
 EXE=$1 PROBE=$2 MODEM_SIM=$3 PROFILES=$4 EXPECTED=$5
 . "$(dirname "$0")/gui-lib.sh"
 
-# client_shot NAME: the client area, the pointer off every control.
+# client_shot NAME: the client area, the pointer off every control. With
+# BRENVALTOR_GUI_SHOTS set to a folder, a copy goes there (new reference
+# pictures, when the window is to change on purpose).
 client_shot() {
   gui_shot "$e2e_tmp/full.png"
   convert "$e2e_tmp/full.png" -crop "${gui_cw}x${gui_ch}+${gui_ox}+${gui_oy}" +repage "$e2e_tmp/$1.png"
+  if [ -n "${BRENVALTOR_GUI_SHOTS:-}" ]; then
+    mkdir -p "$BRENVALTOR_GUI_SHOTS"
+    cp "$e2e_tmp/$1.png" "$BRENVALTOR_GUI_SHOTS/window-$1-${LC_ALL%%.*}.png"
+  fi
 }
 
 # same_as_reference NAME PICTURE: client_shot NAME equals the reference.

@@ -10,7 +10,8 @@
 #  - keys only (xdotool key, the pointer never moves): Down picks the
 #    stick, Tab and Space run the query, F5 runs it again, the list's
 #    Space, Ctrl+C, Enter and Ctrl+A, the Tab order of both pages, Ctrl+Tab
-#    to the terminal and Enter to send.
+#    to the terminal and Enter to send; a screen reader's click (BM_CLICK)
+#    on a button.
 # Usage: gui_keyboard_e2e.sh BRENVALTOR_EXE UI_PROBE_EXE MODEM_SIM PROFILE_DIR EXPECTED_DIR
 set -u
 EXE=$1 PROBE=$2 MODEM_SIM=$3 PROFILES=$4 EXPECTED=$5
@@ -39,12 +40,13 @@ same_as_reference() {
 # received past SIZE.
 commands_since() { tail -c +$(($2 + 1)) "$1" | tr -cd '\r' | wc -c; }
 
-# key_query KEYS...: presses the keys, waits until the query reached the
-# sim and the window answers again; prints the commands it sent.
-key_query() {
+# query_by COMMAND...: runs the command (keys pressed, a click posted),
+# waits until the query reached the sim and the window answers again;
+# prints how many commands the query sent.
+query_by() {
   local size
   size=$(gui_log_size "$e2e_tmp/com5.log")
-  xdotool key "$@"
+  "$@"
   for _ in $(seq 100); do
     [ "$(gui_log_size "$e2e_tmp/com5.log")" -gt "$size" ] && break
     sleep 0.05
@@ -121,7 +123,7 @@ keyboard_user() {
   gui_check_value "$LC_ALL, keys: Down picks the stick" "E1550 (COM5) selected 0" \
     "$(gui_poll "$(printf 'E1550 (COM5)\nselected 0')" entries | xargs)"
   gui_check_value "$LC_ALL, keys: Tab to the query button" query-button "$(focus_after query-button Tab)"
-  gui_check_value "$LC_ALL, keys: Space runs the query's 17 commands" 17 "$(key_query space)"
+  gui_check_value "$LC_ALL, keys: Space runs the query's 17 commands" 17 "$(query_by xdotool key space)"
   gui_check_value "$LC_ALL, keys: the rows filled" "  Модель|E1550" "$(probe item 1 | paste -sd'|')"
   client_shot query-focus
   [ "$(compare -metric AE "$e2e_tmp/query-focus.png[200x24+260+32]" "$EXPECTED/window-after-query.png[200x24+260+32]" \
@@ -142,7 +144,7 @@ keyboard_user() {
   probe messagebox ok >/dev/null
   gui_check_value "$LC_ALL, keys: the list has the focus again after the message box" list "$(gui_poll list focus)"
 
-  gui_check_value "$LC_ALL, keys: F5 runs the query again" 17 "$(key_query F5)"
+  gui_check_value "$LC_ALL, keys: F5 runs the query again" 17 "$(query_by xdotool key F5)"
   xdotool key Down Down Down Down Down Down Return
   for _ in $(seq 50); do
     [ -s "$e2e_tmp/browser.log" ] && break
@@ -192,6 +194,9 @@ $(focus_after copy-button Tab) $(focus_after list Tab) $(focus_after copy-button
   probe messagebox ok >"$e2e_tmp/out"
   gui_check_value "$LC_ALL, keys: Space on the copy button copies" "copy-button closed" \
     "$ctrl_tab_back $(tail -n 1 "$e2e_tmp/out")"
+  # A screen reader's default action on a button is BM_CLICK.
+  gui_check_value "$LC_ALL, screen reader: BM_CLICK on the query button runs the query" 17 \
+    "$(query_by probe click query-button)"
   gui_close "$LC_ALL, keys: exit status"
 }
 

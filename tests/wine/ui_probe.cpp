@@ -32,6 +32,8 @@
 //                         and "text T"; with ok it presses OK and waits until
 //                         the box is gone ("closed")
 //   messageboxes          how many message boxes the program shows now
+//   click NAME            posts BM_CLICK to a button, as a screen reader's
+//                         default action does
 //   close                 posts WM_CLOSE to the main window
 // NAME: tabs, selector, list, credits, terminal-output, terminal-input,
 // query-button, copy-button, send-button; each is found by the control
@@ -470,6 +472,12 @@ int PrintMessageBoxCount() {
   return 0;
 }
 
+int PostButtonClick(const std::string& name) {
+  const HWND button = RequireControl(name);
+  if (button == nullptr) return 1;
+  return PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
+}
+
 int PostClose() {
   const HWND main = RequireMain();
   if (main == nullptr) return 1;
@@ -480,7 +488,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: ui_probe wait [SECONDS] | entries | select N | ticks | rows | count |\n"
                "  item N | clipboard | text NAME | visible NAME | limit NAME | page | focus |\n"
-               "  controls |\n"
+               "  controls | click NAME |\n"
                "  messagebox [ok] | messageboxes | close\n");
   return 2;
 }
@@ -505,6 +513,7 @@ int RunCommand(int argc, char** argv) {
   if (command == "controls") return PrintControls();
   if (command == "messagebox") return AnswerMessageBox(argument == "ok");
   if (command == "messageboxes") return PrintMessageBoxCount();
+  if (command == "click" && !argument.empty()) return PostButtonClick(argument);
   if (command == "close") return PostClose();
   return Usage();
 }

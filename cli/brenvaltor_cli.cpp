@@ -10,18 +10,23 @@
 #include <io.h>
 #endif
 
-#include "cli/exchange_trace.h"
+#include <string>
+
 #include "cli/report_output.h"
 #include "cli/scan_targets.h"
 #include "report/query.h"
 #include "serial/port_scan.h"
 #include "serial/serial_port.h"
 #include "terminal/terminal.h"
+#include "trace/exchange_trace.h"
+#include "trace/trace_file.h"
 
 namespace {
 
 constexpr int kExitOk = 0;
-constexpr int kExitPortFailed = 1;
+// A port that does not open, a scan that finds no modem, a trace that
+// cannot be written.
+constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 #ifndef BRENVALTOR_VERSION
@@ -29,17 +34,19 @@ constexpr int kExitUsage = 2;
 #endif
 
 constexpr const char* kUsage =
-    "usage: brenvaltor-cli report [--json] PORT\n"
-    "       brenvaltor-cli send PORT COMMAND\n"
-    "       brenvaltor-cli scan [PORT...]\n"
+    "usage: brenvaltor-cli report [--json] [--trace FILE] [--] PORT\n"
+    "       brenvaltor-cli send [--trace FILE] [--] PORT COMMAND\n"
+    "       brenvaltor-cli scan [--trace FILE] [--] [PORT...]\n"
     "       brenvaltor-cli --help | --version\n"
     "\n"
     "  report  query the modem on PORT and print its 28 report rows\n"
     "          (--json: the rows as one JSON object)\n"
     "  send    send one AT command (e.g. AT+CSQ) and print the raw reply\n"
-    "  scan    list the modems that answer, one \"MODEL (PORT)\" line each\n"
-    "  --trace FILE  (with any command) write every exchange to FILE as a\n"
-    "          modem-sim profile, IMEI and IMSI masked\n"
+    "  scan    list the modems that answer, one \"MODEL (PORT)\" line each;\n"
+    "          exit status 1 when none does\n"
+    "  --trace FILE  write every exchange to FILE as a modem-sim profile,\n"
+    "          personal numbers (IMEI, IMSI, PIN...) masked\n"
+    "  --      ends the options, for a port whose name starts with '-'\n"
     "\n"
 #ifdef _WIN32
     "PORT is a COM port name such as COM5. scan without ports probes COM1 to COM254.\n";
@@ -81,10 +88,10 @@ int ReportPortFailure(const char* portName) {
   for (const auto& failure : kOpenFailureTexts) {
     if (failure.cause != cause) continue;
     std::fprintf(stderr, "brenvaltor-cli: cannot open port %s: %s\n", portName, failure.text);
-    return kExitPortFailed;
+    return kExitFailed;
   }
   std::fprintf(stderr, "brenvaltor-cli: cannot open port %s\n", portName);
-  return kExitPortFailed;
+  return kExitFailed;
 }
 
 int RunReport(const char* portName, bool json) {
@@ -100,10 +107,8 @@ int RunReport(const char* portName, bool json) {
 
 int RunScan(const char* const* portNames, int32_t portCount) {
   static ScanTargets targets;  // 130 KB: not on the stack
-  if (!CollectScanTargets(portNames, portCount, &targets)) {
-    std::fputs("brenvaltor-cli: a scan takes port names such as COM5\n", stderr);
-    return kExitUsage;
-  }
+  // (OperandsFit has checked the names and their number.)
+  if (!CollectScanTargets(portNames, portCount, &targets)) return kExitUsage;
   if (targets.scanAllComPorts)
     ScanModemPorts();
   else
@@ -113,20 +118,127 @@ int RunScan(const char* const* portNames, int32_t portCount) {
     FormatScanEntry(targets, slot, entry, sizeof entry);
     PrintUtf8Line(stdout, entry);
   }
+  if (g_App.ModemCount == 0) {
+    PrintNothingFound(stderr, targets);
+    return kExitFailed;
+  }
   return kExitOk;
 }
 
 int RunSend(const char* portName, const char* command) {
-  if (!CommandFitsLine(command)) {
-    std::fprintf(stderr, "brenvaltor-cli: the command is longer than %zu characters\n", kMaxCommandLength);
-    return kExitUsage;
-  }
   char path[kShortTextSize];
   DevicePathFromPortName(portName, path, sizeof path);
   const int32_t count = SendTerminalCommand(path, command, g_App.ReceiveBuffer);
   if (count < 0) return ReportPortFailure(portName);
   std::fwrite(g_App.ReceiveBuffer, 1, static_cast<size_t>(count), stdout);
   return kExitOk;
+}
+
+// The command line once its options are taken out: the verb and its
+// operands, in order, and what the options asked for.
+struct CommandLine {
+  bool help;
+  bool version;
+  bool json;
+  const char* tracePath;
+  const char* const* operands;  // operands[0] is the verb
+  int operandCount;
+};
+
+// Takes the options out of argv (anywhere before "--"; the operands are
+// moved to the front of argv + 1). False, with the reason on stderr, for an
+// option that is not ours, a second --trace or one without a file.
+bool ParseCommandLine(int argc, char** argv, CommandLine* line) {
+  *line = {};
+  char** operands = argv + 1;
+  int count = 0;
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (optionsEnded || argument.empty() || argument[0] != '-') {
+      operands[count++] = argv[i];
+    } else if (argument == "--") {
+      optionsEnded = true;
+    } else if (argument == "--help" || argument == "-h") {
+      line->help = true;
+    } else if (argument == "--version") {
+      line->version = true;
+    } else if (argument == "--json") {
+      line->json = true;
+    } else if (argument == "--trace") {
+      if (line->tracePath != nullptr) {
+        std::fputs("brenvaltor-cli: --trace is given twice\n", stderr);
+        return false;
+      }
+      if (i + 1 >= argc) {
+        std::fputs("brenvaltor-cli: --trace needs a file name\n", stderr);
+        return false;
+      }
+      line->tracePath = argv[++i];
+    } else {
+      std::fprintf(stderr, "brenvaltor-cli: unknown option %s\n", argv[i]);
+      return false;
+    }
+  }
+  line->operands = operands;
+  line->operandCount = count;
+  return true;
+}
+
+enum Verb { kVerbNone, kVerbReport, kVerbSend, kVerbScan };
+
+// What the operands ask for; kVerbNone for anything that is bad usage.
+Verb VerbOf(const CommandLine& line) {
+  const std::string_view verb = line.operandCount > 0 ? line.operands[0] : "";
+  if (verb == "report" && line.operandCount == 2) return kVerbReport;
+  if (line.json) return kVerbNone;
+  if (verb == "send" && line.operandCount == 3) return kVerbSend;
+  if (verb == "scan") return kVerbScan;
+  return kVerbNone;
+}
+
+// Every port named must fit its buffers, or the tool would open another
+// one, and a command must fit its line: both are refused before any port
+// is touched.
+bool OperandsFit(const CommandLine& line, Verb verb) {
+  const int lastPort = verb == kVerbScan ? line.operandCount - 1 : 1;
+  if (lastPort > kMaxScanTargets) {
+    std::fprintf(stderr, "brenvaltor-cli: a scan takes at most %d ports\n",
+                 static_cast<int>(kMaxScanTargets));
+    return false;
+  }
+  for (int i = 1; i <= lastPort; ++i) {
+    if (PortNameFits(line.operands[i])) continue;
+    std::fprintf(stderr, "brenvaltor-cli: a port name may be at most %zu characters; this one has %zu\n",
+                 LongestPortName(), std::strlen(line.operands[i]));
+    return false;
+  }
+  if (verb == kVerbSend && !CommandFitsLine(line.operands[2])) {
+    std::fprintf(stderr, "brenvaltor-cli: the command is longer than %zu characters\n", kMaxCommandLength);
+    return false;
+  }
+  return true;
+}
+
+int RunVerb(const CommandLine& line, Verb verb) {
+  switch (verb) {
+    case kVerbReport: return RunReport(line.operands[1], line.json);
+    case kVerbSend: return RunSend(line.operands[1], line.operands[2]);
+    case kVerbScan: return RunScan(line.operands + 1, line.operandCount - 1);
+    case kVerbNone: break;
+  }
+  return PrintUsage(false);
+}
+
+// The trace of the run goes to its file only once the command is done; a
+// trace that cannot be written fails the run, whatever the modem did.
+int FinishTrace(const char* tracePath, int status) {
+  std::string profile;
+  FormatTraceProfile(&profile);
+  char reason[kShortTextSize];
+  if (WriteTraceFile(tracePath, profile.data(), profile.size(), reason, sizeof reason)) return status;
+  std::fprintf(stderr, "brenvaltor-cli: cannot write the trace %s: %s\n", tracePath, reason);
+  return status == kExitOk ? kExitFailed : status;
 }
 
 }  // namespace
@@ -136,20 +248,26 @@ int main(int argc, char** argv) {
   // Bytes out exactly as on Linux: no LF -> CR LF translation.
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
-  if (argc < 2) return PrintUsage(false);
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    if (argument == "--help" || argument == "-h") return PrintUsage(true);
-  }
-  if (!TakeTraceOption(&argc, argv)) return PrintUsage(false);
-  const std::string_view verb = argv[1];
-  if (verb == "--version" && argc == 2) {
+  CommandLine line;
+  if (!ParseCommandLine(argc, argv, &line)) return PrintUsage(false);
+  if (line.help) return PrintUsage(true);
+  if (line.version) {
+    if (line.operandCount != 0 || line.json || line.tracePath != nullptr) return PrintUsage(false);
     std::puts("brenvaltor-cli " BRENVALTOR_VERSION);
     return kExitOk;
   }
-  if (verb == "report" && argc == 3) return RunReport(argv[2], false);
-  if (verb == "report" && argc == 4 && std::string_view(argv[2]) == "--json") return RunReport(argv[3], true);
-  if (verb == "scan") return RunScan(argv + 2, argc - 2);
-  if (verb == "send" && argc == 4) return RunSend(argv[2], argv[3]);
-  return PrintUsage(false);
+  const Verb verb = VerbOf(line);
+  if (verb == kVerbNone) return PrintUsage(false);
+  if (!OperandsFit(line, verb)) return kExitUsage;
+  if (line.tracePath == nullptr) return RunVerb(line, verb);
+
+  char reason[kShortTextSize];
+  if (!CheckTraceFileCreatable(line.tracePath, reason, sizeof reason)) {
+    std::fprintf(stderr, "brenvaltor-cli: cannot write the trace %s: %s\n", line.tracePath, reason);
+    return kExitFailed;
+  }
+  g_App.TraceSink = RecordTracedRead;
+  const int status = RunVerb(line, verb);
+  g_App.TraceSink = nullptr;
+  return FinishTrace(line.tracePath, status);
 }

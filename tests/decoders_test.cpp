@@ -76,6 +76,7 @@ const DecoderCase kCases[] = {
     {"csq 15", DecodeSignalReply, Line("+CSQ", "15,99"), {"-83 dBm (Хорошо)"}},
     {"csq 19", DecodeSignalReply, Line("+CSQ", "19,99"), {"-75 dBm (Хорошо)"}},
     {"csq 20", DecodeSignalReply, Line("+CSQ", "20,99"), {"-73 dBm (Отлично)"}},
+    {"csq 31 highest level", DecodeSignalReply, Line("+CSQ", "31,99"), {"-51 dBm (Отлично)"}},
     {"csq plus sign", DecodeSignalReply, Line("+CSQ", "+12"), {"-89 dBm (Удовлетворительно)"}},
     {"csq digits then text", DecodeSignalReply, Line("+CSQ", "17dB"), {"-79 dBm (Хорошо)"}},
     {"csq 99 not known", DecodeSignalReply, Line("+CSQ", "99,99"), {"Не определён"}},
@@ -85,6 +86,10 @@ const DecoderCase kCases[] = {
     {"csq no number", DecodeSignalReply, Line("+CSQ", "x,99"), {}},
     {"csq bare prefix", DecodeSignalReply, "\r\n+CSQ\r\n\r\nOK\r\n", {}},
     // AT+COPS?: the name is the third field, quotes taken off.
+    {"cops name without its quotes",
+     DecodeOperatorReply,
+     Line("+COPS", "0,0,\"Alpha Net\",2"),
+     {"Автоматический", "Alpha Net"}},
     {"cops no technology", DecodeOperatorReply, Line("+COPS", "1,2,\"25099\""), {"Ручной", "25099"}},
     {"cops mode 3 unknown", DecodeOperatorReply, Line("+COPS", "3"), {}},
     {"cops empty name", DecodeOperatorReply, Line("+COPS", "0,0,,2"), {"Автоматический"}},

@@ -40,10 +40,13 @@ e2e_check "scan: entries in order" "$e2e_tmp/want" "$e2e_tmp/out"
 # Three answering modems and one silent device (two 1 s waits).
 [ "$elapsed_ms" -lt 3500 ]
 e2e_check_status "scan: busy and missing ports cost no wait (${elapsed_ms} ms)" 0 $?
-"$CLI" scan /dev/does-not-exist >"$e2e_tmp/out"
-e2e_check_status "scan finding nothing: exit" 0 $?
+"$CLI" scan /dev/does-not-exist "$silent" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+e2e_check_status "scan finding nothing: exit" 1 $?
 : >"$e2e_tmp/want"
 e2e_check "scan finding nothing: no output" "$e2e_tmp/want" "$e2e_tmp/out"
+head -n 1 "$e2e_tmp/err" >"$e2e_tmp/first"
+echo "brenvaltor-cli: no modem answered on: /dev/does-not-exist, $silent" >"$e2e_tmp/want"
+e2e_check "scan finding nothing: says so on standard error" "$e2e_tmp/want" "$e2e_tmp/first"
 
 # A stick that sends a report before every answer still lists its model.
 e2e_start_sim "$PROFILES/e1550-reports.profile"
@@ -78,5 +81,33 @@ grep -q 'cannot open port /dev/does-not-exist' "$e2e_tmp/err" && e2e_check_statu
 e2e_check_status "bad usage: exit" 2 $?
 "$CLI" report >/dev/null 2>&1
 e2e_check_status "report without a port: exit" 2 $?
+
+# Options: one that is not ours is bad usage, never a port name; "--" ends
+# the options for a port whose name starts with '-'.
+for args in "scan --verbose" "report --verbose /dev/null" "send -x /dev/null AT" "scan -" "send --json /dev/null AT"; do
+  # shellcheck disable=SC2086
+  "$CLI" $args >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+  status=$?
+  [ "$status" = 2 ] && [ ! -s "$e2e_tmp/out" ] && grep -q '^usage: brenvaltor-cli' "$e2e_tmp/err"
+  e2e_check_status "'$args': usage error (exit $status)" 0 $?
+done
+e2e_start_sim "$PROFILES/e1550.profile"
+ln -s "$e2e_pty" "$e2e_tmp/-modem"
+(cd "$e2e_tmp" && "$CLI" send -- -modem AT >"$e2e_tmp/out" 2>"$e2e_tmp/err")
+e2e_check_status "send -- -modem: a port whose name starts with '-'" 0 $?
+printf 'AT\r\r\nOK\r\n' >"$e2e_tmp/want"
+e2e_check "send -- -modem: its reply" "$e2e_tmp/want" "$e2e_tmp/out"
+
+# A path too long for the buffers is refused whole, never cut to a path
+# that may name another device.
+long=/dev/$(printf 'x%.0s' $(seq 300))
+for verb in "report" "scan" "send"; do
+  extra=$([ "$verb" = send ] && echo AT)
+  # shellcheck disable=SC2086
+  "$CLI" $verb "$long" $extra >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+  status=$?
+  [ "$status" = 2 ] && grep -q 'port name may be at most 255 characters; this one has 305' "$e2e_tmp/err"
+  e2e_check_status "$verb with a 305-character path: refused (exit $status)" 0 $?
+done
 
 e2e_finish

@@ -43,9 +43,13 @@ wine "$CLI" scan >"$e2e_tmp/out"
 printf 'E1550 (COM5)\n' >"$e2e_tmp/want"
 e2e_check "wine scan: a stick with unsolicited reports" "$e2e_tmp/want" "$e2e_tmp/out"
 wine_clear_com_ports
-wine "$CLI" scan >"$e2e_tmp/out"
+wine "$CLI" scan >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+e2e_check_status "wine scan finding nothing: exit" 1 $?
 : >"$e2e_tmp/want"
 e2e_check "wine scan finding nothing: no output" "$e2e_tmp/want" "$e2e_tmp/out"
+head -n 1 "$e2e_tmp/err" | tr -d '\r' >"$e2e_tmp/first"
+echo "brenvaltor-cli: no modem answered on: COM1 to COM254" >"$e2e_tmp/want"
+e2e_check "wine scan finding nothing: says so" "$e2e_tmp/want" "$e2e_tmp/first"
 
 e2e_start_sim "$PROFILES/e1550.profile"
 wine_map_com_port 5 "$e2e_pty"

@@ -23,7 +23,8 @@ report() {
 }
 
 # The masking rule of the trace, applied to an expected report: digit runs
-# of 14 or more keep 8 digits, the IMSI row's number keeps 5.
+# of 14 to 16 keep 8 digits (an IMEI), longer ones none, the IMSI row's
+# number keeps 5.
 mask() {
   python3 - "$1" <<'PY'
 import re, sys
@@ -32,7 +33,7 @@ imsi = re.search(r"^IMSI: (\d+)$", text, re.M)
 imsi = imsi.group(1) if imsi else None
 def cut(m):
     n = m.group(0)
-    keep = 5 if n == imsi else 8
+    keep = 5 if n == imsi else 8 if len(n) <= 16 else 0
     return n[:keep] + "0" * (len(n) - keep)
 sys.stdout.write(re.sub(r"\d{14,}", cut, text))
 PY
@@ -55,6 +56,74 @@ for profile in $(e2e_report_profiles 2>/dev/null); do
   mask "$EXPECTED/$profile.txt" >"$e2e_tmp/want"
   e2e_check "$MODE replay $profile: the same report" "$e2e_tmp/want" "$e2e_tmp/out"
 done
+
+# A stick that shows its numbers in every form: no 9 digits in a row of any
+# of them (beyond the digits kept) reaches a trace, as digits or as bytes,
+# nibbles swapped or not, whatever the case of the command.
+leaky=$e2e_tmp/leaky
+e2e_start_sim "$PROFILES/leaky-numbers.profile"
+: >"$leaky"
+report --trace "$trace_arg" && cat "$trace" >>"$leaky"
+for command in 'at+cimi' 'AT^NVRD=0' 'AT^NVRDEX=0' 'AT^ICCID?' 'AT+EGMR=1,7,"352099001761481"' 'at+cpin="1234"'; do
+  if [ "$MODE" = wine ]; then
+    wine "$CLI" send --trace "$trace_arg" COM5 "$command" >/dev/null
+  else
+    "$CLI" send --trace "$trace_arg" "$e2e_pty" "$command" >/dev/null
+  fi
+  cat "$trace" >>"$leaky"
+done
+python3 - "$leaky" <<'PY'
+import re, sys
+text = open(sys.argv[1], encoding="latin-1").read()
+digits = re.sub(r"[^0-9]", "", text)
+swapped = "".join(re.sub(r"[^0-9]", "", m[1] + m[0]) for m in re.findall(r"\b[0-9A-Fa-f]{2}\b", text))
+leaks = []
+for number, kept in (("352099001761481", 8), ("250011234567890", 5), ("89701012345678901234", 0)):
+    for i in range(len(number) - 8):
+        if i + 9 > kept and (number[i:i + 9] in digits or number[i:i + 9] in swapped):
+            leaks.append(number[i:i + 9])
+if "250011" in digits: leaks.append("IMSI keeps more than 5 digits")
+if re.search(r"(?i)cpin=\\?\"1234", text): leaks.append("PIN")
+print("leaks:", leaks or "none")
+sys.exit(1 if leaks else 0)
+PY
+e2e_check_status "$MODE trace: no number of the leaky stick leaks, in any form" 0 $?
+
+# The trace file: written whole beside its target, owner-only, a link at
+# the target replaced and what it pointed at untouched; a trace that cannot
+# be written fails the run; one --trace only.
+if [ "$MODE" = native ]; then
+  e2e_start_sim "$PROFILES/e1550.profile"
+  echo "keep me" >"$e2e_tmp/link-target"
+  ln -s "$e2e_tmp/link-target" "$e2e_tmp/link.profile"
+  "$CLI" report --trace "$e2e_tmp/link.profile" "$e2e_pty" >/dev/null
+  e2e_check_status "trace file: report exits 0" 0 $?
+  [ ! -L "$e2e_tmp/link.profile" ] && [ "$(cat "$e2e_tmp/link-target")" = "keep me" ] &&
+    grep -q '^> AT+CGSN' "$e2e_tmp/link.profile"
+  e2e_check_status "trace file: the link is replaced, its target untouched" 0 $?
+  e2e_check_status "trace file: mode 0600" 600 "$(stat -c %a "$e2e_tmp/link.profile")"
+  [ -z "$(find "$e2e_tmp" -maxdepth 1 -name 'link.profile.*')" ]
+  e2e_check_status "trace file: no temporary file left" 0 $?
+
+  # A 1 KB file size limit makes the write fail (EFBIG) after the modem
+  # part has succeeded.
+  (trap '' XFSZ; ulimit -f 1; "$CLI" report --trace "$e2e_tmp/big.profile" "$e2e_pty" >/dev/null 2>"$e2e_tmp/err")
+  e2e_check_status "trace write error: exit" 1 $?
+  grep -q "^brenvaltor-cli: cannot write the trace $e2e_tmp/big.profile: File too large" "$e2e_tmp/err" &&
+    [ ! -e "$e2e_tmp/big.profile" ] && [ -z "$(find "$e2e_tmp" -maxdepth 1 -name 'big.profile.*')" ]
+  e2e_check_status "trace write error: says why, leaves no file" 0 $?
+
+  "$CLI" send --trace "$e2e_tmp/no-such-dir/t.profile" "$e2e_pty" AT >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+  e2e_check_status "trace in a missing folder: exit" 1 $?
+  grep -q "cannot write the trace $e2e_tmp/no-such-dir/t.profile: No such file or directory" "$e2e_tmp/err" &&
+    [ ! -s "$e2e_tmp/out" ]
+  e2e_check_status "trace in a missing folder: says why before any exchange" 0 $?
+
+  "$CLI" report --trace "$e2e_tmp/a.profile" --trace "$e2e_tmp/b.profile" "$e2e_pty" >/dev/null 2>"$e2e_tmp/err"
+  e2e_check_status "two --trace: usage error" 2 $?
+  [ ! -e "$e2e_tmp/a.profile" ] && [ ! -e "$e2e_tmp/b.profile" ]
+  e2e_check_status "two --trace: no file written" 0 $?
+fi
 
 [ "$MODE" = wine ] && wine_clear_com_ports
 e2e_finish

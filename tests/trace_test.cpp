@@ -1,0 +1,231 @@
+// The masking of personal numbers, form by form, and the exchange trace
+// that carries it: a number split over reads and exchanges, commands that
+// set a PIN, and a replayed trace that gives the report it was taken from.
+// The numbers are made up.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "report/query.h"
+#include "report/report_rows.h"
+#include "tests/test_support.h"
+#include "trace/exchange_trace.h"
+#include "trace/personal_numbers.h"
+#include "trace/trace_file.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+struct MaskCase {
+  const char* name;
+  std::string text;
+  std::string masked;
+};
+
+const MaskCase kMaskCases[] = {
+    // IMEIs keep their type code, in every joint firmware uses.
+    {"imei plain", "\r\nIMEI: 352099001761481\r\n", "\r\nIMEI: 352099000000000\r\n"},
+    {"imei dashes", "IMEI: 35-209900-176148-1", "IMEI: 35-209900-000000-0"},
+    {"imei blanks", "IMEI2: 35 209900 176148 1", "IMEI2: 35 209900 000000 0"},
+    {"imei dots", "35.209900.176148.1", "35.209900.000000.0"},
+    {"imeisv 16 digits", "3520990017614812", "3520990000000000"},
+    {"group before another joint", "7 35-209900-176148-1", "7 35-209900-000000-0"},
+    {"xml body", "<Imei>352099001761481</Imei>", "<Imei>352099000000000</Imei>"},
+    // Bytes (BCD): every decimal digit, nibbles swapped or not.
+    {"bcd swapped", "^NVRD: 9,08 3A 25 09 90 10 67 41 18\r\n", "^NVRD: 9,00 0A 00 00 00 00 00 00 00\r\n"},
+    {"bcd straight commas", "35,20,99,00,17,61,48,1F", "00,00,00,00,00,00,00,0F"},
+    {"bcd comma and blank", "35, 20, 99, 00, 17, 61, 48", "00, 00, 00, 00, 00, 00, 00"},
+    // IMSIs keep country and network; longer numbers (ICCID) nothing.
+    {"imsi xml", "<Imsi>250011234567890</Imsi>", "<Imsi>250010000000000</Imsi>"},
+    {"imsi after echo", "at+cimi\r\r\n250011234567890\r\n", "at+cimi\r\r\n250010000000000\r\n"},
+    {"imsi again elsewhere", "IMSI: 250011234567890\r\nX 250011234567890",
+     "IMSI: 250010000000000\r\nX 250010000000000"},
+    {"iccid", "^ICCID: 89701012345678901234\r\n", "^ICCID: 00000000000000000000\r\n"},
+    // Commands that set a number or code: their arguments, whole.
+    {"egmr", "AT+EGMR=1,7,\"352099001761481\"\r", "AT+EGMR=1,7,\"000000000000000\"\r"},
+    {"cpin", "AT+CPIN=\"1234\"\r", "AT+CPIN=\"0000\"\r"},
+    {"cpin puk and new pin", "AT+CPIN=\"87654321\",\"4321\"", "AT+CPIN=\"00000000\",\"0000\""},
+    {"clck lower case", "at+clck=\"SC\",1,\"1234\"\r\r\nOK", "at+clck=\"00\",1,\"0000\"\r\r\nOK"},
+    {"cardunlock", "AT^CARDUNLOCK=\"a1b2c3d4e5f6\"", "AT^CARDUNLOCK=\"000000000000\""},
+    {"cpin unquoted", "AT+CPIN=12345678", "AT+CPIN=00000000"},
+    {"second command of a line", "AT+CSQ;+CPWD=\"SC\",\"1234\",\"5678\"",
+     "AT+CSQ;+CPWD=\"00\",\"0000\",\"0000\""},
+    // What is not a personal number stays as it was.
+    {"pin query", "AT+CPIN?\r\r\n+CPIN: READY\r\n", "AT+CPIN?\r\r\n+CPIN: READY\r\n"},
+    {"model and version", "^FHVER:\"E1550 11.608.12.02.143,CD1E1550M\"",
+     "^FHVER:\"E1550 11.608.12.02.143,CD1E1550M\""},
+    {"traffic counters", "^DSFLOWRPT:0000001E,00000000,00000000,0000000000000DA4,0000000000000000",
+     "^DSFLOWRPT:0000001E,00000000,00000000,0000000000000DA4,0000000000000000"},
+    {"boot report", "^BOOT:20952084,0,0,0,72", "^BOOT:20952084,0,0,0,72"},
+    {"build date", "^VERSION:BDT:Nov 11 2011, 10:20:30", "^VERSION:BDT:Nov 11 2011, 10:20:30"},
+    {"13 digits", "1234567890123", "1234567890123"},
+    {"six bytes", "35 20 99 00 17 61", "35 20 99 00 17 61"},
+};
+
+void PrintTo(const MaskCase& c, std::ostream* os) { *os << c.name; }
+
+struct Masking : ::testing::TestWithParam<MaskCase> {};
+
+TEST_P(Masking, EveryFormFirmwareWrites) {
+  std::string text = GetParam().text;
+  MaskPersonalNumbers(text.data(), text.size(), nullptr, 0);
+  EXPECT_EQ(text, GetParam().masked);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, Masking, ::testing::ValuesIn(kMaskCases), CaseNameFromField());
+
+TEST(MaskingSpans, ANumberStartingInAnImsiAnswerIsAnImsi) {
+  std::string text = "\r\n250011234567890\r\n\r\nOK\r\n\r\n250011234567890\r\n";
+  const TextSpan answer = {0, 10};
+  MaskPersonalNumbers(text.data(), text.size(), &answer, 1);
+  EXPECT_EQ(text, "\r\n250010000000000\r\n\r\nOK\r\n\r\n250010000000000\r\n");
+}
+
+// --- The trace ------------------------------------------------------------
+
+struct TraceTest : FakeModemTest {
+  void SetUp() override {
+    FakeModemTest::SetUp();
+    ClearTrace();
+  }
+  void TearDown() override {
+    g_App.TraceSink = nullptr;
+    ClearTrace();
+  }
+  void Read(const char* command, bool first, const std::string& bytes, uint32_t endMs) {
+    RecordTracedRead(command, first, bytes.data(), static_cast<uint32_t>(bytes.size()), endMs);
+  }
+  static std::string Profile() {
+    std::string profile;
+    FormatTraceProfile(&profile);
+    return profile;
+  }
+};
+
+TEST_F(TraceTest, ANumberSplitOverTwoExchangesIsMaskedAsOne) {
+  Read("AT+CGSN", true, "\r\nIMEI:3520990", 60);
+  Read("at+cimi", true, "01761481\r\n\r\nOK\r\n", 60);
+  Read("at+cimi", false, "\r\n250011234567890\r\n\r\nOK\r\n", 300);
+  const std::string profile = Profile();
+  // The eighth digit, kept, is the first of the second exchange.
+  EXPECT_NE(profile.find("\"IMEI:3520990\"\n"), std::string::npos) << profile;
+  EXPECT_NE(profile.find("\"00000000\\r\\n\""), std::string::npos) << profile;
+  EXPECT_EQ(profile.find("1761481"), std::string::npos) << profile;
+  // The IMSI in the second read of the lower-case command keeps 5 digits.
+  EXPECT_NE(profile.find("\"250010000000000\\r\\n\""), std::string::npos) << profile;
+}
+
+TEST_F(TraceTest, CommandsAndTheirEchoAreMaskedAndOneRuleStaysPerMaskedCommand) {
+  Read("AT+CPIN=\"1234\"", true, "AT+CPIN=\"1234\"\r\r\nOK\r\n", 60);
+  Read("at+cpin=\"5678\"", true, "", 2000);
+  const std::string profile = Profile();
+  EXPECT_EQ(profile.find("1234"), std::string::npos) << profile;
+  EXPECT_EQ(profile.find("5678"), std::string::npos) << profile;
+  EXPECT_NE(profile.find("> AT+CPIN=\"0000\"\n"), std::string::npos) << profile;
+  EXPECT_NE(profile.find("\"AT+CPIN=\\\"0000\\\"\\r\\r\\n\""), std::string::npos) << profile;
+  EXPECT_EQ(profile.find("> at+cpin"), std::string::npos)
+      << "one rule per command as the simulator compares them";
+}
+
+// The whole way: a query traced, the trace read back as a profile, and the
+// same query answered from it. Only the rows that show a number differ.
+TEST_F(TraceTest, ReplayGivesTheSameRowsButTheNumbers) {
+  for (const char* name : {"e1550", "e3372", "real-e173", "odd-replies"}) {
+    for (bool splitReads : {false, true}) {
+      ResetFakeModem();
+      ClearTrace();
+      g_Fake.replies = ProfileReplies(name);
+      // Reads of 7 bytes cut every number somewhere, and the query's
+      // exchanges take each other's bytes, as with a stick that pauses.
+      if (splitReads) g_Fake.readSizes.assign(400, 7);
+      g_App.TraceSink = RecordTracedRead;
+      ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), 0);
+      g_App.TraceSink = nullptr;
+      std::vector<std::string> rows;
+      for (int rowId = 0; rowId < kReportRowCount; ++rowId) rows.push_back(RowValue(rowId));
+
+      const std::string path = ::testing::TempDir() + "trace-replay.profile";
+      FILE* file = std::fopen(path.c_str(), "wb");
+      ASSERT_NE(file, nullptr);
+      const std::string profile = Profile();
+      std::fwrite(profile.data(), 1, profile.size(), file);
+      std::fclose(file);
+      ::Profile replay;
+      std::string error;
+      const bool parsed = ParseProfile(path.c_str(), &replay, &error);
+      std::remove(path.c_str());
+      ASSERT_TRUE(parsed) << error;
+
+      ResetFakeModem();
+      for (const Rule& rule : replay.rules)
+        for (const Action& action : rule.actions)
+          if (action.kind == ACTION_TEXT) g_Fake.replies[rule.command] += action.text;
+      ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), 0);
+      for (int rowId = 0; rowId < kReportRowCount; ++rowId) {
+        if (rowId == kRowImei || rowId == kRowImsi) continue;
+        EXPECT_EQ(RowValue(rowId), rows[rowId]) << name << " split " << splitReads << " RowId " << rowId;
+      }
+      // Whole replies: the IMEI row shows the masked number.
+      if (splitReads) continue;
+      EXPECT_EQ(std::string(RowValue(kRowImei)).substr(0, kImeiKeptDigits), rows[kRowImei].substr(0, 8))
+          << name;
+      EXPECT_NE(RowValue(kRowImei), rows[kRowImei]) << name;
+    }
+  }
+}
+
+// --- The trace file ---------------------------------------------------------
+
+std::string FileText(const std::string& path) {
+  std::string text;
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+    std::fclose(file);
+  }
+  return text;
+}
+
+TEST(TraceFile, ReplacesWhatIsThereAndFailsWithTheReason) {
+  const std::string path = ::testing::TempDir() + "trace-file-test.profile";
+  char reason[256] = {};
+  ASSERT_TRUE(WriteTraceFile(path.c_str(), "first\n", 6, reason, sizeof reason)) << reason;
+  ASSERT_TRUE(WriteTraceFile(path.c_str(), "second\n", 7, reason, sizeof reason)) << reason;
+  EXPECT_EQ(FileText(path), "second\n");
+  std::remove(path.c_str());
+
+  const std::string missing = ::testing::TempDir() + "no-such-folder/trace.profile";
+  EXPECT_FALSE(CheckTraceFileCreatable(missing.c_str(), reason, sizeof reason));
+  EXPECT_FALSE(WriteTraceFile(missing.c_str(), "x", 1, reason, sizeof reason));
+  EXPECT_STRNE(reason, "");
+}
+
+#ifndef _WIN32
+TEST(TraceFile, OwnerOnlyAndALinkAtTheTargetIsReplacedNotFollowed) {
+  const std::string target = ::testing::TempDir() + "trace-link-target";
+  const std::string link = ::testing::TempDir() + "trace-link.profile";
+  FILE* file = std::fopen(target.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fputs("keep me", file);
+  std::fclose(file);
+  unlink(link.c_str());
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  char reason[256] = {};
+  ASSERT_TRUE(WriteTraceFile(link.c_str(), "trace", 5, reason, sizeof reason)) << reason;
+  struct stat info {};
+  ASSERT_EQ(lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_EQ(FileText(link), "trace");
+  EXPECT_EQ(FileText(target), "keep me");
+  unlink(link.c_str());
+  unlink(target.c_str());
+}
+#endif
+
+}  // namespace

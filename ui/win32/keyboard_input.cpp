@@ -1,6 +1,6 @@
 // Keys of the main window: Tab order, page switching, the commands' keys,
-// the report list's rows, and the focus cues that show once the keyboard
-// was used.
+// the report list's rows, and the focus cues that show once a key has
+// moved the focus.
 #include "ui/win32/keyboard_input.h"
 
 #include "ui/keyboard.h"

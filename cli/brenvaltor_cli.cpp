@@ -1,13 +1,18 @@
 // brenvaltor-cli: the modem report and a one-shot AT exchange from a
 // terminal, on Windows (COM5) and Linux (/dev/ttyUSB0), with the same core as
 // the window.
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
+#else
+#include <time.h>
 #endif
 
 #include <string>
@@ -17,6 +22,7 @@
 #include "report/query.h"
 #include "serial/port_scan.h"
 #include "serial/serial_port.h"
+#include "sticks/stick_devices.h"
 #include "terminal/terminal.h"
 #include "trace/exchange_trace.h"
 #include "trace/trace_file.h"
@@ -36,14 +42,16 @@ constexpr int kExitUsage = 2;
 constexpr const char* kUsage =
     "usage: brenvaltor-cli report [--json] [--trace FILE] [--] PORT\n"
     "       brenvaltor-cli send [--trace FILE] [--] PORT COMMAND\n"
-    "       brenvaltor-cli scan [--trace FILE] [--] [PORT...]\n"
+    "       brenvaltor-cli scan [--wait SECONDS] [--trace FILE] [--] [PORT...]\n"
     "       brenvaltor-cli --help | --version\n"
     "\n"
     "  report  query the modem on PORT and print its 28 report rows\n"
     "          (--json: the rows as one JSON object)\n"
     "  send    send one AT command (e.g. AT+CSQ) and print the raw reply\n"
     "  scan    list the modems that answer, one \"MODEL (PORT)\" line each;\n"
-    "          exit status 1 when none does\n"
+    "          exit status 1 when none does, and what state the vendor's USB\n"
+    "          sticks are in (--wait: scan again, once a second at most,\n"
+    "          until a modem answers or SECONDS have passed)\n"
     "  --trace FILE  write every exchange to FILE as a modem-sim profile,\n"
     "          personal numbers (IMEI, IMSI, PIN...) masked\n"
     "  --      ends the options, for a port whose name starts with '-'\n"
@@ -112,14 +120,76 @@ int RunReport(const char* portName, bool json) {
   return kExitFailed;
 }
 
-int RunScan(const char* const* portNames, int32_t portCount) {
+void PauseMs(int64_t ms) {
+  if (ms <= 0) return;
+#ifdef _WIN32
+  Sleep(static_cast<DWORD>(ms));
+#else
+  const timespec pause = {static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+  nanosleep(&pause, nullptr);
+#endif
+}
+
+int64_t MsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+// The vendor's sticks as the system shows them. The tests point the Linux
+// reader at a fixture tree (holding sys/ and proc/net/route) through
+// BRENVALTOR_TEST_STICK_ROOT; nothing else reads that variable.
+void ReadSticks(StickDeviceList* list) {
+#ifndef _WIN32
+  if (const char* root = std::getenv("BRENVALTOR_TEST_STICK_ROOT")) {
+    char sysRoot[kShortTextSize * 2];
+    char routePath[kShortTextSize * 2];
+    std::snprintf(sysRoot, sizeof sysRoot, "%.256s/sys", root);
+    std::snprintf(routePath, sizeof routePath, "%.256s/proc/net/route", root);
+    ReadStickDevicesUnder(sysRoot, routePath, list);
+    return;
+  }
+#endif
+  ReadStickDevices(list);
+}
+
+// No modem answered: one line on standard error per stick of the vendor
+// that the system shows, saying what state it is in, or that there is none.
+void PrintStickDiagnosis() {
+  static StickDeviceList sticks;
+  ReadSticks(&sticks);
+  char line[kShortTextSize * 2];
+  if (sticks.Count == 0) {
+    DescribeNoStick(kNativeCliAudience, line, sizeof line);
+    std::fprintf(stderr, "brenvaltor-cli: %s\n", line);
+  }
+  for (int32_t i = 0; i < sticks.Count; ++i) {
+    const StickDevice& stick = sticks.Devices[i];
+    const StickPortsCheck ports =
+        ClassifyStick(stick) == kStickPortsSilent ? CheckStickPorts(stick) : kPortsNotChecked;
+    DescribeStick(stick, ports, kNativeCliAudience, line, sizeof line);
+    std::fprintf(stderr, "brenvaltor-cli: %s\n", line);
+  }
+}
+
+// waitMs: scan again until a modem answers or this much time has passed.
+int RunScan(const char* const* portNames, int32_t portCount, int64_t waitMs) {
   static ScanTargets targets;  // 130 KB: not on the stack
-  // (OperandsFit has checked the names and their number.)
-  if (!CollectScanTargets(portNames, portCount, &targets)) return kExitUsage;
-  if (targets.scanAllComPorts)
-    ScanModemPorts();
-  else
-    ScanModemPaths(targets.pathList, targets.count);
+  // A stick plugged in while waiting shows new ports: the list of ports is
+  // taken anew for every round. Rounds start at least a second apart.
+  constexpr int64_t kPollIntervalMs = 1000;
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    const int64_t roundStartMs = MsSince(start);
+    // (OperandsFit has checked the names and their number.)
+    if (!CollectScanTargets(portNames, portCount, &targets)) return kExitUsage;
+    if (targets.scanAllComPorts)
+      ScanModemPorts();
+    else
+      ScanModemPaths(targets.pathList, targets.count);
+    if (g_App.ModemCount != 0 || MsSince(start) >= waitMs) break;
+    const int64_t nextRoundMs = roundStartMs + kPollIntervalMs;
+    PauseMs((nextRoundMs < waitMs ? nextRoundMs : waitMs) - MsSince(start));
+  }
   char entry[kShortTextSize];
   for (int32_t slot = 0; slot < g_App.ModemCount; ++slot) {
     FormatScanEntry(targets, slot, entry, sizeof entry);
@@ -127,6 +197,7 @@ int RunScan(const char* const* portNames, int32_t portCount) {
   }
   if (g_App.ModemCount == 0) {
     PrintNothingFound(stderr, targets);
+    PrintStickDiagnosis();
     return kExitFailed;
   }
   return kExitOk;
@@ -148,6 +219,7 @@ struct CommandLine {
   bool version;
   bool json;
   const char* tracePath;
+  int64_t waitMs;               // scan --wait; -1 without it
   const char* const* operands;  // operands[0] is the verb
   int operandCount;
 };
@@ -157,6 +229,7 @@ struct CommandLine {
 // option that is not ours, a second --trace or one without a file.
 bool ParseCommandLine(int argc, char** argv, CommandLine* line) {
   *line = {};
+  line->waitMs = -1;
   char** operands = argv + 1;
   int count = 0;
   bool optionsEnded = false;
@@ -182,6 +255,15 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* line) {
         return false;
       }
       line->tracePath = argv[++i];
+    } else if (argument == "--wait") {
+      char* end = nullptr;
+      const long seconds = i + 1 < argc ? std::strtol(argv[i + 1], &end, 10) : -1;
+      if (line->waitMs >= 0 || end == argv[i + 1] || *end != '\0' || seconds < 0 || seconds > 86400) {
+        std::fputs("brenvaltor-cli: --wait takes a number of seconds (0 to 86400), once\n", stderr);
+        return false;
+      }
+      line->waitMs = static_cast<int64_t>(seconds) * 1000;
+      ++i;
     } else {
       std::fprintf(stderr, "brenvaltor-cli: unknown option %s\n", argv[i]);
       return false;
@@ -197,10 +279,11 @@ enum Verb { kVerbNone, kVerbReport, kVerbSend, kVerbScan };
 // What the operands ask for; kVerbNone for anything that is bad usage.
 Verb VerbOf(const CommandLine& line) {
   const std::string_view verb = line.operandCount > 0 ? line.operands[0] : "";
+  if (verb == "scan" && !line.json) return kVerbScan;
+  if (line.waitMs >= 0) return kVerbNone;
   if (verb == "report" && line.operandCount == 2) return kVerbReport;
   if (line.json) return kVerbNone;
   if (verb == "send" && line.operandCount == 3) return kVerbSend;
-  if (verb == "scan") return kVerbScan;
   return kVerbNone;
 }
 
@@ -231,7 +314,8 @@ int RunVerb(const CommandLine& line, Verb verb) {
   switch (verb) {
     case kVerbReport: return RunReport(line.operands[1], line.json);
     case kVerbSend: return RunSend(line.operands[1], line.operands[2]);
-    case kVerbScan: return RunScan(line.operands + 1, line.operandCount - 1);
+    case kVerbScan:
+      return RunScan(line.operands + 1, line.operandCount - 1, line.waitMs < 0 ? 0 : line.waitMs);
     case kVerbNone: break;
   }
   return PrintUsage(false);

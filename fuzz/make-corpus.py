@@ -303,7 +303,31 @@ def main():
         data = model.encode() + versions.encode()
         add_seed(shop, safe_name(f"{model}-{versions}"), bytes([4]) + struct.pack("<H", len(model)) + data)
 
-    for corpus in (extract, decoders, field_walk, query, shop):
+    # The stick readers' inputs: a routing table as the router-firmware
+    # fixture has it, hardware IDs of the vendor's sticks, and sticks in
+    # each state (kind byte, then driver, name and gateway with a length
+    # byte each).
+    sticks = new_corpus("fuzz_stick_sources")
+    route = (b"Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n"
+             b"eth0\t00000000\t0100000A\t0003\t0\t0\t100\t00000000\t0\t0\t0\n"
+             b"usb0\t0008A8C0\t00000000\t0001\t0\t0\t700\t00FFFFFF\t0\t0\t0\n"
+             b"usb0\t00000000\t0108A8C0\t0003\t0\t0\t700\t00000000\t0\t0\t0\n")
+    add_seed(sticks, "route-usb0", bytes([0, 4]) + b"usb0" + route)
+    for hardware_id in ("USB\\VID_12D1&PID_1001&MI_02", "USB\\VID_12D1&PID_14DC\\0123456789ABCDEF",
+                        "USBSTOR\\CdRom&Ven_Vendor&Prod_Mass_Storage", "Ports", "DiskDrive"):
+        add_seed(sticks, "id-" + safe_name(hardware_id), bytes([1]) + hardware_id.encode())
+    def part(kind, driver, name, gateway):
+        return bytes([kind]) + b"".join(bytes([len(t)]) + t.encode() for t in (driver, name, gateway))
+    header = struct.pack("<HHBBH", 0x1001, 1, 0, 0, 300)
+    add_seed(sticks, "stick-ports", bytes([2]) + header + part(1, "option", "/dev/ttyUSB0", "") +
+             part(1, "option", "/dev/ttyUSB1", "") + part(3, "usb-storage", "", ""))
+    add_seed(sticks, "stick-router", bytes([2]) + struct.pack("<HHBBH", 0x14DC, 1, 0, 2, 300) +
+             part(2, "cdc_ether", "usb0", "192.168.8.1") + part(3, "usb-storage", "", ""))
+    add_seed(sticks, "stick-storage", bytes([2]) + struct.pack("<HHBBH", 0x1446, 1, 0, 1, 300) +
+             part(3, "usb-storage", "", ""))
+    add_seed(sticks, "stick-no-driver", bytes([2]) + struct.pack("<HHBBH", 0x1506, 29, 0, 2, 300))
+
+    for corpus in (extract, decoders, field_walk, query, shop, sticks):
         print(f"{os.path.relpath(corpus['directory'], ROOT)}: {len(corpus['seen'])} seeds")
 
 

@@ -67,6 +67,10 @@ TEST(Keyboard, KeysActByFocusAndPage) {
       {Key(kKeyUp), kModemSelector, kTerm, A::kPreviousEntry},
       {Key(kKeyDown, "a"), kModemSelector, kInfo, A::kLeaveToControl},
       {Key(kKeyReturn), kModemSelector, kInfo, A::kLeaveToControl},
+      // Enter on the stick notice opens its link; its other keys are its own.
+      {Key(kKeyReturn), kStickNotice, kInfo, A::kOpenNoticeLink},
+      {Key(kKeyReturn, "r"), kStickNotice, kInfo, A::kLeaveToControl},
+      {Key(kKeySpace), kStickNotice, kInfo, A::kLeaveToControl},
   };
   for (const Case& c : cases)
     EXPECT_EQ(ActionForKey(c.press, c.focused, c.page), c.action)
@@ -74,27 +78,42 @@ TEST(Keyboard, KeysActByFocusAndPage) {
 }
 
 TEST(Keyboard, TabOrderCyclesEachPage) {
-  const ControlId info[] = {kModemSelector, kQueryButtonControl, kCopyButtonControl, kReportList, kPageTabs};
+  // The report list, or the stick notice in its place when no modem is
+  // listed: the other of the two is hidden and passed over.
+  const ControlId withModem[] = {kModemSelector, kQueryButtonControl, kCopyButtonControl, kReportList,
+                                 kPageTabs};
+  const ControlId noModem[] = {kModemSelector, kQueryButtonControl, kCopyButtonControl, kStickNotice,
+                               kPageTabs};
   const ControlId term[] = {kTerminalInput, kSendButtonControl, kPageTabs};
   for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(NextInTabOrder(kInfo, info[i], false), info[(i + 1) % 5]) << i;
-    EXPECT_EQ(NextInTabOrder(kInfo, info[(i + 1) % 5], true), info[i]) << i;
+    EXPECT_EQ(NextInTabOrder(kInfo, withModem[i], false, false), withModem[(i + 1) % 5]) << i;
+    EXPECT_EQ(NextInTabOrder(kInfo, withModem[(i + 1) % 5], true, false), withModem[i]) << i;
+    EXPECT_EQ(NextInTabOrder(kInfo, noModem[i], false, true), noModem[(i + 1) % 5]) << i;
+    EXPECT_EQ(NextInTabOrder(kInfo, noModem[(i + 1) % 5], true, true), noModem[i]) << i;
   }
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(NextInTabOrder(kTerm, term[i], false), term[(i + 1) % 3]) << i;
-    EXPECT_EQ(NextInTabOrder(kTerm, term[(i + 1) % 3], true), term[i]) << i;
+    EXPECT_EQ(NextInTabOrder(kTerm, term[i], false, true), term[(i + 1) % 3]) << i;
+    EXPECT_EQ(NextInTabOrder(kTerm, term[(i + 1) % 3], true, false), term[i]) << i;
   }
   // From the window itself or a control outside the order (the transcript,
-  // a control of the other page): the page's first or last control.
-  EXPECT_EQ(NextInTabOrder(kInfo, kNobody, false), kModemSelector);
-  EXPECT_EQ(NextInTabOrder(kInfo, kNobody, true), kPageTabs);
-  EXPECT_EQ(NextInTabOrder(kTerm, kTerminalOutput, false), kTerminalInput);
-  EXPECT_EQ(NextInTabOrder(kTerm, kQueryButtonControl, true), kPageTabs);
+  // a control of the other page): the page's first or last control; from
+  // one just hidden, the next shown one.
+  EXPECT_EQ(NextInTabOrder(kInfo, kNobody, false, false), kModemSelector);
+  EXPECT_EQ(NextInTabOrder(kInfo, kNobody, true, true), kPageTabs);
+  EXPECT_EQ(NextInTabOrder(kInfo, kStickNotice, false, false), kPageTabs);
+  EXPECT_EQ(NextInTabOrder(kInfo, kReportList, true, true), kCopyButtonControl);
+  EXPECT_EQ(NextInTabOrder(kTerm, kTerminalOutput, false, false), kTerminalInput);
+  EXPECT_EQ(NextInTabOrder(kTerm, kQueryButtonControl, true, false), kPageTabs);
   EXPECT_EQ(FirstInTabOrder(kTerm), kTerminalInput);
+  // The focus on the list or the notice goes to whichever of them shows.
+  EXPECT_EQ(ControlInPlaceOf(kReportList, true), kStickNotice);
+  EXPECT_EQ(ControlInPlaceOf(kStickNotice, false), kReportList);
+  EXPECT_EQ(ControlInPlaceOf(kReportList, false), kReportList);
+  EXPECT_EQ(ControlInPlaceOf(kModemSelector, true), kModemSelector);
   // Only controls of the page, each a Tab stop.
-  for (ControlId id : info) EXPECT_NE(ControlPage(id), kTerm) << id;
+  for (ControlId id : kInformationTabOrder) EXPECT_NE(ControlPage(id), kTerm) << id;
   for (ControlId id : term) EXPECT_NE(ControlPage(id), kInfo) << id;
-  for (ControlId id : info) EXPECT_NE(ControlLayouts[id].style & 0x00010000u, 0u) << id;
+  for (ControlId id : kInformationTabOrder) EXPECT_NE(ControlLayouts[id].style & 0x00010000u, 0u) << id;
   for (ControlId id : term) EXPECT_NE(ControlLayouts[id].style & 0x00010000u, 0u) << id;
 }
 

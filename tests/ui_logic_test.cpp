@@ -10,6 +10,7 @@
 #include "shop/shop_link.h"
 #include "tests/fake_port.h"
 #include "ui/report_view.h"
+#include "ui/rescan_rules.h"
 #include "ui/window_layout.h"
 
 namespace {
@@ -59,6 +60,41 @@ TEST(Dpi, FontHeightAndTwips) {
     EXPECT_EQ(FontHeightForDpi(c.dpi), c.fontHeight) << c.dpi;
     EXPECT_EQ(TwipsForDpi(220, c.dpi), c.twips220) << c.dpi;
   }
+}
+
+TEST(StickNotice, TakesTheReportListsPlaceOnlyWithoutModem) {
+  struct Case {
+    ControlId id;
+    Page page;
+    bool noModem;
+    bool shown;
+  };
+  const Case cases[] = {
+      {kReportList, Page::kInformation, false, true},        {kReportList, Page::kInformation, true, false},
+      {kStickNotice, Page::kInformation, true, true},        {kStickNotice, Page::kInformation, false, false},
+      {kStickNotice, Page::kTerminal, true, false},          {kReportList, Page::kTerminal, false, false},
+      {kQueryButtonControl, Page::kInformation, true, true}, {kTerminalOutput, Page::kTerminal, true, true},
+      {kModemSelector, Page::kTerminal, true, true},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ControlShownOnPage(c.id, c.page, c.noModem), c.shown)
+        << c.id << " page " << static_cast<int>(c.page) << " noModem " << c.noModem;
+}
+
+TEST(Rescan, DeviceEventsAndNewPorts) {
+  EXPECT_TRUE(DeviceChangeStartsRescan(kDeviceArrival));
+  EXPECT_TRUE(DeviceChangeStartsRescan(kDeviceRemoveComplete));
+  EXPECT_TRUE(DeviceChangeStartsRescan(kDeviceNodesChanged));
+  EXPECT_FALSE(DeviceChangeStartsRescan(0x8001));  // a query to remove
+  EXPECT_FALSE(DeviceChangeStartsRescan(0x0018));  // configuration changed
+  const int32_t before[] = {5, 12};
+  const int32_t gone[] = {12};
+  const int32_t added[] = {5, 7, 12};
+  EXPECT_FALSE(ScanFoundNewPort(before, 2, before, 2));
+  EXPECT_FALSE(ScanFoundNewPort(before, 2, gone, 1));
+  EXPECT_FALSE(ScanFoundNewPort(before, 2, nullptr, 0));
+  EXPECT_TRUE(ScanFoundNewPort(before, 2, added, 3));
+  EXPECT_TRUE(ScanFoundNewPort(nullptr, 0, gone, 1));
 }
 
 TEST(ReportView, ExtraRowsArePaintedOverOnlyWhileHidden) {

@@ -39,13 +39,25 @@ KeyAction ReportListAction(const KeyPress& press) {
   }
 }
 
+// The order's first control that the page shows, counted from `start`.
 template <size_t N>
-ControlId NextIn(const std::array<ControlId, N>& order, ControlId from, bool backwards) {
+ControlId ShownFrom(const std::array<ControlId, N>& order, size_t start, bool backwards, Page page,
+                    bool noModem) {
+  for (size_t step = 0; step < N; ++step) {
+    const size_t i = backwards ? (start + N - step) % N : (start + step) % N;
+    if (ControlShownOnPage(order[i], page, noModem)) return order[i];
+  }
+  return order[start];
+}
+
+template <size_t N>
+ControlId NextIn(const std::array<ControlId, N>& order, ControlId from, bool backwards, Page page,
+                 bool noModem) {
   for (size_t i = 0; i < N; ++i) {
     if (order[i] != from) continue;
-    return backwards ? order[(i + N - 1) % N] : order[(i + 1) % N];
+    return ShownFrom(order, backwards ? (i + N - 1) % N : (i + 1) % N, backwards, page, noModem);
   }
-  return backwards ? order[N - 1] : order[0];
+  return ShownFrom(order, backwards ? N - 1 : 0, backwards, page, noModem);
 }
 
 bool RowShown(int32_t item, int32_t extraRowsShown) {
@@ -66,6 +78,10 @@ KeyAction ActionForKey(const KeyPress& press, ControlId focused, Page page) {
   if (page == Page::kInformation && press.key == kKeyF5 && !press.control && !press.shift)
     return press.repeated ? KeyAction::kLeaveToControl : KeyAction::kQuery;
   if (focused == kReportList && page == Page::kInformation && !press.shift) return ReportListAction(press);
+  // The notice's text is read-only: Enter opens its web page link.
+  if (focused == kStickNotice && page == Page::kInformation && press.key == kKeyReturn && !press.control &&
+      !press.shift && !press.repeated)
+    return KeyAction::kOpenNoticeLink;
   // The selector's list stays closed (its extended interface would open
   // it): Down picks a stick as in any combo box.
   if (focused == kModemSelector && !press.control && !press.shift) {
@@ -99,9 +115,9 @@ int32_t StepEntry(int32_t selected, int32_t count, KeyAction step) {
   return selected;
 }
 
-ControlId NextInTabOrder(Page page, ControlId from, bool backwards) {
-  if (page == Page::kTerminal) return NextIn(kTerminalTabOrder, from, backwards);
-  return NextIn(kInformationTabOrder, from, backwards);
+ControlId NextInTabOrder(Page page, ControlId from, bool backwards, bool noModem) {
+  if (page == Page::kTerminal) return NextIn(kTerminalTabOrder, from, backwards, page, noModem);
+  return NextIn(kInformationTabOrder, from, backwards, Page::kInformation, noModem);
 }
 
 ControlId FirstInTabOrder(Page page) {

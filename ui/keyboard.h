@@ -55,6 +55,7 @@ enum class KeyAction : int32_t {
   kLastRow,
   kNextEntry,  // the selector's next or previous stick, its list closed
   kPreviousEntry,
+  kOpenNoticeLink,  // the stick notice's web page
 };
 
 // focused: the control with the keyboard focus, kControlCount when it is
@@ -69,16 +70,19 @@ bool KeyShowsFocusCues(const KeyPress& press);
 // selected) or previous one, stopping at the ends.
 int32_t StepEntry(int32_t selected, int32_t count, KeyAction step);
 
-// Tab order: the selector, the query and copy buttons, the report list and
-// the page tabs on the information page; the command box, the send button
-// and the page tabs on the terminal page.
-constexpr std::array<ControlId, 5> kInformationTabOrder = {kModemSelector, kQueryButtonControl,
-                                                           kCopyButtonControl, kReportList, kPageTabs};
+// Tab order: the selector, the query and copy buttons, the report list (or
+// the stick notice in its place) and the page tabs on the information
+// page; the command box, the send button and the page tabs on the terminal
+// page.
+constexpr std::array<ControlId, 6> kInformationTabOrder = {
+    kModemSelector, kQueryButtonControl, kCopyButtonControl, kReportList, kStickNotice, kPageTabs};
 constexpr std::array<ControlId, 3> kTerminalTabOrder = {kTerminalInput, kSendButtonControl, kPageTabs};
 
-// The control Tab (or Shift+Tab: backwards) moves to from `from`; a
-// control outside the page's order starts it at its first (last) control.
-ControlId NextInTabOrder(Page page, ControlId from, bool backwards);
+// The control Tab (or Shift+Tab: backwards) moves to from `from`, passing
+// over the controls the page does not show (noModem: whether the stick
+// notice stands in the report list's place); a control outside the page's
+// order starts it at its first (last) control.
+ControlId NextInTabOrder(Page page, ControlId from, bool backwards, bool noModem);
 
 // Where focus goes when the window gets it back and no control of the
 // page had it: the page's first control.

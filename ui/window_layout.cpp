@@ -38,6 +38,8 @@ const std::array<ControlLayout, kControlCount> ControlLayouts = {{
     {"edit", nullptr, false, kTerminalInputStyle, Fixed(80), FromBottom(-60), Width(-135), Fixed(20)},
     {"button", "Отправить", false, kHiddenImageButtonStyle, FromRight(-50), FromBottom(-80), Fixed(40),
      Fixed(43)},
+    // Over the whole report area, so that it also covers the busy picture.
+    {"RichEdit20W", nullptr, false, kStickNoticeStyle, Fixed(10), Fixed(72), Width(-30), Height(-102)},
 }};
 
 const std::array<ControlId, kControlCount> CreationOrder = {{
@@ -48,6 +50,7 @@ const std::array<ControlId, kControlCount> CreationOrder = {{
     kUpperRule,
     kLowerRule,
     kReportList,
+    kStickNotice,
     kModemLabel,
     kModemSelector,
     kTerminalOutput,
@@ -64,6 +67,7 @@ PixelRect ControlRect(ControlId id, const ClientRect& rc) {
 Page ControlPage(ControlId id) {
   switch (id) {
     case kReportList:
+    case kStickNotice:
     case kQueryButtonControl:
     case kCopyButtonControl: return Page::kInformation;
     case kTerminalOutput:
@@ -72,6 +76,20 @@ Page ControlPage(ControlId id) {
     case kSendButtonControl: return Page::kTerminal;
     default: return Page::kBoth;
   }
+}
+
+bool ControlShownOnPage(ControlId id, Page page, bool noModem) {
+  const Page where = ControlPage(id);
+  if (where != Page::kBoth && where != page) return false;
+  if (id == kReportList) return !noModem;
+  if (id == kStickNotice) return noModem;
+  return true;
+}
+
+ControlId ControlInPlaceOf(ControlId id, bool noModem) {
+  if (id == kReportList && noModem) return kStickNotice;
+  if (id == kStickNotice && !noModem) return kReportList;
+  return id;
 }
 
 ImageButton ButtonGeometry(ImageButtonId id, const ClientRect& rc) {

@@ -24,6 +24,7 @@ constexpr uint32_t kReportListStyle = 0x40014005;
 constexpr uint32_t kModemSelectorStyle = 0x54810003;
 constexpr uint32_t kTerminalOutputStyle = 0x40204844;
 constexpr uint32_t kTerminalInputStyle = 0x40810000;
+constexpr uint32_t kStickNoticeStyle = 0x40010804;
 constexpr const char* kWindowClassName = "Brenvaltor";
 constexpr const char* kWindowTitle = "  Brenvaltor v1.1";
 
@@ -66,6 +67,9 @@ enum ControlId : int32_t {
   kCommandLabel,
   kTerminalInput,
   kSendButtonControl,
+  // In the report's place when no modem answered: what the vendor's sticks
+  // are doing.
+  kStickNotice,
   kControlCount,
 };
 
@@ -98,6 +102,15 @@ PixelRect ControlRect(ControlId id, const ClientRect& rc);
 enum class Page : int32_t { kInformation = 0, kTerminal = 1, kBoth = 2 };
 // Which page shows a control: both pages, or only one of them.
 Page ControlPage(ControlId id);
+
+// Whether a control shows on a page: the page's own controls, except that
+// the stick notice takes the report list's place while no modem is listed.
+bool ControlShownOnPage(ControlId id, Page page, bool noModem);
+
+// The control shown in a control's place: the stick notice for the report
+// list while no modem is listed, the report list for the notice once one
+// is; any other control stands for itself. The focus follows it there.
+ControlId ControlInPlaceOf(ControlId id, bool noModem);
 
 // Image buttons: face, position, hover state.
 enum ImageButtonId : int32_t { kNoButton = -1, kQueryButton, kCopyButton, kSendButton, kImageButtonCount };

@@ -50,6 +50,10 @@ e2e_check "wine scan finding nothing: no output" "$e2e_tmp/want" "$e2e_tmp/out"
 head -n 1 "$e2e_tmp/err" | tr -d '\r' >"$e2e_tmp/first"
 echo "brenvaltor-cli: no modem answered on: COM1 to COM254" >"$e2e_tmp/want"
 e2e_check "wine scan finding nothing: says so" "$e2e_tmp/want" "$e2e_tmp/first"
+# Wine shows no USB device of the vendor: the SetupAPI reader finds none.
+echo "brenvaltor-cli: no modem stick found: is it plugged in?" >"$e2e_tmp/want"
+grep -v '^brenvaltor-cli: no modem answered' "$e2e_tmp/err" | tr -d '\r' >"$e2e_tmp/got"
+e2e_check "wine scan finding nothing: no modem stick found" "$e2e_tmp/want" "$e2e_tmp/got"
 
 e2e_start_sim "$PROFILES/e1550.profile"
 wine_map_com_port 5 "$e2e_pty"

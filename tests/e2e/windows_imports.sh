@@ -12,6 +12,8 @@ shift
 # that ship with every Windows.
 allowed=" kernel32.dll user32.dll gdi32.dll gdiplus.dll comctl32.dll msimg32.dll ole32.dll oleaut32.dll "
 allowed+="shell32.dll msvcrt.dll advapi32.dll comdlg32.dll shlwapi.dll uxtheme.dll winmm.dll version.dll "
+# The stick detection: SetupAPI (with its CM_ calls), cfgmgr32 and the IP helper.
+allowed+="setupapi.dll cfgmgr32.dll iphlpapi.dll "
 
 for exe in "$@"; do
   name=$(basename "$exe")

@@ -35,9 +35,11 @@
 //   click NAME            posts BM_CLICK to a button, as a screen reader's
 //                         default action does
 //   close                 posts WM_CLOSE to the main window
-// NAME: tabs, selector, list, credits, terminal-output, terminal-input,
-// query-button, copy-button, send-button; each is found by the control
-// identifier the program gives it.
+//   devicechange          posts WM_DEVICECHANGE (DBT_DEVNODES_CHANGED), as
+//                         Windows does when a stick is plugged in or out
+// NAME: tabs, selector, list, notice, credits, terminal-output,
+// terminal-input, query-button, copy-button, send-button; each is found by
+// the control identifier the program gives it.
 // Exit status 0 on success, 1 when the window or control is missing or a
 // wait times out, 2 on bad usage.
 #include <windows.h>
@@ -118,6 +120,7 @@ constexpr NamedId kNamedControls[] = {
     {"tabs", kPageTabs, false},
     {"selector", kModemSelector, true},
     {"list", kReportList, false},
+    {"notice", kStickNotice, false},
     {"credits", kCreditsLine, false},
     {"terminal-output", kTerminalOutput, true},
     {"terminal-input", kTerminalInput, false},
@@ -165,11 +168,13 @@ int WaitForWindow(double seconds) {
     const HWND main = MainWindow();
     const HWND selector = NamedControl(main, "selector");
     const HWND list = NamedControl(main, "list");
+    const HWND notice = NamedControl(main, "notice");
     LRESULT count = 0;
     // While the scan runs the window's thread answers nothing: the short
-    // timeout keeps the overall bound.
+    // timeout keeps the overall bound. The scan ends with the list shown,
+    // or the stick notice in its place.
     if (selector != nullptr && list != nullptr && Ask(selector, CB_GETCOUNT, 0, 0, &count, 300) &&
-        count > 0 && IsWindowVisible(list)) {
+        count > 0 && (IsWindowVisible(list) || (notice != nullptr && IsWindowVisible(notice)))) {
       POINT origin = {0, 0};
       ClientToScreen(main, &origin);
       RECT client{};
@@ -484,12 +489,19 @@ int PostClose() {
   return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;
 }
 
+int PostDeviceChange() {
+  const HWND main = RequireMain();
+  if (main == nullptr) return 1;
+  // DBT_DEVNODES_CHANGED carries no data: it can be posted from outside.
+  return PostMessageW(main, WM_DEVICECHANGE, 0x0007, 0) ? 0 : 1;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: ui_probe wait [SECONDS] | entries | select N | ticks | rows | count |\n"
                "  item N | clipboard | text NAME | visible NAME | limit NAME | page | focus |\n"
                "  controls | click NAME |\n"
-               "  messagebox [ok] | messageboxes | close\n");
+               "  messagebox [ok] | messageboxes | close | devicechange\n");
   return 2;
 }
 
@@ -515,6 +527,7 @@ int RunCommand(int argc, char** argv) {
   if (command == "messageboxes") return PrintMessageBoxCount();
   if (command == "click" && !argument.empty()) return PostButtonClick(argument);
   if (command == "close") return PostClose();
+  if (command == "devicechange") return PostDeviceChange();
   return Usage();
 }
 

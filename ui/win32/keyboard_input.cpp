@@ -72,8 +72,11 @@ bool HandleKeyDown(const MSG& msg) {
   const KeyAction action = ActionForKey(press, FocusedControl(), ShownPage());
   switch (action) {
     case KeyAction::kLeaveToControl: return false;
-    case KeyAction::kFocusNext: FocusControl(NextInTabOrder(ShownPage(), FocusedControl(), false)); break;
-    case KeyAction::kFocusPrevious: FocusControl(NextInTabOrder(ShownPage(), FocusedControl(), true)); break;
+    case KeyAction::kFocusNext:
+    case KeyAction::kFocusPrevious:
+      FocusControl(NextInTabOrder(ShownPage(), FocusedControl(), action == KeyAction::kFocusPrevious,
+                                  g_App.ModemCount == 0));
+      break;
     case KeyAction::kNextPage:
     case KeyAction::kPreviousPage: OtherPage(); break;
     case KeyAction::kQuery: RunButtonCommand(kQueryButton); break;
@@ -94,6 +97,7 @@ bool HandleKeyDown(const MSG& msg) {
       if (SendMessageW(Control(kModemSelector), CB_GETDROPPEDSTATE, 0, 0) != 0) return false;
       StepModemSelector(action);
       break;
+    case KeyAction::kOpenNoticeLink: OpenNoticeLinkAtCaret(); break;
   }
   return true;
 }

@@ -40,6 +40,7 @@ static_assert(kModemSelectorStyle ==
 static_assert(kTerminalOutputStyle ==
               (WS_CHILD | WS_VSCROLL | ES_SUNKEN | ES_READONLY | ES_AUTOVSCROLL | ES_MULTILINE));
 static_assert(kTerminalInputStyle == (WS_CHILD | WS_BORDER | WS_TABSTOP));
+static_assert(kStickNoticeStyle == (WS_CHILD | WS_TABSTOP | ES_MULTILINE | ES_READONLY));
 
 namespace {
 
@@ -209,6 +210,15 @@ void SetUpTerminalOutput() {
   SendMessageW(output, EM_SETBKGNDCOLOR, 0, 0x00000000);
 }
 
+// The notice in the report's place: read-only rich text in the window's
+// colours, whose web page links report their clicks.
+void SetUpStickNotice() {
+  const HWND notice = Control(kStickNotice);
+  SendMessageW(notice, EM_SETEVENTMASK, 0, ENM_LINK);
+  SendMessageW(notice, EM_SETBKGNDCOLOR, 0, kBackgroundColorRef);
+  SetParagraphAlignment(notice, PFA_CENTER);
+}
+
 // The list view keeps its own copy of every value; the core's rows are
 // mirrored into it as they are written.
 void MirrorRowValue(int32_t position, const char* text) {
@@ -243,6 +253,7 @@ void CreateControls(const ClientRect& rc, HINSTANCE instance) {
         SetUpReportList();
         g_App.RowSink = MirrorRowValue;
         break;
+      case kStickNotice: SetUpStickNotice(); break;
       case kModemSelector: SetUpModemSelector(); break;
       case kTerminalOutput: SetUpTerminalOutput(); break;
       // A command travels in a line of its own with its CR: the box takes
@@ -254,11 +265,18 @@ void CreateControls(const ClientRect& rc, HINSTANCE instance) {
   }
 }
 
+}  // namespace
+
+// The picture and the window's GDI+ surface are made at the first call and
+// kept for the later scans.
 void DrawBusyPicture(const ClientRect& rc) {
-  LoadPngResource(kBusyPictureResource, &g_Window.busyPicture);
-  GpGraphics* graphics = nullptr;
-  GdipCreateFromHDC(g_Window.windowDc, &graphics);
-  g_Window.windowGraphics = graphics;
+  if (g_Window.busyPicture.bitmap == nullptr) LoadPngResource(kBusyPictureResource, &g_Window.busyPicture);
+  if (g_Window.windowGraphics == nullptr) {
+    GpGraphics* graphics = nullptr;
+    GdipCreateFromHDC(g_Window.windowDc, &graphics);
+    g_Window.windowGraphics = graphics;
+  }
+  GpGraphics* const graphics = g_Window.windowGraphics;
   GdipSetInterpolationMode(graphics, InterpolationModeHighQualityBicubic);
   if (g_Window.busyPicture.bitmap != nullptr)
     GdipDrawImageRectI(graphics, g_Window.busyPicture.bitmap, (rc.right + rc.left) / 2 - 128,
@@ -279,8 +297,6 @@ void FillModemSelector() {
     SendMessageW(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widened(entry)));
   }
 }
-
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_Window.richEditModule = LoadLibraryA("riched20.dll");
@@ -341,7 +357,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ShowWindow(Control(kCreditsLine), SW_SHOW);
   ScanModemPorts();
   FillModemSelector();
-  ShowWindow(Control(kReportList), SW_SHOW);
+  ShowScanResult();
   SetUpKeyboard();
 
   MSG msg{};

@@ -57,8 +57,8 @@ void DrawTabItem(const DRAWITEMSTRUCT* item) {
 // and the text is never blended twice.
 void DrawLabel(HWND label, const wchar_t* text) {
   const RECT box = ControlRectInParent(label);
-  BitBlt(g_Window.windowDc, box.left, box.top, box.right - box.left, box.bottom - box.top, g_Window.backBufferDc,
-         box.left, box.top, SRCCOPY);
+  BitBlt(g_Window.windowDc, box.left, box.top, box.right - box.left, box.bottom - box.top,
+         g_Window.backBufferDc, box.left, box.top, SRCCOPY);
   DrawLabelTextInColour(g_Window.windowDc, box, text, 14, kLabelBrushArgb, 'L', FontStyleBold);
 }
 
@@ -107,17 +107,14 @@ void OnDrawItem(const DRAWITEMSTRUCT* item) {
 void ShowPage(Page page) {
   if (page != Page::kInformation && page != Page::kTerminal) return;
   for (int32_t id = 0; id < kControlCount; ++id) {
-    const Page where = ControlPage(static_cast<ControlId>(id));
-    if (where == Page::kBoth) continue;
-    ShowWindow(Control(static_cast<ControlId>(id)), where == page ? SW_SHOW : SW_HIDE);
+    const ControlId control = static_cast<ControlId>(id);
+    if (ControlPage(control) == Page::kBoth) continue;
+    ShowWindow(Control(control),
+               ControlShownOnPage(control, page, g_App.ModemCount == 0) ? SW_SHOW : SW_HIDE);
   }
   // A click on a tab never gives the tabs the focus; with the focus on the
   // tabs, the keyboard chose the page and the focus stays there.
   if (page == Page::kTerminal && GetFocus() != Control(kPageTabs)) SetFocus(Control(kTerminalInput));
-}
-
-void OpenWebAddress(const char* address) {
-  ShellExecuteA(g_Window.mainWindow, "open", address, nullptr, nullptr, SW_SHOWMAXIMIZED);
 }
 
 // Returns true with *result set when the notification was answered here.
@@ -126,6 +123,11 @@ bool OnNotify(NMHDR* header, LRESULT* result) {
     const ENLINK* link = reinterpret_cast<const ENLINK*>(header);
     if (link->msg == WM_LBUTTONUP)
       OpenWebAddress(link->chrg.cpMin == g_Window.firstLinkStart ? kCreditsFirstSite : kCreditsSecondSite);
+    return false;
+  }
+  if (header->hwndFrom == Control(kStickNotice) && header->code == EN_LINK) {
+    const ENLINK* link = reinterpret_cast<const ENLINK*>(header);
+    if (link->msg == WM_LBUTTONUP) OpenNoticeLink(link);
     return false;
   }
   if (header->hwndFrom == Control(kPageTabs) && header->code == TCN_SELCHANGE) {
@@ -243,6 +245,12 @@ void GiveFocus(HWND target) {
 
 bool RestoreFocus() {
   HWND target = g_Window.lastFocus;
+  // The report list and the stick notice stand in for each other.
+  for (int32_t id = 0; id < kControlCount && target != nullptr; ++id) {
+    if (g_Window.controls[id] != target) continue;
+    target = Control(ControlInPlaceOf(static_cast<ControlId>(id), g_App.ModemCount == 0));
+    break;
+  }
   if (target == nullptr || !IsWindowVisible(target) || !IsWindowEnabled(target))
     target = Control(FirstInTabOrder(CurrentPage()));
   if (target == nullptr) return false;
@@ -296,6 +304,10 @@ LRESULT CALLBACK ModemSelectorProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
   return CallWindowProcW(g_Window.selectorClassProc, hwnd, message, wParam, lParam);
 }
 
+void OpenWebAddress(const char* address) {
+  ShellExecuteA(g_Window.mainWindow, "open", address, nullptr, nullptr, SW_SHOWMAXIMIZED);
+}
+
 bool ReadSelectedModemEntry(char* entry) {
   std::memset(entry, 0, kShortTextSize);
   const HWND selector = Control(kModemSelector);
@@ -312,7 +324,9 @@ bool ReadSelectedModemEntry(char* entry) {
   return true;
 }
 
-int32_t RunButtonCommand(ImageButtonId button) {
+namespace {
+
+int32_t RunCommand(ImageButtonId button) {
   switch (button) {
     case kQueryButton: {
       char entry[kShortTextSize];
@@ -329,6 +343,15 @@ int32_t RunButtonCommand(ImageButtonId button) {
   }
 }
 
+}  // namespace
+
+int32_t RunButtonCommand(ImageButtonId button) {
+  MarkCommandRunning(true);
+  const int32_t result = RunCommand(button);
+  MarkCommandRunning(false);
+  return result;
+}
+
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_DESTROY: OnDestroy(); break;
@@ -343,6 +366,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_COMMAND: OnCommand(wParam, lParam); break;
     case WM_ACTIVATE:
       if (OnActivate(wParam)) return 0;
+      break;
+    case WM_DEVICECHANGE: OnDeviceChange(hwnd, wParam); return TRUE;
+    case WM_TIMER:
+      if (OnRescanTimer(hwnd, wParam)) return 0;
       break;
     default: break;
   }

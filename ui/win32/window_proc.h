@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <richedit.h>
 
 #include <cstdint>
 
@@ -69,3 +70,33 @@ void ToggleKeyboardRowTick();
 void TickAllRows();
 void ActivateKeyboardRow();
 void RedrawKeyboardRow();
+
+// Hands a web address to the shell (the browser).
+void OpenWebAddress(const char* address);
+
+// --- The scan as the window shows it (main_window.cpp, rescan.cpp) ---------
+
+// The hourglass over the page while a scan runs.
+void DrawBusyPicture(const ClientRect& rc);
+
+// One selector entry per modem the scan found, or one empty entry.
+void FillModemSelector();
+
+// After a scan: the report list when it found a modem, otherwise the stick
+// notice in its place (on the information page).
+void ShowScanResult();
+
+// WM_DEVICECHANGE: a port or device node came or went; the scan follows
+// once the devices have been quiet for a while.
+void OnDeviceChange(HWND hwnd, WPARAM event);
+
+// WM_TIMER of the rescan; false for another timer.
+bool OnRescanTimer(HWND hwnd, UINT_PTR timer);
+
+// A command (query, copy, terminal) holds the window: no scan meanwhile.
+void MarkCommandRunning(bool running);
+
+// A click on the web page link of the stick notice; Enter on the notice
+// opens the link the caret is on or before (the last one past them all).
+void OpenNoticeLink(const ENLINK* link);
+void OpenNoticeLinkAtCaret();

@@ -1,0 +1,122 @@
+// What the stick readers take apart, and the lines made of it, on arbitrary
+// input. The first byte chooses:
+//   0: the routing table. A length byte (up to 32), the interface name, then
+//      the table text (NULs end it, as they would a file read as text).
+//   1: a hardware ID and a setup class: the whole rest as one text.
+//   2: a stick: problem code (2 bytes), ports check and audience (1 byte
+//      each), then interfaces of a kind byte and three texts of a length
+//      byte each (driver, name, gateway), and the output buffer's size.
+#include <cctype>
+#include <string>
+
+#include "base/bounded_text.h"
+#include "fuzz/fuzz_support.h"
+#include "sticks/stick_devices.h"
+
+namespace {
+
+constexpr size_t kCanarySize = 32;
+constexpr unsigned char kCanary = 0xA5;
+
+struct GuardedText {
+  unsigned char before[kCanarySize];
+  char text[512];
+  unsigned char after[kCanarySize];
+};
+
+void Prepare(GuardedText* guarded) { std::memset(guarded, kCanary, sizeof *guarded); }
+
+bool CanariesIntact(const GuardedText& guarded) {
+  for (size_t i = 0; i < kCanarySize; ++i)
+    if (guarded.before[i] != kCanary || guarded.after[i] != kCanary) return false;
+  return true;
+}
+
+// A gateway is four decimal numbers of 0..255 joined by dots.
+bool IsDottedQuad(const char* text) {
+  int parts = 0;
+  while (*text != '\0') {
+    if (!std::isdigit(static_cast<unsigned char>(*text))) return false;
+    int value = 0, digits = 0;
+    while (std::isdigit(static_cast<unsigned char>(*text)) && digits < 4)
+      value = value * 10 + (*text++ - '0'), ++digits;
+    if (value > 255 || digits > 3) return false;
+    ++parts;
+    if (*text == '.')
+      ++text;
+    else if (*text != '\0')
+      return false;
+  }
+  return parts == 4;
+}
+
+std::string TakeText(const uint8_t** data, size_t* size, size_t length) {
+  if (length > *size) length = *size;
+  std::string text(reinterpret_cast<const char*>(*data), length);
+  *data += length;
+  *size -= length;
+  return text.substr(0, text.find('\0'));
+}
+
+void FuzzRouteTable(const uint8_t* data, size_t size) {
+  const std::string name = TakeText(&data, &size, TakeLittleEndian(&data, &size, 1) % 33);
+  const std::string table = TakeText(&data, &size, size);
+  GuardedText gateway;
+  Prepare(&gateway);
+  const size_t gatewaySize = kStickNameSize;
+  if (GatewayFromRouteTable(table.c_str(), name.c_str(), gateway.text, gatewaySize))
+    Require(IsTerminated(gateway.text, gatewaySize) && IsDottedQuad(gateway.text),
+            "a gateway is an IPv4 address");
+  Require(CanariesIntact(gateway), "the gateway stays within its buffer");
+}
+
+void FuzzHardwareId(const uint8_t* data, size_t size) {
+  const std::string id = TakeText(&data, &size, size);
+  uint16_t vendor = 0, product = 0;
+  int32_t interfaceNumber = 0;
+  if (ParseUsbHardwareId(id.c_str(), &vendor, &product, &interfaceNumber))
+    Require(interfaceNumber >= -1 && interfaceNumber <= 255, "an interface number is one byte or none");
+  const StickInterfaceKind kind = KindFromSetupClass(id.c_str());
+  Require(kind >= kInterfaceOther && kind <= kInterfaceStorage, "a setup class gives a known kind");
+}
+
+void FuzzStick(const uint8_t* data, size_t size) {
+  StickDevice device{};
+  device.VendorId = kStickVendorId;
+  device.ProductId = static_cast<uint16_t>(TakeLittleEndian(&data, &size, 2));
+  device.Problem = static_cast<int32_t>(TakeLittleEndian(&data, &size, 2)) - 1;
+  const auto ports = static_cast<StickPortsCheck>(TakeLittleEndian(&data, &size, 1) % 3);
+  const auto audience = static_cast<StickAudience>(TakeLittleEndian(&data, &size, 1) % 3);
+  const size_t outSize = 1 + TakeLittleEndian(&data, &size, 2) % sizeof(GuardedText::text);
+  while (size > 0 && device.InterfaceCount < kMaxStickInterfaces) {
+    StickInterface& part = device.Interfaces[device.InterfaceCount++];
+    part.Kind = static_cast<StickInterfaceKind>(TakeLittleEndian(&data, &size, 1) % 4);
+    for (char* field : {part.Driver, part.Name, part.Gateway})
+      CopyText(field, kStickNameSize, TakeText(&data, &size, TakeLittleEndian(&data, &size, 1) % 80).c_str());
+  }
+  const StickState state = ClassifyStick(device);
+  Require(state >= kStickNoDriver && state <= kStickPortsSilent, "a stick has a known state");
+  GuardedText line;
+  Prepare(&line);
+  const size_t length = DescribeStick(device, ports, audience, line.text, outSize);
+  Require(length < outSize && line.text[length] == '\0' && std::strlen(line.text) == length,
+          "the line is terminated within its buffer, its length returned");
+  Require(!HasLineBreak(line.text), "one line per stick");
+  Require(CanariesIntact(line), "the line stays within its buffer");
+  Prepare(&line);
+  if (StickWebPage(device, line.text, outSize))
+    Require(std::strncmp(line.text, "http://", 7) == 0 && std::strlen(line.text) < outSize,
+            "a web page is an http address within its buffer");
+  Require(CanariesIntact(line), "the web page stays within its buffer");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  switch (TakeLittleEndian(&data, &size, 1) % 3) {
+    case 0: FuzzRouteTable(data, size); break;
+    case 1: FuzzHardwareId(data, size); break;
+    default: FuzzStick(data, size); break;
+  }
+  return 0;
+}

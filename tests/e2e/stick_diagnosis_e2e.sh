@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# `brenvaltor-cli scan` when no modem answers: one line per stick of the
+# vendor on standard error saying what state it is in (the Linux reader
+# pointed at the fixture trees of make-sysfs-fixtures.sh), exit status 1;
+# and `scan --wait`, which returns as soon as a stick starts answering.
+# Usage: stick_diagnosis_e2e.sh CLI MODEM_SIM PROFILE_DIR FIXTURE_SCRIPT
+set -u
+CLI=$1 MODEM_SIM=$2 PROFILES=$3 FIXTURES=$4
+. "$(dirname "$0")/e2e-lib.sh"
+"$FIXTURES" "$e2e_tmp/fixtures"
+
+storage="stick 12d1:1446 shows only its built-in CD-ROM / flash drive: it has not been switched to modem mode (usb_modeswitch, package usb-modeswitch, switches it)"
+router="stick 12d1:14dc runs router firmware: no serial port, only a network adapter; its information is on its web page http://192.168.8.1/"
+# The fixture's ports do not exist here: nothing tells a holder from a
+# stick that is still starting, so both are named.
+ports="stick 12d1:1001 has ports /dev/ttyUSB0, /dev/ttyUSB1, /dev/ttyUSB2 but none answered: ModemManager may hold them (stop it), or the stick may still be starting: wait a few seconds"
+no_driver="stick 12d1:1001 has no working driver (no kernel driver is bound to its interfaces)"
+no_stick="no modem stick found: is it plugged in?"
+
+# The stick lines of a scan's standard error (a line naming the ports that
+# were probed may come before them).
+stick_lines() { grep -v '^brenvaltor-cli: no modem answered' "$1" | sed 's/^brenvaltor-cli: //'; }
+
+for case in "storage:$storage" "router:$router" "ports:$ports" "no-driver:$no_driver" \
+            "no-stick:$no_stick" "two:$storage"$'\n'"$router"; do
+  name=${case%%:*}
+  BRENVALTOR_TEST_STICK_ROOT="$e2e_tmp/fixtures/$name" "$CLI" scan /dev/brenvaltor-no-such-port \
+    >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+  e2e_check_status "scan, $name: exit" 1 $?
+  [ ! -s "$e2e_tmp/out" ]
+  e2e_check_status "scan, $name: nothing on standard output" 0 $?
+  printf '%s\n' "${case#*:}" >"$e2e_tmp/want"
+  stick_lines "$e2e_tmp/err" >"$e2e_tmp/got"
+  e2e_check "scan, $name: the stick lines" "$e2e_tmp/want" "$e2e_tmp/got"
+done
+
+# The default scan (the /dev/ttyUSB* and /dev/ttyACM* that exist) reads the
+# same way.
+BRENVALTOR_TEST_STICK_ROOT="$e2e_tmp/fixtures/storage" "$CLI" scan >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+e2e_check_status "default scan, storage: exit" 1 $?
+printf '%s\n' "$storage" >"$e2e_tmp/want"
+stick_lines "$e2e_tmp/err" >"$e2e_tmp/got"
+e2e_check "default scan, storage: the stick line" "$e2e_tmp/want" "$e2e_tmp/got"
+
+# This machine's own sysfs, when it has none of the vendor's devices.
+if ! grep -qix 12d1 /sys/bus/usb/devices/*/idVendor 2>/dev/null; then
+  "$CLI" scan /dev/brenvaltor-no-such-port >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+  e2e_check_status "scan on this machine: exit" 1 $?
+  printf '%s\n' "$no_stick" >"$e2e_tmp/want"
+  stick_lines "$e2e_tmp/err" >"$e2e_tmp/got"
+  e2e_check "scan on this machine: no modem stick found" "$e2e_tmp/want" "$e2e_tmp/got"
+fi
+
+# A port that answers while waiting ends the wait at once: the stick starts
+# answering 2.5 s into a 10 s wait. Rounds are a second apart at most, and
+# a round with a modem takes about 100 ms.
+late="$e2e_tmp/ttyLATE"
+start=$(date +%s%N)
+"$CLI" scan --wait 10 "$late" >"$e2e_tmp/out" 2>"$e2e_tmp/err" &
+waiter=$!
+sleep 2.5
+"$MODEM_SIM" --link "$late" "$PROFILES/e1550.profile" >/dev/null 2>&1 &
+e2e_sim_pids+=($!)
+wait $waiter
+e2e_check_status "scan --wait 10: exit once the stick answers" 0 $?
+elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+[ "$elapsed" -ge 2500 ] && [ "$elapsed" -lt 4000 ]
+e2e_check_status "scan --wait 10: returns within 1.5 s of the stick's start (${elapsed} ms)" 0 $?
+printf 'E1550 (%s)\n' "$late" >"$e2e_tmp/want"
+e2e_check "scan --wait 10: the modem's entry" "$e2e_tmp/want" "$e2e_tmp/out"
+e2e_stop_sims
+
+# Nothing answers: the wait runs out, then the diagnosis.
+start=$(date +%s%N)
+BRENVALTOR_TEST_STICK_ROOT="$e2e_tmp/fixtures/no-stick" "$CLI" scan --wait 2 "$late" >"$e2e_tmp/out" \
+  2>"$e2e_tmp/err"
+e2e_check_status "scan --wait 2 with nothing: exit" 1 $?
+elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+[ "$elapsed" -ge 2000 ] && [ "$elapsed" -lt 3000 ]
+e2e_check_status "scan --wait 2 with nothing: gives up after 2 s (${elapsed} ms)" 0 $?
+printf '%s\n' "$no_stick" >"$e2e_tmp/want"
+stick_lines "$e2e_tmp/err" >"$e2e_tmp/got"
+e2e_check "scan --wait 2 with nothing: then the diagnosis" "$e2e_tmp/want" "$e2e_tmp/got"
+
+# The rounds of a wait on a missing port: strace counts the opens, one a
+# second at most (three in a 2 s wait).
+if command -v strace >/dev/null; then
+  strace -f -e trace=openat -o "$e2e_tmp/strace" "$CLI" scan --wait 2 "$late" >/dev/null 2>&1
+  rounds=$(grep -c "ttyLATE" "$e2e_tmp/strace")
+  [ "$rounds" -ge 2 ] && [ "$rounds" -le 3 ]
+  e2e_check_status "scan --wait 2: $rounds rounds, one a second at most" 0 $?
+fi
+
+for bad in "scan --wait" "scan --wait x" "scan --wait -1" "scan --wait 1 --wait 2" "report --wait 1 $late" \
+           "send --wait 1 $late AT"; do
+  # shellcheck disable=SC2086
+  "$CLI" $bad >/dev/null 2>&1
+  e2e_check_status "$bad: bad usage" 2 $?
+done
+e2e_finish

@@ -1,0 +1,352 @@
+// The stick detection's portable half: the state of a stick from its
+// interfaces, the line the user reads for each state and audience, and what
+// the readers take apart (USB classes, setup classes, hardware IDs, the
+// routing table).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/bounded_text.h"
+#include "sticks/stick_devices.h"
+
+namespace {
+
+// A shorthand interface: kind, driver, port or adapter name, gateway.
+struct Part {
+  StickInterfaceKind kind;
+  const char* driver;
+  const char* name;
+  const char* gateway;
+};
+
+StickDevice MakeStick(uint16_t product, int32_t problem, std::initializer_list<Part> parts) {
+  StickDevice device{};
+  device.VendorId = kStickVendorId;
+  device.ProductId = product;
+  device.Problem = problem;
+  for (const Part& part : parts) {
+    StickInterface& i = device.Interfaces[device.InterfaceCount++];
+    i.Kind = part.kind;
+    CopyText(i.Driver, sizeof i.Driver, part.driver);
+    CopyText(i.Name, sizeof i.Name, part.name);
+    CopyText(i.Gateway, sizeof i.Gateway, part.gateway);
+  }
+  return device;
+}
+
+std::string Describe(const StickDevice& device, StickPortsCheck ports, StickAudience audience) {
+  char line[512];
+  DescribeStick(device, ports, audience, line, sizeof line);
+  return line;
+}
+
+// The sticks of every state, as the readers would list them.
+const Part kCdRom = {kInterfaceStorage, "usb-storage", "", ""};
+const StickDevice kStorage = MakeStick(0x1446, 0, {kCdRom});
+const StickDevice kRouter = MakeStick(0x14DC, 0,
+                                      {{kInterfaceNetwork, "cdc_ether", "usb0", "192.168.8.1"},
+                                       {kInterfaceOther, "cdc_ether", "", ""},
+                                       kCdRom});
+const StickDevice kRouterNoGateway = MakeStick(0x14DC, 0, {{kInterfaceNetwork, "cdc_ether", "usb0", ""}});
+const StickDevice kPorts = MakeStick(0x1001, 0,
+                                     {{kInterfaceSerial, "option", "/dev/ttyUSB0", ""},
+                                      {kInterfaceSerial, "option", "/dev/ttyUSB1", ""},
+                                      {kInterfaceSerial, "option", "/dev/ttyUSB2", ""},
+                                      kCdRom});
+const StickDevice kWindowsPorts =
+    MakeStick(0x1001, 0, {{kInterfaceSerial, "", "COM5", ""}, {kInterfaceSerial, "", "COM6", ""}, kCdRom});
+// Windows: the composite device has no driver (problem 28), nothing below.
+const StickDevice kNoDriverWindows = MakeStick(0x1506, 28, {});
+// Linux: the vendor interfaces stay unbound, the CD-ROM works.
+const StickDevice kNoDriverLinux =
+    MakeStick(0x1001, 0, {{kInterfaceSerial, "", "", ""}, {kInterfaceSerial, "", "", ""}, kCdRom});
+
+TEST(ClassifyStick, StateFromInterfacesAndProblem) {
+  struct Case {
+    const char* name;
+    StickDevice device;
+    StickState state;
+  };
+  const Case cases[] = {
+      {"only the CD-ROM", kStorage, kStickStorageMode},
+      {"CD-ROM and card reader", MakeStick(0x1446, 0, {kCdRom, kCdRom}), kStickStorageMode},
+      {"network adapter, no serial port", kRouter, kStickRouterMode},
+      {"network adapter without gateway", kRouterNoGateway, kStickRouterMode},
+      {"serial ports", kPorts, kStickPortsSilent},
+      {"Windows ports by name only", kWindowsPorts, kStickPortsSilent},
+      // The modem-mode E3372: serial ports and an NCM adapter.
+      {"ports beside an adapter",
+       MakeStick(0x1506, 0,
+                 {{kInterfaceSerial, "option", "/dev/ttyUSB0", ""}, {kInterfaceNetwork, "", "wwan0", ""}}),
+       kStickPortsSilent},
+      // The diagnostics interface without its driver does not hide the ports.
+      {"ports beside a driverless interface",
+       MakeStick(0x1001, 28, {{kInterfaceSerial, "", "COM5", ""}, {kInterfaceOther, "", "", ""}}),
+       kStickPortsSilent},
+      {"problem code, no interface", kNoDriverWindows, kStickNoDriver},
+      {"problem code beside a CD-ROM", MakeStick(0x1001, 28, {kCdRom}), kStickNoDriver},
+      {"unbound vendor interfaces", kNoDriverLinux, kStickNoDriver},
+      {"unbound network interface", MakeStick(0x14DC, 0, {{kInterfaceNetwork, "", "", ""}}), kStickNoDriver},
+      {"no interfaces yet", MakeStick(0x1001, 0, {}), kStickNoDriver},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ClassifyStick(c.device), c.state) << c.name;
+}
+
+TEST(DescribeStick, OneLinePerStateAndAudience) {
+  struct Case {
+    const StickDevice* device;
+    StickPortsCheck ports;
+    StickAudience audience;
+    const char* line;
+  };
+  const Case cases[] = {
+      {&kStorage, kPortsNotChecked, kAudienceLinuxCli,
+       "stick 12d1:1446 shows only its built-in CD-ROM / flash drive: it has not been switched to modem mode "
+       "(usb_modeswitch, package usb-modeswitch, switches it)"},
+      {&kStorage, kPortsNotChecked, kAudienceWindowsCli,
+       "stick 12d1:1446 shows only its built-in CD-ROM / flash drive: it has not been switched to modem mode "
+       "(install the stick's own software from that drive once)"},
+      {&kStorage, kPortsNotChecked, kAudienceWindow,
+       "Модем 12d1:1446 виден только как CD-ROM / флешка: он не переключён в режим модема. Установите с "
+       "этого диска программу модема (один раз)."},
+      {&kRouter, kPortsNotChecked, kAudienceLinuxCli,
+       "stick 12d1:14dc runs router firmware: no serial port, only a network adapter; its information is on "
+       "its web page http://192.168.8.1/"},
+      {&kRouter, kPortsNotChecked, kAudienceWindow,
+       "Модем 12d1:14dc с прошивкой роутера: COM-порта нет, только сетевой адаптер. Сведения о модеме на его "
+       "веб-странице http://192.168.8.1/ (щёлкните, чтобы открыть)."},
+      {&kRouterNoGateway, kPortsNotChecked, kAudienceLinuxCli,
+       "stick 12d1:14dc runs router firmware: no serial port, only a network adapter (usb0), which has no "
+       "gateway yet"},
+      {&kPorts, kPortsHeld, kAudienceLinuxCli,
+       "stick 12d1:1001 has ports /dev/ttyUSB0, /dev/ttyUSB1, /dev/ttyUSB2 but none answered: another "
+       "program "
+       "holds them (ModemManager often does: stop it, or tell it to leave them alone)"},
+      {&kPorts, kPortsFree, kAudienceLinuxCli,
+       "stick 12d1:1001 has ports /dev/ttyUSB0, /dev/ttyUSB1, /dev/ttyUSB2 but none answered: the stick may "
+       "still be starting: wait a few seconds"},
+      {&kPorts, kPortsNotChecked, kAudienceLinuxCli,
+       "stick 12d1:1001 has ports /dev/ttyUSB0, /dev/ttyUSB1, /dev/ttyUSB2 but none answered: ModemManager "
+       "may "
+       "hold them (stop it), or the stick may still be starting: wait a few seconds"},
+      {&kWindowsPorts, kPortsHeld, kAudienceWindowsCli,
+       "stick 12d1:1001 has ports COM5, COM6 but none answered: another program holds them (close the "
+       "stick's "
+       "own connection software)"},
+      {&kWindowsPorts, kPortsHeld, kAudienceWindow,
+       "Модем 12d1:1001: порты COM5, COM6 есть, но ни один не ответил. Их занимает другая программа: "
+       "закройте программу подключения модема."},
+      {&kNoDriverWindows, kPortsNotChecked, kAudienceWindowsCli,
+       "stick 12d1:1506 has no working driver (problem code 28 in Device Manager)"},
+      {&kNoDriverWindows, kPortsNotChecked, kAudienceWindow,
+       "Модем 12d1:1506 найден, но у него нет работающего драйвера (код ошибки 28 в диспетчере устройств)."},
+      {&kNoDriverLinux, kPortsNotChecked, kAudienceLinuxCli,
+       "stick 12d1:1001 has no working driver (no kernel driver is bound to its interfaces)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Describe(*c.device, c.ports, c.audience), c.line);
+
+  char line[128];
+  DescribeNoStick(kAudienceLinuxCli, line, sizeof line);
+  EXPECT_STREQ(line, "no modem stick found: is it plugged in?");
+  DescribeNoStick(kAudienceWindow, line, sizeof line);
+  EXPECT_STREQ(line, "Модем не найден: он подключён?");
+}
+
+TEST(DescribeStick, CutToTheBuffer) {
+  char line[20];
+  std::memset(line, 'x', sizeof line);
+  EXPECT_EQ(DescribeStick(kPorts, kPortsFree, kAudienceLinuxCli, line, sizeof line), 19u);
+  EXPECT_STREQ(line, "stick 12d1:1001 has");
+}
+
+TEST(DescribeStick, ControlCharactersOfNamesBecomeBlanks) {
+  const StickDevice adapter = MakeStick(0x14DC, 0, {{kInterfaceNetwork, "", "Ethernet\r\n\t3", ""}});
+  EXPECT_EQ(
+      Describe(adapter, kPortsNotChecked, kAudienceLinuxCli),
+      "stick 12d1:14dc runs router firmware: no serial port, only a network adapter (Ethernet   3), which "
+      "has no gateway yet");
+}
+
+TEST(StickWebPage, FromTheFirstAdapterWithAGateway) {
+  char page[64];
+  EXPECT_TRUE(StickWebPage(kRouter, page, sizeof page));
+  EXPECT_STREQ(page, "http://192.168.8.1/");
+  EXPECT_FALSE(StickWebPage(kRouterNoGateway, page, sizeof page));
+  EXPECT_STREQ(page, "");
+  EXPECT_FALSE(StickWebPage(kPorts, page, sizeof page));
+}
+
+TEST(StickSources, UsbAndSetupClasses) {
+  struct UsbCase {
+    uint8_t c, s, p;
+    StickInterfaceKind kind;
+  };
+  const UsbCase usb[] = {
+      {0x08, 0x06, 0x50, kInterfaceStorage}, {0x02, 0x06, 0x00, kInterfaceNetwork},
+      {0x02, 0x0D, 0x00, kInterfaceNetwork}, {0xE0, 0x01, 0x03, kInterfaceNetwork},
+      {0xEF, 0x04, 0x01, kInterfaceNetwork}, {0x02, 0x02, 0x01, kInterfaceSerial},
+      {0xFF, 0xFF, 0xFF, kInterfaceSerial},  {0x0A, 0x00, 0x00, kInterfaceOther},
+      {0x03, 0x01, 0x01, kInterfaceOther},   {0xE0, 0x01, 0x01, kInterfaceOther},
+  };
+  for (const UsbCase& c : usb) EXPECT_EQ(KindFromUsbClass(c.c, c.s, c.p), c.kind) << +c.c << "/" << +c.s;
+
+  struct SetupCase {
+    const char* setupClass;
+    StickInterfaceKind kind;
+  };
+  const SetupCase setup[] = {
+      {"Ports", kInterfaceSerial}, {"Modem", kInterfaceSerial},  {"Net", kInterfaceNetwork},
+      {"NET", kInterfaceNetwork},  {"CDROM", kInterfaceStorage}, {"DiskDrive", kInterfaceStorage},
+      {"USB", kInterfaceOther},    {"", kInterfaceOther},        {"Network", kInterfaceOther}};
+  for (const SetupCase& c : setup) EXPECT_EQ(KindFromSetupClass(c.setupClass), c.kind) << c.setupClass;
+}
+
+TEST(StickSources, UsbHardwareIds) {
+  struct Case {
+    const char* id;
+    bool parsed;
+    uint16_t vendor, product;
+    int32_t interfaceNumber;
+  };
+  const Case cases[] = {
+      {"USB\\VID_12D1&PID_1001&MI_02", true, 0x12D1, 0x1001, 2},
+      {"USB\\VID_12D1&PID_1001&REV_0000&MI_00", true, 0x12D1, 0x1001, 0},
+      {"USB\\VID_12D1&PID_14DC\\0123456789ABCDEF", true, 0x12D1, 0x14DC, -1},
+      {"usb\\vid_12d1&pid_1446", true, 0x12D1, 0x1446, -1},
+      {"USB\\VID_12D1&PID_1F01&MI_0A", true, 0x12D1, 0x1F01, 10},
+      {"USBSTOR\\CdRom&Ven_Vendor&Prod_Mass_Storage&Rev_2.31", false, 0, 0, 0},
+      {"USB\\VID_12D1", false, 0, 0, 0},
+      {"USB\\VID_12D1&PID_10", false, 0, 0, 0},
+      {"USB\\VID_XYZW&PID_1001", false, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    uint16_t vendor = 0, product = 0;
+    int32_t interfaceNumber = 99;
+    ASSERT_EQ(ParseUsbHardwareId(c.id, &vendor, &product, &interfaceNumber), c.parsed) << c.id;
+    if (!c.parsed) continue;
+    EXPECT_EQ(vendor, c.vendor) << c.id;
+    EXPECT_EQ(product, c.product) << c.id;
+    EXPECT_EQ(interfaceNumber, c.interfaceNumber) << c.id;
+  }
+}
+
+// Device nodes of the vendor's sticks in each state as Windows lists them
+// (setup class, service, port or adapter, gateway, problem code), in
+// SetupAPI's order: the USB device, its interfaces, the drives of its mass
+// storage interface and their volumes.
+TEST(AddStickNode, WindowsListingsOfEachState) {
+  struct Node {
+    const char* setupClass;
+    const char* service;
+    const char* name;
+    const char* gateway;
+    int32_t problem;
+  };
+  struct Case {
+    const char* what;
+    uint16_t product;
+    std::vector<Node> nodes;
+    const char* line;
+  };
+  const Node composite = {"USB", "usbccgp", "", "", 0};
+  const Node massStorage = {"USB", "USBSTOR", "", "", 0};
+  const Node cdRom = {"CDROM", "cdrom", "", "", 0};
+  const Node cardReader = {"DiskDrive", "disk", "", "", 0};
+  const Node volume = {"Volume", "volume", "", "", 0};
+  const Node noDriver = {"", "", "", "", 28};
+  const Case cases[] = {
+      {"CD-ROM mode",
+       0x1446,
+       {massStorage, cdRom},
+       "stick 12d1:1446 shows only its built-in CD-ROM / flash drive: it has not been switched to modem mode "
+       "(install the stick's own software from that drive once)"},
+      {"CD-ROM mode with a card in the reader",
+       0x1446,
+       {composite, massStorage, cdRom, cardReader, volume},
+       "stick 12d1:1446 shows only its built-in CD-ROM / flash drive: it has not been switched to modem mode "
+       "(install the stick's own software from that drive once)"},
+      {"modem mode",
+       0x1001,
+       {composite,
+        {"Modem", "usbmodem", "COM4", "", 0},
+        {"Ports", "usbserial", "COM5", "", 0},
+        {"Ports", "usbserial", "COM6", "", 0},
+        massStorage,
+        cdRom,
+        cardReader,
+        volume},
+       "stick 12d1:1001 has ports COM4, COM5, COM6 but none answered: the stick's own connection software "
+       "may "
+       "hold them (close it), or the stick may still be starting: wait a few seconds"},
+      {"router firmware",
+       0x14DC,
+       {composite, {"Net", "rndis", "Ethernet 3", "192.168.8.1", 0}, massStorage, cardReader},
+       "stick 12d1:14dc runs router firmware: no serial port, only a network adapter; its information is on "
+       "its "
+       "web page http://192.168.8.1/"},
+      {"interfaces without their driver",
+       0x1001,
+       {composite, noDriver, noDriver, noDriver, massStorage, cdRom},
+       "stick 12d1:1001 has no working driver (problem code 28 in Device Manager)"},
+      {"no driver for the whole stick",
+       0x1506,
+       {{"USB", "", "", "", 28}},
+       "stick 12d1:1506 has no working driver (problem code 28 in Device Manager)"},
+      {"a port beside a driverless interface",
+       0x1001,
+       {composite, noDriver, {"Ports", "usbserial", "COM5", "", 0}},
+       "stick 12d1:1001 has ports COM5 but none answered: the stick's own connection software may hold them "
+       "(close it), or the stick may still be starting: wait a few seconds"},
+  };
+  for (const Case& c : cases) {
+    StickDevice device{};
+    device.VendorId = kStickVendorId;
+    device.ProductId = c.product;
+    for (const Node& n : c.nodes) {
+      StickNode node{};
+      CopyText(node.SetupClass, sizeof node.SetupClass, n.setupClass);
+      CopyText(node.Service, sizeof node.Service, n.service);
+      CopyText(node.PortName, sizeof node.PortName, n.name);
+      CopyText(node.AdapterName, sizeof node.AdapterName, n.name);
+      CopyText(node.Gateway, sizeof node.Gateway, n.gateway);
+      node.Problem = n.problem;
+      AddStickNode(node, &device);
+    }
+    EXPECT_EQ(Describe(device, kPortsNotChecked, kAudienceWindowsCli), c.line) << c.what;
+  }
+}
+
+TEST(StickSources, GatewayFromTheRoutingTable) {
+  const char* const table =
+      "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n"
+      "eth0\t00000000\t0100000A\t0003\t0\t0\t100\t00000000\t0\t0\t0\n"
+      "usb0\t0008A8C0\t00000000\t0001\t0\t0\t700\t00FFFFFF\t0\t0\t0\n"
+      "usb1\t0064A8C0\t0164A8C0\t0003\t0\t0\t0\t00FFFFFF\t0\t0\t0\n"
+      "usb1\t00000000\t0101A8C0\t0003\t0\t0\t700\t00000000\t0\t0\t0\n"
+      "usb0\t00000000\t0108A8C0\t0003\t0\t0\t700\t00000000\t0\t0\t0\n"
+      "usb2\t00000000\t0108A8\t0003\t0\t0\t700\t00000000\t0\t0\t0";
+  struct Case {
+    const char* name;
+    bool found;
+    const char* gateway;
+  };
+  const Case cases[] = {
+      {"usb0", true, "192.168.8.1"},  // past its own subnet route
+      {"eth0", true, "10.0.0.1"},
+      {"usb1", true, "192.168.1.1"},  // the default route wins
+      {"usb", false, ""},             // whole names only
+      {"usb2", false, ""},            // a cut address
+      {"wwan0", false, ""},
+  };
+  for (const Case& c : cases) {
+    char gateway[kStickNameSize] = "";
+    EXPECT_EQ(GatewayFromRouteTable(table, c.name, gateway, sizeof gateway), c.found) << c.name;
+    if (c.found) {
+      EXPECT_STREQ(gateway, c.gateway) << c.name;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Builds the fixture trees of the stick detection: for each case a folder
+# with sys/ (the parts of sysfs the Linux reader looks at) and
+# proc/net/route, as the kernel shows them for real sticks of the modem
+# vendor in each state.
+#
+# Sources of the layouts (USB IDs, interface class triples, bound drivers):
+# - E1550 in CD-ROM mode, 12d1:1446, one mass-storage interface 08/06/50:
+#   the usb_modeswitch device reference (usb-modeswitch-data, its "12d1:1446"
+#   entry) and the lsusb -v listings posted with it in the usb_modeswitch
+#   forum.
+# - E1550 in modem mode, 12d1:1001: three vendor-specific interfaces
+#   ff/ff/ff, then the CD-ROM and the card reader, 08/06/50, as in the
+#   lsusb -v listings of the E1550 in the same forum. The kernel's option
+#   driver binds every ff/ff/ff interface of the vendor
+#   (USB_VENDOR_AND_INTERFACE_INFO(0x12d1, 0xff, 0xff, 0xff) in
+#   drivers/usb/serial/option.c) and makes ttyUSB0..2 of them.
+# - E3372h on router firmware, 12d1:14dc: CDC Ethernet 02/06/00 with its
+#   data interface 0a/00/00, both bound to cdc_ether, and the card reader
+#   08/06/50, as in the lsusb -v listings of these sticks posted in the
+#   OpenWrt and usb_modeswitch forums; 192.168.8.1 is the gateway those
+#   posts show.
+# - No driver: the modem-mode E1550 on a kernel without the option driver
+#   (the vendor interfaces stay unbound, no ttyUSB).
+# Usage: make-sysfs-fixtures.sh OUTDIR   (makes OUTDIR/CASE for every case)
+set -eu
+out=$1
+rm -rf "$out"
+mkdir -p "$out"
+
+# device CASE NAME VID PID: the device folder under sys/devices and its link
+# in sys/bus/usb/devices, as sysfs has them.
+device() {
+  local dir="$out/$1/sys/devices/pci0000:00/0000:00:14.0/usb1/$2"
+  mkdir -p "$dir" "$out/$1/sys/bus/usb/devices" "$out/$1/proc/net"
+  printf '%s\n' "$3" >"$dir/idVendor"
+  printf '%s\n' "$4" >"$dir/idProduct"
+  ln -sfn "../../../devices/pci0000:00/0000:00:14.0/usb1/$2" "$out/$1/sys/bus/usb/devices/$2"
+  [ -f "$out/$1/proc/net/route" ] ||
+    printf 'Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n' \
+      >"$out/$1/proc/net/route"
+}
+
+# interface CASE DEVICE NUMBER CLASS SUBCLASS PROTOCOL DRIVER|- [CHILD]:
+# CHILD is ttyUSBn (usb-serial's port folder), ttyACMn (in tty/) or
+# net:NAME (in net/).
+interface() {
+  local name="$2:1.$3"
+  local dir="$out/$1/sys/devices/pci0000:00/0000:00:14.0/usb1/$2/$name"
+  mkdir -p "$dir"
+  printf '%s\n' "$4" >"$dir/bInterfaceClass"
+  printf '%s\n' "$5" >"$dir/bInterfaceSubClass"
+  printf '%s\n' "$6" >"$dir/bInterfaceProtocol"
+  [ "$7" = - ] || ln -sfn "../../../../../../bus/usb/drivers/$7" "$dir/driver"
+  case "${8:-}" in
+    ttyUSB*) mkdir -p "$dir/$8" ;;
+    ttyACM*) mkdir -p "$dir/tty/$8" ;;
+    net:*) mkdir -p "$dir/net/${8#net:}" ;;
+  esac
+  ln -sfn "../../../devices/pci0000:00/0000:00:14.0/usb1/$2/$name" "$out/$1/sys/bus/usb/devices/$name"
+}
+
+route() { printf '%s\n' "$2" >>"$out/$1/proc/net/route"; }
+
+# Every machine has its root hub and some other device.
+others() {
+  device "$1" usb1 1d6b 0002
+  interface "$1" usb1 0 09 00 00 hub
+  device "$1" 1-9 046d c31c
+  interface "$1" 1-9 0 03 01 01 usbhid
+  route "$1" $'eth0\t00000000\t0100000A\t0003\t0\t0\t100\t00000000\t0\t0\t0'
+  route "$1" $'eth0\t0000000A\t00000000\t0001\t0\t0\t100\t00FFFFFF\t0\t0\t0'
+}
+
+e1550_storage() {
+  device "$1" "$2" 12d1 1446
+  interface "$1" "$2" 0 08 06 50 usb-storage
+}
+
+e1550_modem() {
+  local driver=$3
+  device "$1" "$2" 12d1 1001
+  if [ "$driver" = option ]; then
+    interface "$1" "$2" 0 ff ff ff option ttyUSB0
+    interface "$1" "$2" 1 ff ff ff option ttyUSB1
+    interface "$1" "$2" 2 ff ff ff option ttyUSB2
+  else
+    interface "$1" "$2" 0 ff ff ff -
+    interface "$1" "$2" 1 ff ff ff -
+    interface "$1" "$2" 2 ff ff ff -
+  fi
+  interface "$1" "$2" 3 08 06 50 usb-storage
+  interface "$1" "$2" 4 08 06 50 usb-storage
+}
+
+e3372_router() {
+  device "$1" "$2" 12d1 14dc
+  interface "$1" "$2" 0 02 06 00 cdc_ether net:usb0
+  interface "$1" "$2" 1 0a 00 00 cdc_ether
+  interface "$1" "$2" 2 08 06 50 usb-storage
+  route "$1" $'usb0\t00000000\t0108A8C0\t0003\t0\t0\t700\t00000000\t0\t0\t0'
+  route "$1" $'usb0\t0008A8C0\t00000000\t0001\t0\t0\t700\t00FFFFFF\t0\t0\t0'
+}
+
+others storage;   e1550_storage storage 1-1
+others router;    e3372_router router 1-1
+others ports;     e1550_modem ports 1-1 option
+others no-driver; e1550_modem no-driver 1-1 none
+others no-stick
+others two;       e1550_storage two 1-1; e3372_router two 1-2

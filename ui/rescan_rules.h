@@ -1,0 +1,25 @@
+// When the window scans again: device changes that count, the quiet time
+// before the scan, the one follow-up scan, and whether a scan found
+// anything new. Portable, so the rules are tested without a window.
+#pragma once
+
+#include <cstdint>
+
+// A stick's ports appear one after the other and its firmware needs a
+// moment before it answers: the scan waits until the devices have been
+// quiet this long...
+constexpr uint32_t kRescanQuietMs = 2000;
+// ...and when it found nothing new, scans once more this much later.
+constexpr uint32_t kRescanFollowUpMs = 5000;
+
+// The WM_DEVICECHANGE events (wParam) that start the quiet time: a device
+// (a port) arrived or went, or device nodes changed. By number: this file
+// includes no platform header.
+constexpr uint32_t kDeviceArrival = 0x8000;
+constexpr uint32_t kDeviceRemoveComplete = 0x8004;
+constexpr uint32_t kDeviceNodesChanged = 0x0007;
+bool DeviceChangeStartsRescan(uint32_t event);
+
+// Whether the ports of a scan (modem port numbers) hold one that the scan
+// before did not.
+bool ScanFoundNewPort(const int32_t* before, int32_t beforeCount, const int32_t* after, int32_t afterCount);

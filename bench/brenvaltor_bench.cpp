@@ -8,9 +8,9 @@
 //   brenvaltor-bench scan [PORT...] one scan: COM1..COM254 on Windows, or the
 //                                   given ports
 //   brenvaltor-bench stopstress PORT N
-//                                   N reader exchanges cut off after 1 ms
+//                                   N exchanges given up after 1 ms
 //   brenvaltor-bench hold PORT MS   keeps the port open (busy) for MS ms
-//   brenvaltor-bench soak PORT N    N rounds of a query, a reader-thread
+//   brenvaltor-bench soak PORT N    N rounds of a query, a terminal-style
 //                                   exchange and a scan in this process;
 //                                   handles, threads and memory before and
 //                                   after
@@ -87,13 +87,13 @@ void PrintUsage(const char* when, const ResourceUsage& u) {
               static_cast<long long>(u.threads), static_cast<long long>(u.residentBytes / 1024));
 }
 
-// A terminal-style exchange on the reader thread: AT is answered; an empty
-// line is not (the modem ignores it), so its worker is stopped when the
-// wait runs out.
-int ReaderExchange(const char* path, const char* command, uint32_t timeoutMs) {
+// A terminal-style exchange, the whole reply within timeoutMs: AT is
+// answered; an empty line is not (the modem ignores it), so the exchange
+// gives up when the wait runs out.
+int BoundedExchange(const char* path, const char* command, uint32_t timeoutMs) {
   const PortHandle port = OpenConfiguredPort(path);
   if (port == kInvalidPort) return 1;
-  SendAtCommand(port, command, true, timeoutMs, g_App.ReceiveBuffer);
+  SendAtCommand(port, command, kWaitAtMost, timeoutMs, g_App.ReceiveBuffer);
   ClosePort(port);
   return 0;
 }
@@ -116,18 +116,17 @@ int ScanExchange(const char* path) {
 }
 
 // One round of everything that opens ports or starts threads: a query
-// (direct reads), then an answered exchange on the reader thread.
-int SoakRound(const char* path) { return (QueryModemAtPath(path) != 0) + ReaderExchange(path, "AT", 2000); }
+// (the answers read to their end), then an answered terminal-style exchange.
+int SoakRound(const char* path) { return (QueryModemAtPath(path) != 0) + BoundedExchange(path, "AT", 2000); }
 
-// What a stopped reader costs. Modern Windows frees a terminated thread's
-// stack; wine keeps about a megabyte of it, so this is a figure to print,
-// not a pass/fail test.
-void MeasureStoppedReaders(const char* path) {
+// What an exchange that gives up costs: nothing should stay behind (no
+// thread is involved), so this is a figure to print, not a pass/fail test.
+void MeasureGivenUpExchanges(const char* path) {
   constexpr int kStopped = 5;
   const ResourceUsage before = CurrentResourceUsage();
-  for (int i = 0; i < kStopped; ++i) ReaderExchange(path, "", 100);
+  for (int i = 0; i < kStopped; ++i) BoundedExchange(path, "", 100);
   const ResourceUsage after = CurrentResourceUsage();
-  std::printf("stopped reader threads: %d, handles %+lld, threads %+lld, resident %+lld KiB each\n", kStopped,
+  std::printf("exchanges given up: %d, handles %+lld, threads %+lld, resident %+lld KiB each\n", kStopped,
               static_cast<long long>(after.handles - before.handles),
               static_cast<long long>(after.threads - before.threads),
               static_cast<long long>((after.residentBytes - before.residentBytes) / 1024 / kStopped));
@@ -162,17 +161,17 @@ int RunSoak(const char* port, int count) {
   const char* path = DevicePath(port);
   const bool queriesKept = SoakPhase("soak", SoakRound, path, count, kMemorySlackBytes);
   const bool scansKept = SoakPhase("scan soak", ScanExchange, path, count, kScanMemorySlackBytes);
-  MeasureStoppedReaders(path);
+  MeasureGivenUpExchanges(path);
   return queriesKept && scansKept ? 0 : 1;
 }
 
-// Reader waits of 1 ms, so that the worker is caught at every stage: while
-// it starts, in its read, while it ends. None of them may hang the next one.
+// Waits of 1 ms: the exchange gives up in the middle of its read, again and
+// again. None of them may hang the next one or leave the port open.
 int RunStopStress(const char* port, int count) {
   const char* path = DevicePath(port);
   const int64_t start = NowMicroseconds();
   int failed = 0;
-  for (int i = 0; i < count; ++i) failed += ReaderExchange(path, "AT", 1);
+  for (int i = 0; i < count; ++i) failed += BoundedExchange(path, "AT", 1);
   std::printf("stop stress: %d exchanges with a 1 ms wait in %.1f s, %d could not open the port\n", count,
               (NowMicroseconds() - start) / 1e6, failed);
   return failed != 0 ? 1 : 0;

@@ -32,8 +32,8 @@
 namespace {
 
 constexpr int kExitOk = 0;
-// A port that does not open, a scan that finds no modem, a trace that
-// cannot be written.
+// A port that does not open, a scan that finds no modem, a modem that
+// stops answering in the middle of a report, a trace that cannot be written.
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
@@ -155,9 +155,16 @@ int RunReport(const char* portName, bool json) {
   if (IsRouterUrl(portName)) return RunRouterReport(portName, json);
   char path[kShortTextSize];
   DevicePathFromPortName(portName, path, sizeof path);
-  if (QueryModemAtPath(path) != 0) return ReportPortFailure(portName);
+  int32_t unansweredStep = 0;
+  const int32_t result = QueryModemAtPath(path, &unansweredStep);
+  if (result == kQueryPortFailed) return ReportPortFailure(portName);
+  // A modem that stopped answering still gets the rows it gave.
   PrintReport(json);
-  return kExitOk;
+  if (result != kQueryModemStopped) return kExitOk;
+  std::fflush(stdout);
+  std::fprintf(stderr, "brenvaltor-cli: no answer to %s; the modem stopped answering\n",
+               QuerySequence[unansweredStep].command);
+  return kExitFailed;
 }
 
 void PauseMs(int64_t ms) {

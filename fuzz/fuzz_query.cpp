@@ -78,11 +78,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g_Fake = FakeModem{};
   g_Fake.formFeedPauses = true;
   g_Fake.devices = {{"fuzz/modem", replies}, {"fuzz/first", replies}, {"fuzz/second", replies}};
-  Require(QueryModemAtPath("fuzz/modem") == 0, "the query runs on an opened port");
+  const int32_t result = QueryModemAtPath("fuzz/modem");
+  Require(result != kQueryPortFailed, "the query runs on an opened port");
   Require(g_Fake.openCount == 1 && g_Fake.closeCount == 1, "the query closes its port");
   std::string lines;
   for (const QueryStep& step : QuerySequence) lines += std::string(step.command) + '\r';
-  Require(g_Fake.written == lines, "the 17 commands go out in order, each ending in one CR");
+  // A modem that stops answering ends the query early: the commands sent
+  // are then the first ones of the sequence.
+  const bool stopped = result == kQueryModemStopped;
+  Require(stopped ? g_Fake.written.size() <= lines.size() &&
+                        lines.compare(0, g_Fake.written.size(), g_Fake.written) == 0
+                  : g_Fake.written == lines,
+          "the commands go out in order, each ending in one CR");
   for (int32_t rowId = 0; rowId < kReportRowCount; ++rowId) {
     const char* value = g_App.RowValues[rowId];
     Require(IsTerminated(value, kTextBufferSize), "row value terminated");

@@ -66,19 +66,39 @@ int32_t QueryModemInformation(const char* entryText) {
   return QueryModemAtPath(path);
 }
 
-int32_t QueryModemAtPath(const char* devicePath) {
+// A stick that stops answering (a firmware hang, a reset mid-query, its port
+// taken over) must not hold the query: each command it leaves unanswered
+// costs kAnswerBeginMs, and after kUnansweredInARow of them in a row the
+// query ends. What a stick that goes silent mid-query costs on top of the
+// answers it gave is therefore bounded by 2 x 2000 ms of waiting plus the
+// two writes and the flushes around them, about 4.1 s: the window's
+// query stays under the 5 s after which Windows calls a window "not
+// responding". (An answer that has begun is read to its end: that is a stick
+// that answers.)
+int32_t QueryModemAtPath(const char* devicePath, int32_t* unansweredStep) {
   ClearRowValues();
   const PortHandle port = OpenConfiguredPort(devicePath);
-  if (port == kInvalidPort) return 1;
+  if (port == kInvalidPort) return kQueryPortFailed;
 
-  for (const QueryStep& step : QuerySequence) {
-    // No reply, no decoding; the sequence goes on regardless.
-    if (SendAtCommand(port, step.command, false, kQueryTimeoutMs, g_App.ReceiveBuffer) == 0) continue;
+  int32_t unanswered = 0;
+  int32_t result = kQueryComplete;
+  for (int32_t index = 0; index < kQueryStepCount; ++index) {
+    const QueryStep& step = QuerySequence[index];
+    const uint32_t count =
+        SendAtCommand(port, step.command, kWaitForAnswer, kAnswerBeginMs, g_App.ReceiveBuffer);
+    // No answer, no decoding: the command's rows stay empty.
+    if (!ReplyHoldsAnswer(g_App.ReceiveBuffer, count, step.command)) {
+      if (++unanswered < kUnansweredInARow) continue;
+      if (unansweredStep != nullptr) *unansweredStep = index - (kUnansweredInARow - 1);
+      result = kQueryModemStopped;
+      break;
+    }
+    unanswered = 0;
     for (int32_t i = 0; i < step.extractionCount; ++i)
       ExtractReplyValue(step.extractions[i].prefix, step.extractions[i].rowId, true);
     if (step.decode != nullptr) step.decode();
   }
 
   ClosePort(port);
-  return 0;
+  return result;
 }

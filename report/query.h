@@ -27,12 +27,24 @@ struct QueryStep {
 constexpr int kQueryStepCount = 17;
 extern const std::array<QueryStep, kQueryStepCount> QuerySequence;
 
-constexpr uint32_t kQueryTimeoutMs = 1000;  // passed along; direct mode ignores it
+// A command whose answer has not begun this long after it was sent is
+// unanswered (the terminal's own wait); an answer that has begun is read to
+// its end however long it takes.
+constexpr uint32_t kAnswerBeginMs = 2000;
+// Unanswered commands in a row after which the modem has stopped answering.
+constexpr int32_t kUnansweredInARow = 2;
+
+enum QueryResult : int32_t {
+  kQueryComplete = 0,      // every command sent (some may have gone unanswered)
+  kQueryPortFailed = 1,    // the port could not be opened; every row empty
+  kQueryModemStopped = 2,  // the modem stopped answering; the rows read so far stay
+};
 
 // Fills the report for the modem of a selector entry "MODEL (COMn)".
-// 0 after a completed sequence, 1 when the port could not be opened.
 int32_t QueryModemInformation(const char* entryText);
 
 // The same for a device path (\\.\COM5, /dev/ttyUSB0): empties every row,
-// opens the port, runs the sequence and closes the port.
-int32_t QueryModemAtPath(const char* devicePath);
+// opens the port, runs the sequence and closes the port. After
+// kQueryModemStopped, *unansweredStep (when given) is the index in
+// QuerySequence of the first command of the unanswered run.
+int32_t QueryModemAtPath(const char* devicePath, int32_t* unansweredStep = nullptr);

@@ -15,36 +15,53 @@ uint32_t MsSince(std::chrono::steady_clock::time_point start) {
           .count());
 }
 
-// Reads the reply of the command just sent. The vendor's firmware sends
-// unsolicited reports (signal, boot, traffic counters...) whenever it likes,
-// also right after a command; a SIM or network command may then answer
-// 150 ms later, long after the 50 ms of quiet that end the first read. That
-// read is not the answer: stopping there would leave the answer queued for
-// the next command, and every later command would take the previous one's
-// answer. So while everything read holds only reports, the exchange reads
-// on into the rest of the buffer, within its own bound counted from the
-// start. A silent device never gets here, so it costs what it always did.
-uint32_t ReadAnswer(PortHandle port, const char* command, bool useReaderThread, uint32_t timeoutMs,
+// Reads the reply of the command just sent.
+//
+// The answer has beginByMs to begin. The vendor's firmware sends unsolicited
+// reports (signal, boot, traffic counters, a new SMS...) whenever it likes,
+// also right after a command, and a stick that powers up echoes the command
+// first; a SIM or network command may then answer 150 ms later, long after
+// the 50 ms of quiet that end the first read. That read is not the answer:
+// stopping there would leave the answer queued for the next command, and
+// every later command would take the previous one's answer. So while
+// everything read holds only reports and the echo, the exchange reads on
+// into the rest of the buffer, until the answer begins or beginByMs from
+// the start is spent.
+//
+// A read that its bound cut short while bytes were still coming ends an
+// exchange that waits at most (scan, terminal) with no reply from that read.
+// In the query it means an answer that began just before beginByMs and goes
+// on: it is read on in reads of at most 50 ms, each of which ends the reply
+// when it brings nothing (the quiet), up to kReadTotalBoundMs from the
+// start. So a silent device costs beginByMs and no more, and nothing a stick
+// that answers sends is cut.
+uint32_t ReadAnswer(PortHandle port, const char* command, ExchangeWait wait, uint32_t beginByMs,
                     char* reply) {
   const auto start = std::chrono::steady_clock::now();
-  const uint32_t boundMs = useReaderThread ? timeoutMs : kReadTotalBoundMs;
+  const uint32_t endByMs = wait == kWaitForAnswer ? kReadTotalBoundMs : beginByMs;
   uint32_t count = 0;
+  bool goingOn = false;  // the last read was cut short in the middle of the answer
   for (;;) {
     const uint32_t elapsedMs = MsSince(start);
-    if (count > 0 && elapsedMs >= boundMs) break;
-    const uint32_t leftMs = boundMs - (count > 0 ? elapsedMs : 0);
-    const uint32_t capacity = kReadRequestBytes - count;
-    const uint32_t got = useReaderThread ? ReadReplyWithReader(port, reply + count, capacity, leftMs)
-                                         : ReadReplyDirect(port, reply + count, capacity, leftMs);
+    const uint32_t untilMs = goingOn ? endByMs : beginByMs;
+    if (elapsedMs >= untilMs) break;
+    const uint32_t leftMs = untilMs - elapsedMs;
+    const uint32_t boundMs = goingOn && leftMs > kReadIntervalMs ? kReadIntervalMs : leftMs;
+    bool cut = false;
+    const uint32_t got = ReadReplyWithin(port, reply + count, kReadRequestBytes - count, boundMs, &cut);
     if (g_App.TraceSink != nullptr) g_App.TraceSink(command, count == 0, reply + count, got, MsSince(start));
-    if (got == 0) {
-      // A read that did not end in time may have left bytes behind (after
-      // the reports, or at the start); they are not part of the reply.
-      std::memset(reply + count, 0, capacity);
+    if (got == 0) break;
+    if (cut && wait == kWaitAtMost) {
+      // Still coming when the time ran out: these bytes are not part of the
+      // reply.
+      std::memset(reply + count, 0, got);
       break;
     }
     count += got;
-    if (count >= kReadRequestBytes || !HoldsOnlyUnsolicitedReports(reply, count)) break;
+    if (count >= kReadRequestBytes) break;
+    const bool answered = !HoldsNoAnswerYet(reply, count, command);
+    goingOn = cut && answered;
+    if (answered && !cut) break;
   }
   return count;
 }
@@ -55,7 +72,11 @@ bool CommandFitsLine(const char* command) {
   return command == nullptr || std::strlen(command) <= kMaxCommandLength;
 }
 
-uint32_t SendAtCommand(PortHandle port, const char* command, bool useReaderThread, uint32_t timeoutMs,
+bool ReplyHoldsAnswer(const char* reply, uint32_t count, const char* command) {
+  return count > 0 && !HoldsNoAnswerYet(reply, count, command != nullptr ? command : "");
+}
+
+uint32_t SendAtCommand(PortHandle port, const char* command, ExchangeWait wait, uint32_t timeoutMs,
                        char* reply) {
   if (command == nullptr) command = "";
   char line[kCommandLineSize];
@@ -73,11 +94,9 @@ uint32_t SendAtCommand(PortHandle port, const char* command, bool useReaderThrea
 
   FlushPort(port);
   // A device that refuses the command is gone (unplugged mid-query). Nothing
-  // can answer, so there is no reply to wait for: without this a vanished
-  // modem could keep the window frozen for the full read bound of every
-  // remaining command.
+  // can answer, so there is no reply to wait for.
   if (!WritePort(port, line, static_cast<uint32_t>(length))) return 0;
-  const uint32_t count = ReadAnswer(port, command, useReaderThread, timeoutMs, reply);
+  const uint32_t count = ReadAnswer(port, command, wait, timeoutMs, reply);
   FlushPort(port);
   return count;
 }

@@ -7,7 +7,6 @@
 #include "base/app_state.h"
 #include "base/bounded_text.h"
 #include "base/reply_value.h"
-#include "base/unsolicited.h"
 #include "serial/serial_port.h"
 
 namespace {
@@ -25,23 +24,50 @@ static_assert(kProbeSlots <= kMaxSideBySideJobs);
 // slot's reply buffer.
 bool g_ProbeAnswered[kProbeSlots];
 char g_ProbeReplies[kProbeSlots][kTextBufferSize];
+// A path of the round that names the same device as an earlier path: not
+// probed (its probe would find the port busy with the earlier one's).
+bool g_ProbeRepeats[kProbeSlots];
 
 // Opens one port and asks for the model; runs on a thread of its own.
 // context: the round's device paths. A port that does not exist or is busy
-// fails in the open and costs no wait; a silent one costs the two
-// reader-thread waits.
+// fails in the open and costs no wait; a silent one costs the two 1 s waits.
 void ProbeModemPort(void* context, int32_t slot) {
   const char* const* paths = static_cast<const char* const*>(context);
   char* const reply = g_ProbeReplies[slot];
   g_ProbeAnswered[slot] = false;
+  if (g_ProbeRepeats[slot]) return;
   const PortHandle port = OpenConfiguredPort(paths[slot]);
   if (port == kInvalidPort) return;
   // Echo off first, so that the model reply does not begin with the echo.
-  SendAtCommand(port, "ATE0", true, kScanTimeoutMs, reply);
-  const uint32_t count = SendAtCommand(port, "AT+CGMM", true, kScanTimeoutMs, reply);
-  // Unsolicited reports alone are no answer.
-  g_ProbeAnswered[slot] = count != 0 && reply[0] != '\0' && !HoldsOnlyUnsolicitedReports(reply, count);
+  SendAtCommand(port, "ATE0", kWaitAtMost, kScanTimeoutMs, reply);
+  const uint32_t count = SendAtCommand(port, "AT+CGMM", kWaitAtMost, kScanTimeoutMs, reply);
+  // Unsolicited reports and the echo alone are no answer.
+  g_ProbeAnswered[slot] = reply[0] != '\0' && ReplyHoldsAnswer(reply, count, "AT+CGMM");
   ClosePort(port);
+}
+
+// Path names compared as Windows compares COM port names: ignoring ASCII
+// case (\\.\COM5 and \\.\com5 are one port). A Linux path whose device
+// number is unknown is no serial port anyway.
+bool SamePathName(const char* a, const char* b) {
+  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+    const char lowerA = *a >= 'A' && *a <= 'Z' ? static_cast<char>(*a - 'A' + 'a') : *a;
+    const char lowerB = *b >= 'A' && *b <= 'Z' ? static_cast<char>(*b - 'A' + 'a') : *b;
+    if (lowerA != lowerB) return false;
+  }
+  return *a == *b;
+}
+
+// Whether paths[index] leads to the same device as one of the paths before
+// it (a link and its target). Only the first name given is probed and
+// listed: probed side by side, either name could win the port.
+bool RepeatsEarlierPath(const char* const* paths, int32_t index) {
+  const uint64_t device = PortDeviceId(paths[index]);
+  for (int32_t i = 0; i < index; ++i) {
+    const bool same = device != 0 ? PortDeviceId(paths[i]) == device : SamePathName(paths[i], paths[index]);
+    if (same) return true;
+  }
+  return false;
 }
 
 // Records the answers of one round in port order. Any answer counts: ERROR
@@ -57,10 +83,13 @@ void RecordAnswers(int32_t probeCount, int32_t firstPortNumber) {
 }
 
 // Probes paths[0..count) side by side in rounds of kProbeSlots; the port
-// number of paths[i] is firstPortNumber + i.
-void ProbePaths(const char* const* paths, int32_t count, int32_t firstPortNumber) {
+// number of paths[i] is firstPortNumber + i. With skipRepeats, a path that
+// leads to the device of an earlier one is left out.
+void ProbePaths(const char* const* paths, int32_t count, int32_t firstPortNumber, bool skipRepeats) {
   for (int32_t first = 0; first < count; first += kProbeSlots) {
     const int32_t probeCount = count - first < kProbeSlots ? count - first : kProbeSlots;
+    for (int32_t slot = 0; slot < probeCount; ++slot)
+      g_ProbeRepeats[slot] = skipRepeats && RepeatsEarlierPath(paths, first + slot);
     void* const round = const_cast<const char**>(paths + first);
     // A traced scan (the command-line tool's --trace) probes one port after
     // the other: the trace records each exchange as one run of reads, which
@@ -106,12 +135,12 @@ void ScanModemPorts() {
     std::snprintf(comPaths[n - kFirstComPort], sizeof comPaths[0], "\\\\.\\COM%d", n);
     comPathList[n - kFirstComPort] = comPaths[n - kFirstComPort];
   }
-  ProbePaths(comPathList, kProbeSlots, kFirstComPort);
+  ProbePaths(comPathList, kProbeSlots, kFirstComPort, false);
 }
 
 void ScanModemPaths(const char* const* paths, int32_t pathCount) {
   ResetModemTables();
-  ProbePaths(paths, pathCount, 0);
+  ProbePaths(paths, pathCount, 0, true);
 }
 
 void FormatModemEntry(int32_t slot, char* entry, size_t entrySize) {

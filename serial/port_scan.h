@@ -18,6 +18,9 @@ void ScanModemPorts();
 
 // Probes the given device paths; a modem found on paths[i] is recorded with
 // the port number i, in the order of the paths. (Linux has no COM numbers.)
+// A path that leads to the same device as an earlier one (a link and its
+// target) is neither probed nor listed: the device goes by the name given
+// first.
 void ScanModemPaths(const char* const* paths, int32_t pathCount);
 
 // The selector entry of modem slot i: "MODEL (COMn)", cut so that it fits

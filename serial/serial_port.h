@@ -21,8 +21,8 @@ constexpr PortHandle kInvalidPort = -1;
 constexpr size_t kCommandLineSize = 256;
 constexpr size_t kMaxCommandLength = kCommandLineSize - 2;
 
-// The read request of every command, and the bound of a read that sees no
-// byte at all: 1 ms per requested byte plus 50 ms.
+// The read request of every command, and the bound of a reply once it has
+// begun: 1 ms per requested byte plus 50 ms.
 constexpr uint32_t kReadRequestBytes = 65535;
 constexpr uint32_t kReadIntervalMs = 50;
 constexpr uint32_t kReadTotalBoundMs = kReadRequestBytes * 1 + 50;
@@ -30,19 +30,33 @@ static_assert(kReadRequestBytes == kTextCapacity);
 
 bool CommandFitsLine(const char* command);
 
+// How an exchange waits for its reply.
+enum ExchangeWait : int32_t {
+  // The query: the answer must begin within timeoutMs of the command (else
+  // the command is unanswered); once begun, it is read to its end, 50 ms of
+  // quiet, however long it takes within kReadTotalBoundMs.
+  kWaitForAnswer,
+  // The scan and the terminal: the whole exchange within timeoutMs; a read
+  // still going when that runs out is no reply.
+  kWaitAtMost,
+};
+
 // Sends command + CR and collects the reply into reply (kTextBufferSize
 // bytes; its first 65,535 are zeroed first, so the reply is always a
-// terminated text). Returns the number of reply bytes, 0 when nothing
-// arrived, when the reader-thread wait of timeoutMs ran out, or when the
-// command does not fit the command line (then nothing is sent). timeoutMs
-// applies to reader-thread mode only.
+// terminated text). Returns the number of reply bytes: 0 when nothing
+// arrived in time, when the device refused the command (it is gone), or when
+// the command does not fit the command line (then nothing is sent).
 //
-// A read that holds nothing but the vendor's unsolicited reports is not the
-// answer: the exchange reads on, appending, until the answer comes or its
-// own bound is spent (timeoutMs from the start in reader-thread mode, the
-// total read bound from the start otherwise). The reports stay in reply.
-uint32_t SendAtCommand(PortHandle port, const char* command, bool useReaderThread, uint32_t timeoutMs,
+// A read that holds nothing but unsolicited reports, the command's echo and
+// blank lines is not the answer: the exchange reads on, appending, until the
+// answer comes or the time it may wait for the answer is spent. The reports
+// stay in reply.
+uint32_t SendAtCommand(PortHandle port, const char* command, ExchangeWait wait, uint32_t timeoutMs,
                        char* reply);
+
+// Whether the count bytes of reply, read after command, hold its answer:
+// something besides unsolicited reports, the echo and blank lines.
+bool ReplyHoldsAnswer(const char* reply, uint32_t count, const char* command);
 
 // Every exchange starts so: the port opened, its line set up, and anything
 // still waiting to be sent pushed out. kInvalidPort when it does not open;
@@ -58,11 +72,12 @@ void PortPathFromEntry(const char* entryText, char* path, size_t pathSize);
 // COM7 -> \\.\COM7 on Windows; on Linux the name is already a device path.
 void DevicePathFromPortName(const char* portName, char* path, size_t pathSize);
 
-// Jobs run side by side: job(context, 0) .. job(context, count - 1), each on
-// a thread of its own, and the call returns once every one has ended. count
-// is at most kMaxSideBySideJobs (a larger one is cut to it). A job whose
-// thread cannot be started runs on the calling thread after the others have
-// been started, so every job runs exactly once. The port scan uses this so
+// Jobs run side by side: job(context, 0) .. job(context, count - 1), each
+// exactly once, and the call returns once every one has ended. One thread is
+// started per job; each takes the next job not yet taken until none is left,
+// so when some threads cannot be started the ones that did share their jobs
+// (and with none at all, the calling thread runs them). count is at most
+// kMaxSideBySideJobs (a larger one is cut to it). The port scan uses this so
 // that silent ports cost their waits at the same time, not one after the
 // other.
 constexpr int32_t kMaxSideBySideJobs = 254;
@@ -90,13 +105,16 @@ PortHandle OpenModemPort(const char* devicePath);
 // after one that worked). Kept per thread: probes open ports side by side.
 PortOpenError LastPortOpenError();
 
-// 9600 baud, 8 data bits, no parity, one stop bit, the 50 ms read interval;
-// everything else about the line is kept as the port had it.
+// 9600 baud, 8 data bits, no parity, one stop bit, no flow control, the
+// 50 ms read interval. On Linux the line settings the port had are put back
+// when it is closed.
 void ConfigureSerialPort(PortHandle port);
 
-// Pushes out anything still waiting to be sent (FlushFileBuffers).
+// Pushes out anything still waiting to be sent, waiting a bounded time.
 void FlushPort(PortHandle port);
 
+// Closes the port, leaving the line as it was found (Linux: exclusive use
+// cleared, the saved line settings restored).
 void ClosePort(PortHandle port);
 
 // One write of the whole line. False only when the device refused it (it is
@@ -105,15 +123,11 @@ bool WritePort(PortHandle port, const char* bytes, uint32_t length);
 
 // One read into reply (at most capacity bytes, capacity <= kReadRequestBytes)
 // on the calling thread, ended by the read rule: 50 ms of quiet after the
-// first byte, capacity bytes, or totalBoundMs after it began (the first read
-// of an exchange gets kReadTotalBoundMs, as the COMMTIMEOUTS give it; a
-// read that goes on after unsolicited reports gets what is left of it).
-uint32_t ReadReplyDirect(PortHandle port, char* reply, uint32_t capacity, uint32_t totalBoundMs);
-
-// The same read (with the kReadTotalBoundMs bound), but the caller waits at
-// most timeoutMs for it; a read that has not ended by then counts as no
-// reply (0) and has written nothing more into reply once this returns.
-uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t capacity, uint32_t timeoutMs);
+// first byte, capacity bytes, or boundMs after it began, whichever comes
+// first; nothing at all in boundMs gives 0. *cut tells whether the bound
+// ended a read that had bytes: the reply may still be coming. Nothing is
+// written into reply beyond the count returned.
+uint32_t ReadReplyWithin(PortHandle port, char* reply, uint32_t capacity, uint32_t boundMs, bool* cut);
 
 // One job of RunSideBySide, as its thread sees it.
 struct JobStart {
@@ -132,3 +146,8 @@ bool StartJobThread(const JobStart* start, JobThread* thread);
 
 // Waits until a started job's thread has ended, and releases it.
 void JoinJobThread(JobThread thread);
+
+// A number that is the same for two paths that lead to the same device (a
+// link and its target: /dev/modem -> /dev/ttyUSB0), and 0 when the platform
+// cannot tell (then only equal paths name the same device).
+uint64_t PortDeviceId(const char* devicePath);

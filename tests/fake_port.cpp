@@ -14,6 +14,10 @@ namespace {
 
 constexpr PortHandle kFakePort = 7;
 
+// Started jobs waiting for the first join, and whether one is running.
+std::vector<JobStart> g_WaitingJobs;
+bool g_OnJobThread = false;
+
 void CheckHandle(PortHandle port) {
   if (port != kFakePort) ++g_Fake.foreignHandles;
 }
@@ -58,6 +62,7 @@ void LoadReply(const std::string& reply) {
 
 PortHandle OpenModemPort(const char* devicePath) {
   g_Fake.openedPaths.push_back(devicePath);
+  if (!g_OnJobThread) ++g_Fake.opensOnCaller;
   if (!g_Fake.devices.empty()) {
     const auto device = g_Fake.devices.find(devicePath);
     if (device == g_Fake.devices.end()) return kInvalidPort;
@@ -93,14 +98,16 @@ bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
   return true;
 }
 
-uint32_t ReadReplyDirect(PortHandle port, char* reply, uint32_t capacity, uint32_t) {
-  ++g_Fake.directReads;
-  return DeliverQueued(port, reply, capacity);
+uint32_t ReadReplyWithin(PortHandle port, char* reply, uint32_t capacity, uint32_t boundMs, bool* cut) {
+  g_Fake.readBounds.push_back(boundMs);
+  const uint32_t count = DeliverQueued(port, reply, capacity);
+  *cut = count > 0 && g_Fake.readBounds.size() == g_Fake.cutRead;
+  return count;
 }
 
-uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t capacity, uint32_t timeoutMs) {
-  g_Fake.readerTimeouts.push_back(timeoutMs);
-  return DeliverQueued(port, reply, capacity);
+uint64_t PortDeviceId(const char* devicePath) {
+  const auto device = g_Fake.deviceIds.find(devicePath);
+  return device != g_Fake.deviceIds.end() ? device->second : 0;
 }
 
 void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {
@@ -109,13 +116,11 @@ void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {
 
 // The fake modem is not shared between threads: a started job waits until
 // the first join, and then all waiting jobs run on the calling thread, last
-// first. Whatever order the probes end in, the scan must list the modems in
-// port order.
-namespace {
-std::vector<JobStart> g_WaitingJobs;
-}  // namespace
-
+// first, each counted as a run on a job thread. Whatever order the probes
+// end in, the scan must list the modems in port order.
 bool StartJobThread(const JobStart* start, JobThread* thread) {
+  if (g_Fake.threadStarts == 0) return false;
+  if (g_Fake.threadStarts > 0) --g_Fake.threadStarts;
   g_WaitingJobs.push_back(*start);
   *thread = g_WaitingJobs.size();
   return true;
@@ -125,6 +130,8 @@ void JoinJobThread(JobThread) {
   while (!g_WaitingJobs.empty()) {
     const JobStart start = g_WaitingJobs.back();
     g_WaitingJobs.pop_back();
+    g_OnJobThread = true;
     start.job(start.context, start.index);
+    g_OnJobThread = false;
   }
 }

@@ -30,9 +30,11 @@ struct FakeModem {
   int configureCount = 0;
   // Calls with a handle this port never gave out.
   int foreignHandles = 0;
-  // The timeoutMs of every reader-thread read; direct reads count apart.
-  std::vector<uint32_t> readerTimeouts;
-  int directReads = 0;
+  // The bound of every read, in order.
+  std::vector<uint32_t> readBounds;
+  // The read (1 for the first) that its bound cuts short while the reply is
+  // still coming; 0: none.
+  size_t cutRead = 0;
   // Where reads end: each read takes at most the next size listed (the
   // queue is read whole once the list is used up), as a real port ends a
   // read at a pause.
@@ -41,6 +43,13 @@ struct FakeModem {
   // before it and drops it (the fuzz harness puts reports in reads of their
   // own this way).
   bool formFeedPauses = false;
+  // Thread starts that succeed (-1: all); the rest are refused.
+  int threadStarts = -1;
+  // Ports opened on the calling thread rather than on a started job thread.
+  int opensOnCaller = 0;
+  // Device numbers by path: paths with the same number lead to the same
+  // device (a link and its target); unlisted paths give 0.
+  std::map<std::string, uint64_t> deviceIds;
 };
 
 extern FakeModem g_Fake;

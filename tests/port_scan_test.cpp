@@ -43,11 +43,10 @@ TEST_F(ScanModemPortsTest, ProbesCom1ToCom254InOrderAndListsTheModemsFound) {
   });
   ASSERT_EQ(opened.size(), 254u);
   for (int n = 1; n <= 254; ++n) EXPECT_EQ(opened[n - 1], "\\\\.\\COM" + std::to_string(n));
-  // Each present port: ATE0, then AT+CGMM, both waited for 1 s at most on
-  // the reader thread; each is closed again.
+  // Each present port: ATE0, then AT+CGMM, both waited for 1 s at most;
+  // each is closed again.
   EXPECT_EQ(g_Fake.written, "ATE0\rAT+CGMM\rATE0\rAT+CGMM\rATE0\rAT+CGMM\r");
-  EXPECT_EQ(g_Fake.readerTimeouts, std::vector<uint32_t>(6, 1000));
-  EXPECT_EQ(g_Fake.directReads, 0);
+  EXPECT_EQ(g_Fake.readBounds, std::vector<uint32_t>(6, 1000));
   EXPECT_EQ(g_Fake.closeCount, 3);
 }
 
@@ -64,6 +63,8 @@ TEST_F(ScanModemPortsTest, WhatCountsAsAnAnswer) {
       {"error", "\r\nERROR\r\n", true, "ERROR (COM5)"},
       {"bare OK", "\r\nOK\r\n", true, " (COM5)"},
       {"echo", "AT+CGMM\r\r\nE1550\r\n\r\nOK\r\n", true, "AT+CGMM (COM5)"},
+      {"echo alone", "AT+CGMM\r", false, ""},
+      {"blank lines alone", "\r\n", true, " (COM5)"},
       {"silent", "", false, ""},
       {"NUL first", std::string("\0E1550\r\n", 8), false, ""},
       {"binary garbage", "\xff\xfe\x01\x02", true, "\xff\xfe\x01\x02 (COM5)"},
@@ -111,6 +112,51 @@ TEST_F(ScanModemPortsTest, MorePathsThanOneRoundOfProbesKeepTheirNumbers) {
     EXPECT_EQ(g_App.ModemPortNumbers[i], numbers[i]);
     EXPECT_STREQ(g_App.ModemModelNames[i], models[i]);
   }
+}
+
+// Thread starts refused: every probe still runs exactly once, on the
+// threads that did start when there are any.
+TEST_F(ScanModemPortsTest, ProbesRunOnceEachWhenThreadStartsAreRefused) {
+  for (int threads : {0, 1, 2, 253}) {
+    ResetFakeModem();
+    g_Fake.threadStarts = threads;
+    g_Fake.devices["\\\\.\\COM3"] = Answering("\r\nE1550\r\n\r\nOK\r\n");
+    g_Fake.devices["\\\\.\\COM200"] = Answering("\r\nE173\r\n\r\nOK\r\n");
+    ScanModemPorts();
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"E1550 (COM3)", "E173 (COM200)"})) << threads;
+    std::vector<std::string> opened = g_Fake.openedPaths;
+    std::sort(opened.begin(), opened.end());
+    EXPECT_EQ(opened.size(), 254u) << threads;
+    EXPECT_EQ(std::adjacent_find(opened.begin(), opened.end()), opened.end()) << threads;
+    EXPECT_EQ(g_Fake.opensOnCaller, threads == 0 ? 254 : 0) << threads;
+  }
+}
+
+// A link and its target (the same device number) are probed once, under
+// the name given first.
+TEST_F(ScanModemPortsTest, ADeviceNamedTwiceIsProbedAndListedOnce) {
+  g_Fake.devices["/dev/modem"] = Answering("\r\nE1550\r\n\r\nOK\r\n");
+  g_Fake.devices["/dev/ttyUSB0"] = g_Fake.devices["/dev/modem"];
+  g_Fake.devices["/dev/ttyUSB1"] = Answering("\r\nE173\r\n\r\nOK\r\n");
+  g_Fake.deviceIds = {{"/dev/modem", 41}, {"/dev/ttyUSB0", 41}, {"/dev/ttyUSB1", 42}};
+  const char* const paths[] = {"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/modem", "/dev/ttyUSB1"};
+  ScanModemPaths(paths, 4);
+  std::vector<std::string> opened = g_Fake.openedPaths;
+  std::sort(opened.begin(), opened.end());
+  EXPECT_EQ(opened, (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyUSB1"}));
+  ASSERT_EQ(g_App.ModemCount, 2);
+  EXPECT_EQ(g_App.ModemPortNumbers[0], 0);
+  EXPECT_EQ(g_App.ModemPortNumbers[1], 1);
+  // Unknown device numbers: only the same name is the same device.
+  ResetFakeModem();
+  g_Fake.devices["a"] = Answering("\r\nE1550\r\n");
+  g_Fake.devices["b"] = Answering("\r\nE1550\r\n");
+  g_Fake.devices["A"] = Answering("\r\nE1550\r\n");
+  const char* const names[] = {"a", "b", "a", "A"};  // COM port names ignore case
+  ScanModemPaths(names, 4);
+  opened = g_Fake.openedPaths;
+  std::sort(opened.begin(), opened.end());
+  EXPECT_EQ(opened, (std::vector<std::string>{"a", "b"}));
 }
 
 TEST_F(ModemEntries, LongModelNamesAreCutSoTheEntryFits255Characters) {

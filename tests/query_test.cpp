@@ -19,7 +19,8 @@ namespace {
 using QueryTest = FakeModemTest;
 
 TEST_F(QueryTest, SendsTheSeventeenCommandsInOrderEachWithOneCR) {
-  ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), 0);
+  g_Fake.replies = ProfileReplies("e1550");
+  ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), kQueryComplete);
   EXPECT_EQ(g_Fake.written,
             "ATE0\rATI\rAT^FHVER\rAT+CGMI\rAT+CGMM\rAT+CGMR\rAT+CIMI\rAT+CGSN\rAT^HWVER\r"
             "AT^SYSINFO\rAT+CPIN?\rAT+CFUN?\rAT+CSQ\rAT+COPS?\rAT^SYSCFG?\rAT^VERSION?\r"
@@ -77,7 +78,7 @@ TEST_F(QueryTest, PortThatDoesNotOpenEmptiesTheReportAndSendsNothing) {
   ASSERT_STRNE(RowValue(kRowModel), "");
   g_Fake.portOpens = false;
   g_Fake.written.clear();
-  EXPECT_EQ(QueryModemInformation("E1550 (COM5)"), 1);
+  EXPECT_EQ(QueryModemInformation("E1550 (COM5)"), kQueryPortFailed);
   EXPECT_EQ(g_Fake.written, "");
   for (int rowId = 0; rowId < kRowTableSize; ++rowId) EXPECT_STREQ(RowValue(rowId), "");
 }
@@ -94,11 +95,85 @@ TEST_F(QueryTest, NothingCarriesOverFromTheLastQuery) {
   EXPECT_STRNE(RowValue(kRowModel), "");
 }
 
-TEST_F(QueryTest, SilentModemStillRunsEveryCommandAndClosesThePort) {
-  EXPECT_EQ(QueryModemInformation("E1550 (COM5)"), 0);
-  EXPECT_EQ(std::count(g_Fake.written.begin(), g_Fake.written.end(), '\r'), kQueryStepCount);
+// The commands of the sequence from first to last, each with its CR.
+std::string CommandLines(int first, int last) {
+  std::string lines;
+  for (int i = first; i < last && i < kQueryStepCount; ++i)
+    lines += std::string(QuerySequence[i].command) + '\r';
+  return lines;
+}
+
+TEST_F(QueryTest, ASilentModemEndsTheQueryAfterTwoCommandsAndClosesThePort) {
+  int32_t unansweredStep = -1;
+  EXPECT_EQ(QueryModemAtPath("\\\\.\\COM5", &unansweredStep), kQueryModemStopped);
+  EXPECT_EQ(unansweredStep, 0);
+  EXPECT_EQ(g_Fake.written, "ATE0\rATI\r");
   EXPECT_EQ(g_Fake.closeCount, 1);
   for (int rowId = 0; rowId < kRowTableSize; ++rowId) EXPECT_STREQ(RowValue(rowId), "");
+}
+
+// A stick that answers the first commands and then falls silent: the query
+// ends after the second unanswered command, and the rows of the answered
+// ones are those the same stick gives when the later commands bring no value.
+TEST_F(QueryTest, AModemThatStopsAnsweringKeepsTheRowsOfItsAnswers) {
+  FakeReplies stick = ProfileReplies("e1550");
+  stick.emplace("ATE0", "\r\nOK\r\n");
+  for (int answered : {1, 2, 6, 10, 15}) {
+    ResetFakeModem();
+    for (int i = 0; i < kQueryStepCount; ++i)
+      g_Fake.replies[QuerySequence[i].command] =
+          i < answered ? stick.at(QuerySequence[i].command) : "\r\nOK\r\n";
+    ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), kQueryComplete);
+    std::vector<std::string> expected;
+    for (int rowId = 0; rowId < kReportRowCount; ++rowId) expected.emplace_back(RowValue(rowId));
+
+    ResetFakeModem();
+    for (int i = 0; i < answered; ++i)
+      g_Fake.replies[QuerySequence[i].command] = stick.at(QuerySequence[i].command);
+    int32_t unansweredStep = -1;
+    EXPECT_EQ(QueryModemAtPath("\\\\.\\COM5", &unansweredStep), kQueryModemStopped) << answered;
+    EXPECT_EQ(unansweredStep, answered);
+    EXPECT_EQ(g_Fake.written, CommandLines(0, answered + 2)) << answered;
+    EXPECT_EQ(g_Fake.closeCount, 1);
+    for (int rowId = 0; rowId < kReportRowCount; ++rowId)
+      EXPECT_EQ(RowValue(rowId), expected[rowId]) << answered << " answered, RowId " << rowId;
+  }
+}
+
+TEST_F(QueryTest, WhatEndsTheQueryEarly) {
+  struct Case {
+    const char* name;
+    std::vector<const char*> unanswered;
+    std::string reply;  // what the unanswered commands get ("" : nothing)
+    int32_t result;
+    int sent;  // commands sent
+  };
+  const Case cases[] = {
+      {"one silent command", {"AT+CGMR"}, "", kQueryComplete, 17},
+      {"two silent commands apart", {"AT+CGMR", "AT+CGSN"}, "", kQueryComplete, 17},
+      {"the last command silent", {"AT^CARDLOCK?"}, "", kQueryComplete, 17},
+      {"the last two silent", {"AT^VERSION?", "AT^CARDLOCK?"}, "", kQueryModemStopped, 17},
+      {"two silent in a row", {"AT+CGMR", "AT+CIMI"}, "", kQueryModemStopped, 7},
+      {"reports alone are no answer",
+       {"AT+CGMR", "AT+CIMI"},
+       "\r\n^RSSI:17\r\n\r\n+CMTI: \"SM\",3\r\n",
+       kQueryModemStopped,
+       7},
+      {"blank lines are an answer", {"AT+CGMR", "AT+CIMI"}, "\r\n", kQueryComplete, 17},
+  };
+  for (const Case& c : cases) {
+    ResetFakeModem();
+    g_Fake.replies = ProfileReplies("e1550");
+    g_Fake.replies.emplace("ATE0", "\r\nOK\r\n");
+    for (const char* command : c.unanswered) {
+      if (c.reply.empty())
+        g_Fake.replies.erase(command);
+      else
+        g_Fake.replies[command] = c.reply;
+    }
+    EXPECT_EQ(QueryModemInformation("E1550 (COM5)"), c.result) << c.name;
+    EXPECT_EQ(g_Fake.written, CommandLines(0, c.sent)) << c.name;
+  }
 }
 
 using SendAtCommandTest = FakeModemTest;
@@ -120,7 +195,7 @@ TEST_F(SendAtCommandTest, LineBytesAndRefusalOfLongCommands) {
     g_Fake.written.clear();
     LoadReply("stale reply");
     EXPECT_EQ(CommandFitsLine(c.command.c_str()), c.fits);
-    EXPECT_EQ(SendAtCommand(7, c.command.c_str(), false, 1000, g_App.ReceiveBuffer), 0u);
+    EXPECT_EQ(SendAtCommand(7, c.command.c_str(), kWaitForAnswer, 1000, g_App.ReceiveBuffer), 0u);
     EXPECT_EQ(g_Fake.written, c.sent) << c.command.size();
     // A reply of 0 bytes never leaves the previous reply readable.
     EXPECT_STREQ(g_App.ReceiveBuffer, "");
@@ -131,10 +206,9 @@ TEST_F(SendAtCommandTest, ARefusedWriteMeansNoReplyToWaitFor) {
   g_Fake.replies["AT"] = "\r\nOK\r\n";
   g_Fake.unplugged = true;
   LoadReply("stale reply");
-  EXPECT_EQ(SendAtCommand(7, "AT", false, 1000, g_App.ReceiveBuffer), 0u);
-  EXPECT_EQ(SendAtCommand(7, "AT", true, 1000, g_App.ReceiveBuffer), 0u);
-  EXPECT_EQ(g_Fake.directReads, 0);
-  EXPECT_TRUE(g_Fake.readerTimeouts.empty());
+  EXPECT_EQ(SendAtCommand(7, "AT", kWaitForAnswer, 1000, g_App.ReceiveBuffer), 0u);
+  EXPECT_EQ(SendAtCommand(7, "AT", kWaitAtMost, 1000, g_App.ReceiveBuffer), 0u);
+  EXPECT_TRUE(g_Fake.readBounds.empty());
   EXPECT_STREQ(g_App.ReceiveBuffer, "");
 }
 

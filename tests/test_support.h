@@ -7,7 +7,9 @@
 
 #include <cctype>
 #include <string>
+#include <string_view>
 
+#include "report/query.h"
 #include "tests/fake_port.h"
 #include "tools/modem-sim/profile.h"
 
@@ -30,6 +32,15 @@ inline FakeReplies ProfileReplies(const char* name) {
     std::string& reply = replies[rule.command];
     for (const Action& action : rule.actions)
       for (long i = 0; action.kind == ACTION_TEXT && i < action.count; ++i) reply += action.text;
+  }
+  // The profile's fallback ("> *") answers the query's commands it has no
+  // rule for, as the simulator does (ATE0 aside: the fake leaves it
+  // unanswered unless a test writes it out).
+  const auto fallback = replies.find("*");
+  if (fallback != replies.end()) {
+    const std::string other = fallback->second;
+    for (const QueryStep& step : QuerySequence)
+      if (std::string_view(step.command) != "ATE0") replies.emplace(step.command, other);
   }
   return replies;
 }

@@ -166,7 +166,7 @@ TEST_F(TraceTest, ReplayGivesTheSameRowsButTheNumbers) {
       // exchanges take each other's bytes, as with a stick that pauses.
       if (splitReads) g_Fake.readSizes.assign(400, 7);
       g_App.TraceSink = RecordTracedRead;
-      ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), 0);
+      ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), 0) << name;
       g_App.TraceSink = nullptr;
       std::vector<std::string> rows;
       for (int rowId = 0; rowId < kReportRowCount; ++rowId) rows.push_back(RowValue(rowId));
@@ -187,7 +187,7 @@ TEST_F(TraceTest, ReplayGivesTheSameRowsButTheNumbers) {
       for (const Rule& rule : replay.rules)
         for (const Action& action : rule.actions)
           if (action.kind == ACTION_TEXT) g_Fake.replies[rule.command] += action.text;
-      ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), 0);
+      ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), 0) << name;
       for (int rowId = 0; rowId < kReportRowCount; ++rowId) {
         if (rowId == kRowImei || rowId == kRowImsi) continue;
         EXPECT_EQ(RowValue(rowId), rows[rowId]) << name << " split " << splitReads << " RowId " << rowId;

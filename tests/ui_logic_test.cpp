@@ -70,10 +70,10 @@ TEST(StickNotice, TakesTheReportListsPlaceOnlyWithoutModem) {
     bool shown;
   };
   const Case cases[] = {
-      {kReportList, Page::kInformation, false, true},       {kReportList, Page::kInformation, true, false},
-      {kStickNotice, Page::kInformation, true, true},       {kStickNotice, Page::kInformation, false, false},
-      {kStickNotice, Page::kTerminal, true, false},         {kReportList, Page::kTerminal, false, false},
-      {kQueryButtonStatic, Page::kInformation, true, true}, {kTerminalOutput, Page::kTerminal, true, true},
+      {kReportList, Page::kInformation, false, true},        {kReportList, Page::kInformation, true, false},
+      {kStickNotice, Page::kInformation, true, true},        {kStickNotice, Page::kInformation, false, false},
+      {kStickNotice, Page::kTerminal, true, false},          {kReportList, Page::kTerminal, false, false},
+      {kQueryButtonControl, Page::kInformation, true, true}, {kTerminalOutput, Page::kTerminal, true, true},
       {kModemSelector, Page::kTerminal, true, true},
   };
   for (const Case& c : cases)

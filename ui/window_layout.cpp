@@ -23,21 +23,40 @@ int32_t Resolve(const Extent& e, const ClientRect& rc) {
 }  // namespace
 
 const std::array<ControlLayout, kControlCount> ControlLayouts = {{
-    {"SysTabControl32", false, kPageTabsStyle, Fixed(0), Fixed(0), Width(0), Height(0)},
-    {"RichEdit20W", false, kCreditsLineStyle, Fixed(10), FromBottom(-25), Width(-20), Fixed(23)},
-    {"static", false, kOwnerDrawnStaticStyle, Fixed(10), Fixed(35), Fixed(55), Fixed(18)},
-    {"static", false, kOwnerDrawnStaticStyle, Fixed(260), Fixed(32), Fixed(200), Fixed(24)},
-    {"static", false, kOwnerDrawnStaticStyle, Fixed(530), Fixed(32), Fixed(120), Fixed(24)},
-    {"static", false, kOwnerDrawnStaticStyle, Fixed(10), Fixed(64), Width(-20), Fixed(2)},
-    {"static", false, kOwnerDrawnStaticStyle, Fixed(10), FromBottom(-31), Width(-20), Fixed(2)},
-    {"SysListView32", false, kReportListStyle, Fixed(10), Fixed(72), Width(-30), Height(-102)},
-    {"combobox", true, kModemSelectorStyle, Fixed(65), Fixed(33), Fixed(180), Fixed(100)},
-    {"RichEdit20W", true, kTerminalOutputStyle, Fixed(10), Fixed(72), Width(-20), Height(-157)},
-    {"static", false, kHiddenOwnerDrawnStaticStyle, Fixed(10), FromBottom(-60), Fixed(70), Fixed(20)},
-    {"edit", false, kTerminalInputStyle, Fixed(80), FromBottom(-60), Width(-135), Fixed(20)},
-    {"static", false, kHiddenOwnerDrawnStaticStyle, FromRight(-50), FromBottom(-80), Fixed(40), Fixed(43)},
+    {"SysTabControl32", nullptr, false, kPageTabsStyle, Fixed(0), Fixed(0), Width(0), Height(0)},
+    {"RichEdit20W", nullptr, false, kCreditsLineStyle, Fixed(10), FromBottom(-25), Width(-20), Fixed(23)},
+    {"static", "Модем:", true, kOwnerDrawnStaticStyle, Fixed(10), Fixed(35), Fixed(55), Fixed(18)},
+    {"button", "Получить информацию", false, kImageButtonStyle, Fixed(260), Fixed(32), Fixed(200), Fixed(24)},
+    {"button", "Копировать", false, kImageButtonStyle, Fixed(530), Fixed(32), Fixed(120), Fixed(24)},
+    {"static", nullptr, false, kOwnerDrawnStaticStyle, Fixed(10), Fixed(64), Width(-20), Fixed(2)},
+    {"static", nullptr, false, kOwnerDrawnStaticStyle, Fixed(10), FromBottom(-31), Width(-20), Fixed(2)},
+    {"SysListView32", nullptr, false, kReportListStyle, Fixed(10), Fixed(72), Width(-30), Height(-102)},
+    {"combobox", nullptr, true, kModemSelectorStyle, Fixed(65), Fixed(33), Fixed(180), Fixed(100)},
+    {"RichEdit20W", nullptr, true, kTerminalOutputStyle, Fixed(10), Fixed(72), Width(-20), Height(-157)},
+    {"static", "Команда:", false, kHiddenOwnerDrawnStaticStyle, Fixed(10), FromBottom(-60), Fixed(70),
+     Fixed(20)},
+    {"edit", nullptr, false, kTerminalInputStyle, Fixed(80), FromBottom(-60), Width(-135), Fixed(20)},
+    {"button", "Отправить", false, kHiddenImageButtonStyle, FromRight(-50), FromBottom(-80), Fixed(40),
+     Fixed(43)},
     // Over the whole report area, so that it also covers the busy picture.
-    {"RichEdit20W", false, kStickNoticeStyle, Fixed(10), Fixed(72), Width(-30), Height(-102)},
+    {"RichEdit20W", nullptr, false, kStickNoticeStyle, Fixed(10), Fixed(72), Width(-30), Height(-102)},
+}};
+
+const std::array<ControlId, kControlCount> CreationOrder = {{
+    kPageTabs,
+    kCreditsLine,
+    kQueryButtonControl,
+    kCopyButtonControl,
+    kUpperRule,
+    kLowerRule,
+    kReportList,
+    kStickNotice,
+    kModemLabel,
+    kModemSelector,
+    kTerminalOutput,
+    kCommandLabel,
+    kTerminalInput,
+    kSendButtonControl,
 }};
 
 PixelRect ControlRect(ControlId id, const ClientRect& rc) {
@@ -49,12 +68,12 @@ Page ControlPage(ControlId id) {
   switch (id) {
     case kReportList:
     case kStickNotice:
-    case kQueryButtonStatic:
-    case kCopyButtonStatic: return Page::kInformation;
+    case kQueryButtonControl:
+    case kCopyButtonControl: return Page::kInformation;
     case kTerminalOutput:
     case kCommandLabel:
     case kTerminalInput:
-    case kSendButtonStatic: return Page::kTerminal;
+    case kSendButtonControl: return Page::kTerminal;
     default: return Page::kBoth;
   }
 }
@@ -67,6 +86,12 @@ bool ControlShownOnPage(ControlId id, Page page, bool noModem) {
   return true;
 }
 
+ControlId ControlInPlaceOf(ControlId id, bool noModem) {
+  if (id == kReportList && noModem) return kStickNotice;
+  if (id == kStickNotice && !noModem) return kReportList;
+  return id;
+}
+
 ImageButton ButtonGeometry(ImageButtonId id, const ClientRect& rc) {
   ImageButton b{};
   b.hoverEnabled = 1;
@@ -76,6 +101,23 @@ ImageButton ButtonGeometry(ImageButtonId id, const ClientRect& rc) {
     default: b.x = rc.right - 50, b.y = rc.bottom - 80, b.width = 40, b.height = 43; break;
   }
   return b;
+}
+
+ControlId ButtonControl(ImageButtonId id) {
+  switch (id) {
+    case kQueryButton: return kQueryButtonControl;
+    case kCopyButton: return kCopyButtonControl;
+    default: return kSendButtonControl;
+  }
+}
+
+ImageButtonId ButtonOfControl(ControlId id) {
+  switch (id) {
+    case kQueryButtonControl: return kQueryButton;
+    case kCopyButtonControl: return kCopyButton;
+    case kSendButtonControl: return kSendButton;
+    default: return kNoButton;
+  }
 }
 
 bool PointInButton(const ImageButton& b, int32_t px, int32_t py) {

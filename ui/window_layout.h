@@ -13,15 +13,18 @@ constexpr int32_t kWindowTop = 10;
 // Window styles by number: this file includes no platform header.
 // main_window.cpp ties each number to its WS_/TCS_/ES_/SS_/LVS_/CBS_ names.
 constexpr uint32_t kMainWindowStyle = 0x10CA0000;
-constexpr uint32_t kPageTabsStyle = 0x5600A000;
+// The controls a user reaches with Tab carry WS_TABSTOP.
+constexpr uint32_t kPageTabsStyle = 0x5601A000;
 constexpr uint32_t kCreditsLineStyle = 0x40000800;
 constexpr uint32_t kOwnerDrawnStaticStyle = 0x5000000D;
 constexpr uint32_t kHiddenOwnerDrawnStaticStyle = 0x4000000D;
-constexpr uint32_t kReportListStyle = 0x40004005;
-constexpr uint32_t kModemSelectorStyle = 0x54800003;
+constexpr uint32_t kImageButtonStyle = 0x5001000B;
+constexpr uint32_t kHiddenImageButtonStyle = 0x4001000B;
+constexpr uint32_t kReportListStyle = 0x40014005;
+constexpr uint32_t kModemSelectorStyle = 0x54810003;
 constexpr uint32_t kTerminalOutputStyle = 0x40204844;
-constexpr uint32_t kTerminalInputStyle = 0x40800000;
-constexpr uint32_t kStickNoticeStyle = 0x40000804;
+constexpr uint32_t kTerminalInputStyle = 0x40810000;
+constexpr uint32_t kStickNoticeStyle = 0x40010804;
 constexpr const char* kWindowClassName = "Brenvaltor";
 constexpr const char* kWindowTitle = "  Brenvaltor v1.1";
 
@@ -54,8 +57,8 @@ enum ControlId : int32_t {
   kPageTabs,
   kCreditsLine,
   kModemLabel,
-  kQueryButtonStatic,
-  kCopyButtonStatic,
+  kQueryButtonControl,
+  kCopyButtonControl,
   kUpperRule,
   kLowerRule,
   kReportList,
@@ -63,7 +66,7 @@ enum ControlId : int32_t {
   kTerminalOutput,
   kCommandLabel,
   kTerminalInput,
-  kSendButtonStatic,
+  kSendButtonControl,
   // In the report's place when no modem answered: what the vendor's sticks
   // are doing.
   kStickNotice,
@@ -75,15 +78,23 @@ enum ControlId : int32_t {
 constexpr int32_t kFirstControlIdentifier = 1000;
 constexpr int32_t ControlIdentifier(ControlId id) { return kFirstControlIdentifier + id; }
 
+// A control's window text is its name for screen readers: the image
+// buttons carry their captions, and each label the text it shows (the
+// window paints the labels itself). The other controls have none.
 struct ControlLayout {
   const char* className;
+  const char* text;
   bool childOfPageTabs;
   uint32_t style;
   Extent x, y, width, height;
 };
 
-// In creation order.
 extern const std::array<ControlLayout, kControlCount> ControlLayouts;
+
+// The order the window creates its controls in. Screen readers name a
+// selector or an edit box after the label created right before it, and
+// walk the buttons in this order.
+extern const std::array<ControlId, kControlCount> CreationOrder;
 
 PixelRect ControlRect(ControlId id, const ClientRect& rc);
 
@@ -95,6 +106,11 @@ Page ControlPage(ControlId id);
 // Whether a control shows on a page: the page's own controls, except that
 // the stick notice takes the report list's place while no modem is listed.
 bool ControlShownOnPage(ControlId id, Page page, bool noModem);
+
+// The control shown in a control's place: the stick notice for the report
+// list while no modem is listed, the report list for the notice once one
+// is; any other control stands for itself. The focus follows it there.
+ControlId ControlInPlaceOf(ControlId id, bool noModem);
 
 // Image buttons: face, position, hover state.
 enum ImageButtonId : int32_t { kNoButton = -1, kQueryButton, kCopyButton, kSendButton, kImageButtonCount };
@@ -117,6 +133,11 @@ constexpr int32_t kIconResource = 100;
 // The button's place for a client rectangle (the send button sits at the
 // bottom right).
 ImageButton ButtonGeometry(ImageButtonId id, const ClientRect& rc);
+
+// The child control of an image button, and the image button of a control
+// (kNoButton for the others).
+ControlId ButtonControl(ImageButtonId id);
+ImageButtonId ButtonOfControl(ControlId id);
 
 // Both far edges belong to the button: the hit area is one pixel wider and
 // taller than the face.

@@ -3,22 +3,21 @@
 // POSIX threads.
 //
 // Windows ends a serial read by its COMMTIMEOUTS: 50 ms of quiet after the
-// first byte, the full request, or a total bound of 65,535 x 1 ms + 50 ms.
+// first byte, the full request, or the total bound a read is given.
 // termios has no such timer (VTIME counts tenths of a second and has no total
 // bound), so the rule is kept here by hand with poll() on a non-blocking
 // descriptor and a monotonic clock.
 //
-// There is no reader thread on this side: a POSIX thread cannot be stopped
-// safely in the middle of read(), which is what the Win32 code does on a
-// time-out. Reader-thread mode is therefore the same read on the calling
-// thread with the caller's time-out as an extra deadline. What callers see is
-// the same: the wait is bounded by timeoutMs, and a read that has not ended
-// by then counts as no reply.
+// The line is left as it was found: the settings the port had are saved when
+// it is opened and put back, and its exclusive use cleared, when it is
+// closed. A second run (or another program) then finds the port as the
+// first did.
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -39,44 +38,81 @@ int64_t NowMs() {
 
 int Descriptor(PortHandle port) { return static_cast<int>(port); }
 
-enum class ReadEnd { kRuleMet, kDeadline };
-
 // Reads into reply (at most capacity bytes) until the read rule ends the
-// read, or until stopAtMs (an absolute NowMs() time) when the caller's
-// deadline comes first.
-// The device going away (a USB stick pulled out, a pty closed) ends the read
-// at once with what came so far.
-ReadEnd ReadByRule(int fd, char* reply, uint32_t capacity, uint32_t totalBoundMs, int64_t stopAtMs,
-                   uint32_t* count) {
-  const int64_t startMs = NowMs();
-  const int64_t totalEndMs = startMs + totalBoundMs;
+// read: 50 ms of quiet after the first byte, capacity bytes, or boundMs after
+// it began. Returns the count; *cut tells whether the bound ended it with
+// bytes in hand. The device going away (a USB stick pulled out, a pty
+// closed) ends the read at once with what came so far.
+uint32_t ReadByRule(int fd, char* reply, uint32_t capacity, uint32_t boundMs, bool* cut) {
+  const int64_t boundEndMs = NowMs() + boundMs;
   int64_t lastByteMs = 0;
-  *count = 0;
-  while (*count < capacity) {
+  uint32_t count = 0;
+  *cut = false;
+  while (count < capacity) {
     const int64_t nowMs = NowMs();
-    int64_t endMs = totalEndMs;
-    if (*count > 0 && lastByteMs + kReadIntervalMs < endMs) endMs = lastByteMs + kReadIntervalMs;
-    const bool callerFirst = stopAtMs < endMs;
-    if (callerFirst) endMs = stopAtMs;
-    if (nowMs >= endMs) return callerFirst ? ReadEnd::kDeadline : ReadEnd::kRuleMet;
-
+    const bool quietFirst = count > 0 && lastByteMs + kReadIntervalMs < boundEndMs;
+    const int64_t endMs = quietFirst ? lastByteMs + kReadIntervalMs : boundEndMs;
+    if (nowMs >= endMs) {
+      *cut = count > 0 && !quietFirst;
+      return count;
+    }
     pollfd pfd{fd, POLLIN, 0};
     const int ready = poll(&pfd, 1, static_cast<int>(endMs - nowMs));
     if (ready < 0) {
       if (errno == EINTR) continue;
-      return ReadEnd::kRuleMet;
+      return count;
     }
     if (ready == 0) continue;  // the loop head decides which bound ran out
-    const ssize_t got = read(fd, reply + *count, capacity - *count);
+    const ssize_t got = read(fd, reply + count, capacity - count);
     if (got > 0) {
-      *count += static_cast<uint32_t>(got);
+      count += static_cast<uint32_t>(got);
       lastByteMs = NowMs();
       continue;
     }
     if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    return ReadEnd::kRuleMet;  // end of file or an error: the device is gone
+    return count;  // end of file or an error: the device is gone
   }
-  return ReadEnd::kRuleMet;
+  return count;
+}
+
+// The line settings of every open port, as they were before it was set up,
+// by descriptor: ClosePort puts them back. Probes open ports side by side,
+// hence the lock; at most one port per probe and one more are open at once.
+struct SavedLine {
+  bool used;
+  int fd;
+  termios settings;
+};
+constexpr int kMaxSavedLines = kMaxSideBySideJobs + 2;
+SavedLine g_SavedLines[kMaxSavedLines];
+pthread_mutex_t g_SavedLinesLock = PTHREAD_MUTEX_INITIALIZER;
+
+bool SaveLine(int fd, const termios& settings) {
+  pthread_mutex_lock(&g_SavedLinesLock);
+  bool saved = false;
+  for (SavedLine& line : g_SavedLines) {
+    if (line.used) continue;
+    line = {true, fd, settings};
+    saved = true;
+    break;
+  }
+  pthread_mutex_unlock(&g_SavedLinesLock);
+  return saved;
+}
+
+// Takes the saved settings of fd out of the table; false when there are none.
+bool TakeSavedLine(int fd, termios* settings) {
+  pthread_mutex_lock(&g_SavedLinesLock);
+  bool found = false;
+  for (SavedLine& line : g_SavedLines) {
+    if (!line.used || line.fd != fd) continue;
+    *settings = line.settings;
+    line.used = false;
+    found = true;
+    break;
+  }
+  pthread_mutex_unlock(&g_SavedLinesLock);
+  return found;
 }
 
 thread_local PortOpenError t_LastOpenError = kPortOpened;
@@ -116,8 +152,6 @@ void* JobThreadMain(void* parameter) {
 
 PortOpenError LastPortOpenError() { return t_LastOpenError; }
 
-// Reader-thread mode reads on the calling thread here, so each job gets a
-// thread of its own for its whole exchange.
 bool StartJobThread(const JobStart* start, JobThread* thread) {
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
@@ -142,9 +176,17 @@ PortHandle OpenModemPort(const char* devicePath) {
   // Exclusive use, as Windows gives with share mode 0: an advisory lock that
   // other instances of this tool honour, and TIOCEXCL, which stops further
   // opens by other programs (root excepted, hence the lock as well).
+  // ClosePort clears TIOCEXCL again: the flag stays on the device, and
+  // would refuse the next run.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0)
     return FailOpen(fd, errno == EWOULDBLOCK ? kPortBusy : kPortOpenFailed);
-  if (ioctl(fd, TIOCEXCL) != 0) return FailOpen(fd, kPortOpenFailed);
+  termios found{};
+  if (tcgetattr(fd, &found) != 0) return FailOpen(fd, kPortNotSerial);
+  if (!SaveLine(fd, found)) return FailOpen(fd, kPortOpenFailed);
+  if (ioctl(fd, TIOCEXCL) != 0) {
+    TakeSavedLine(fd, &found);
+    return FailOpen(fd, kPortOpenFailed);
+  }
   t_LastOpenError = kPortOpened;
   // A port starts empty, as a COM port does when it is opened. A Linux tty
   // drops its input queue only at the last close, and a device that another
@@ -163,14 +205,15 @@ void ConfigureSerialPort(PortHandle port) {
   // Raw bytes both ways: Windows never translates line ends or interprets
   // control characters on a COM port, so none of that may happen here. That
   // includes XON/XOFF: a fresh Linux tty has IXON on, which would swallow
-  // 0x11 and 0x13 from the modem and let an XOFF stop our output. Hardware
-  // flow control (CRTSCTS) stays as the port had it.
+  // 0x11 and 0x13 from the modem and let an XOFF stop our output. No
+  // hardware flow control either: with CRTSCTS on and CTS low, nothing
+  // would ever be sent.
   tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON |
                                         IXOFF | IXANY);
   tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
   tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
   // 8 data bits, no parity, one stop bit.
-  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
+  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
   tio.c_cflag |= CS8 | CREAD;
   // Windows reads a COM port whatever the carrier line says; without CLOCAL
   // a dropped DCD would end every read here.
@@ -182,10 +225,31 @@ void ConfigureSerialPort(PortHandle port) {
   tcsetattr(fd, TCSANOW, &tio);
 }
 
-void FlushPort(PortHandle port) { tcdrain(Descriptor(port)); }
+// tcdrain() would wait until the line has sent everything, for ever when
+// something holds the line. The wait here is bounded like a write of a whole
+// command line (1 ms per byte plus 50 ms); what is still queued then is
+// dropped.
+void FlushPort(PortHandle port) {
+  const int fd = Descriptor(port);
+  const int64_t endMs = NowMs() + static_cast<int64_t>(kCommandLineSize) + 50;
+  for (;;) {
+    int queued = 0;
+    if (ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+    if (NowMs() >= endMs) {
+      tcflush(fd, TCOFLUSH);
+      return;
+    }
+    poll(nullptr, 0, 1);
+  }
+}
 
 void ClosePort(PortHandle port) {
-  if (port != kInvalidPort) close(Descriptor(port));
+  if (port == kInvalidPort) return;
+  const int fd = Descriptor(port);
+  termios found{};
+  if (TakeSavedLine(fd, &found)) tcsetattr(fd, TCSANOW, &found);
+  ioctl(fd, TIOCNXCL);
+  close(fd);
 }
 
 bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
@@ -209,18 +273,16 @@ bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
   return true;
 }
 
-uint32_t ReadReplyDirect(PortHandle port, char* reply, uint32_t capacity, uint32_t totalBoundMs) {
-  uint32_t count = 0;
-  ReadByRule(Descriptor(port), reply, capacity, totalBoundMs, INT64_MAX, &count);
-  return count;
+uint32_t ReadReplyWithin(PortHandle port, char* reply, uint32_t capacity, uint32_t boundMs, bool* cut) {
+  return ReadByRule(Descriptor(port), reply, capacity, boundMs, cut);
 }
 
-uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t capacity, uint32_t timeoutMs) {
-  uint32_t count = 0;
-  if (ReadByRule(Descriptor(port), reply, capacity, kReadTotalBoundMs, NowMs() + timeoutMs, &count) ==
-      ReadEnd::kDeadline)
-    return 0;
-  return count;
+uint64_t PortDeviceId(const char* devicePath) {
+  // stat() follows links, so a link and its target give the same device
+  // number.
+  struct stat found {};
+  if (devicePath == nullptr || stat(devicePath, &found) != 0 || !S_ISCHR(found.st_mode)) return 0;
+  return static_cast<uint64_t>(found.st_rdev) + 1;
 }
 
 void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {

@@ -1,19 +1,17 @@
 // Win32 serial backend: COM ports opened with CreateFileA, set up with the
-// DCB and COMMTIMEOUTS, read directly or by a short-lived reader thread; the
-// threads of jobs run side by side.
+// DCB and COMMTIMEOUTS, read on the calling thread; the threads of jobs run
+// side by side.
 //
-// The read rule comes entirely from the time-outs set in ConfigureSerialPort:
-// ReadIntervalTimeout 50 ends a read 50 ms after the last byte (the interval
-// timer only starts with the first byte), and the total time-out of
-// 1 ms x 65,535 requested bytes + 50 ms bounds a read that sees nothing.
-//
-// Reader-thread mode exists so that a caller can give up on a silent device
-// after timeoutMs instead of 65.585 s. The worker only reads; on a time-out it
-// is stopped with TerminateThread, so its pending read can no longer write
-// into ReceiveBuffer once SendAtCommand has returned. (CancelSynchronousIo
-// would be the gentler tool, but wine hangs in it on serial reads.)
+// The read rule comes entirely from the time-outs: ReadIntervalTimeout 50
+// ends a read 50 ms after the last byte (the interval timer only starts with
+// the first byte), and a total time-out bounds a read that sees nothing.
+// Each read sets the total time-out it is allowed, so a caller that gives up
+// on a silent device after a second gets its read back after a second: no
+// thread is ever left waiting in a read, and none has to be stopped.
+// (Wine honours both time-outs on a pty the same way.)
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 
 #include "serial/serial_port.h"
@@ -22,61 +20,16 @@ namespace {
 
 HANDLE Handle(PortHandle port) { return reinterpret_cast<HANDLE>(port); }
 
-// Where a worker is. TerminateThread is only safe while the worker waits in
-// its read: a thread stopped while it starts up or ends (both run under the
-// loader lock) can leave that lock held for ever, and the next thread the
-// program starts hangs. (Seen under wine with a 1 ms wait.) A caller that
-// gives up claims a worker still in its read (kReaderStopping); a worker
-// whose read completes after that never goes on to its end, so a read that
-// completes at the last moment cannot be stopped on its way out.
-enum ReaderStage : LONG { kReaderStarting, kReaderReading, kReaderDone, kReaderStopping };
-
-// One read in reader-thread mode: the worker's whole world. It lives on the
-// caller's stack, which is safe because the worker has ended or been stopped
-// before ReadReplyWithReader returns.
-struct ReaderJob {
-  HANDLE port;
-  char* reply;
-  DWORD capacity;
-  DWORD count;
-  volatile LONG stage;
-};
-
-constexpr DWORD kReaderPollMs = 10;
-constexpr DWORD kReaderSettleLimitMs = 2000;
-
-DWORD WINAPI ReplyReaderThread(LPVOID parameter) {
-  ReaderJob* job = static_cast<ReaderJob*>(parameter);
-  InterlockedExchange(&job->stage, kReaderReading);
-  DWORD count = 0;
-  ReadFile(job->port, job->reply, job->capacity, &count, nullptr);
-  if (InterlockedCompareExchange(&job->stage, kReaderDone, kReaderReading) != kReaderReading) {
-    // The caller gave up on this read and is about to stop the thread: it
-    // waits here, away from the loader lock, until it is stopped.
-    for (;;) Sleep(INFINITE);
-  }
-  job->count = count;
-  ExitThread(0);
-}
-
-// Stops a worker whose wait ran out. One still starting up, or already past
-// its read, is about to reach the read or its end: it gets the moment it
-// needs (at most two seconds, then it is stopped all the same). One in its
-// read is claimed, gets a last poll interval to settle into the read's wait
-// (wine's read path takes a lock of its own on the way in), and is stopped.
-void StopReader(HANDLE thread, ReaderJob* job) {
-  for (DWORD waited = 0; waited < kReaderSettleLimitMs; waited += kReaderPollMs) {
-    const bool claimed =
-        InterlockedCompareExchange(&job->stage, kReaderStopping, kReaderReading) == kReaderReading;
-    const bool ended = WaitForSingleObject(thread, kReaderPollMs) == WAIT_OBJECT_0;
-    if (ended) return;
-    if (claimed) break;
-  }
-  TerminateThread(thread, 0);
-  // TerminateThread only starts the end of the thread (wine signals it); the
-  // job and the reply live on the caller's stack, so the thread must be gone
-  // before the caller returns. A terminated thread always ends.
-  WaitForSingleObject(thread, INFINITE);
+// The port's time-outs for a read bounded by readBoundMs. Writes are bounded
+// by 1 ms per byte plus 50 ms.
+COMMTIMEOUTS LineTimeouts(DWORD readBoundMs) {
+  COMMTIMEOUTS timeouts{};
+  timeouts.ReadIntervalTimeout = kReadIntervalMs;
+  timeouts.ReadTotalTimeoutMultiplier = 0;
+  timeouts.ReadTotalTimeoutConstant = readBoundMs;
+  timeouts.WriteTotalTimeoutMultiplier = 1;
+  timeouts.WriteTotalTimeoutConstant = 50;
+  return timeouts;
 }
 
 // The cause of the last failed open, per thread, in a Win32 TLS slot: a
@@ -154,6 +107,10 @@ PortHandle OpenModemPort(const char* devicePath) {
     return kInvalidPort;
   }
   SetOpenError(kPortOpened);
+  // A port starts empty. The Windows serial driver empties its queues when
+  // a port is opened, wine's does not: without this the tail of a reply
+  // that an earlier exchange stopped waiting for would open the next one.
+  PurgeComm(port, PURGE_RXCLEAR | PURGE_TXCLEAR);
   return reinterpret_cast<PortHandle>(port);
 }
 
@@ -162,8 +119,9 @@ PortOpenError LastPortOpenError() {
 }
 
 void ConfigureSerialPort(PortHandle port) {
-  // Only the four line fields change; flow control, DTR/RTS handling and the
-  // special characters stay as the driver has them.
+  // The four line fields, and no flow control: a port whose CTS or DSR line
+  // stays low would otherwise hold every write and flush. DTR/RTS handling
+  // and the special characters stay as the driver has them.
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
   GetCommState(Handle(port), &dcb);
@@ -171,15 +129,13 @@ void ConfigureSerialPort(PortHandle port) {
   dcb.ByteSize = 8;
   dcb.Parity = NOPARITY;
   dcb.StopBits = ONESTOPBIT;
+  dcb.fOutxCtsFlow = FALSE;
+  dcb.fOutxDsrFlow = FALSE;
+  dcb.fOutX = FALSE;
+  dcb.fInX = FALSE;
   SetCommState(Handle(port), &dcb);
 
-  COMMTIMEOUTS timeouts{};
-  GetCommTimeouts(Handle(port), &timeouts);
-  timeouts.ReadIntervalTimeout = kReadIntervalMs;
-  timeouts.ReadTotalTimeoutMultiplier = 1;
-  timeouts.ReadTotalTimeoutConstant = 50;
-  timeouts.WriteTotalTimeoutMultiplier = 1;
-  timeouts.WriteTotalTimeoutConstant = 50;
+  COMMTIMEOUTS timeouts = LineTimeouts(kReadTotalBoundMs);
   SetCommTimeouts(Handle(port), &timeouts);
 }
 
@@ -196,41 +152,27 @@ bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
   return WriteFile(Handle(port), bytes, length, &written, nullptr) != FALSE;
 }
 
-uint32_t ReadReplyDirect(PortHandle port, char* reply, uint32_t capacity, uint32_t totalBoundMs) {
+uint32_t ReadReplyWithin(PortHandle port, char* reply, uint32_t capacity, uint32_t boundMs, bool* cut) {
+  *cut = false;
+  // A total time-out of 0 means none at all: such a read could wait for
+  // ever. So could one without its own bound: no read then.
+  if (boundMs == 0) return 0;
+  COMMTIMEOUTS timeouts = LineTimeouts(boundMs);
+  if (!SetCommTimeouts(Handle(port), &timeouts)) return 0;
+  const auto start = std::chrono::steady_clock::now();
   DWORD count = 0;
-  if (capacity == kReadRequestBytes && totalBoundMs == kReadTotalBoundMs) {
-    ReadFile(Handle(port), reply, capacity, &count, nullptr);
-    return count;
-  }
-  // A read that goes on after unsolicited reports: the same 50 ms interval,
-  // but the total bound is what is left of the exchange's, so it is set for
-  // this read alone and the port's own time-outs come back afterwards.
-  COMMTIMEOUTS kept{};
-  // Without the port's own time-outs there is nothing to restore them from:
-  // zeros would leave every later read without its bound. No further read.
-  if (!GetCommTimeouts(Handle(port), &kept)) return 0;
-  COMMTIMEOUTS rest = kept;
-  rest.ReadTotalTimeoutMultiplier = 0;
-  rest.ReadTotalTimeoutConstant = totalBoundMs;
-  SetCommTimeouts(Handle(port), &rest);
   ReadFile(Handle(port), reply, capacity, &count, nullptr);
-  SetCommTimeouts(Handle(port), &kept);
+  // ReadFile does not say which time-out ended it. The total one runs from
+  // inside the call, so a read it ended took boundMs at least by this
+  // clock, which starts before it; one that ends by the quiet before that
+  // never does (but within the last millisecond, where it counts as cut).
+  const auto tookMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  *cut = count > 0 && count < capacity && tookMs + 1 >= static_cast<long long>(boundMs);
   return count;
 }
 
-uint32_t ReadReplyWithReader(PortHandle port, char* reply, uint32_t capacity, uint32_t timeoutMs) {
-  ReaderJob job{Handle(port), reply, capacity, 0, kReaderStarting};
-  const HANDLE thread = CreateThread(nullptr, 0, ReplyReaderThread, &job, 0, nullptr);
-  if (thread == nullptr) return 0;
-
-  const DWORD waited = WaitForSingleObject(thread, timeoutMs);
-  // A worker still running is stopped before this returns, so its read can
-  // no longer write into the reply; one that finished is gone anyway.
-  if (waited != WAIT_OBJECT_0) StopReader(thread, &job);
-  CloseHandle(thread);
-  // The count of a read that did not finish in time is not a reply.
-  return waited == WAIT_OBJECT_0 ? job.count : 0;
-}
+uint64_t PortDeviceId(const char*) { return 0; }
 
 void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {
   std::snprintf(path, pathSize, "\\\\.\\%s", portName != nullptr ? portName : "");

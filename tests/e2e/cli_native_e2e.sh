@@ -48,6 +48,20 @@ head -n 1 "$e2e_tmp/err" >"$e2e_tmp/first"
 echo "brenvaltor-cli: no modem answered on: /dev/does-not-exist, $silent" >"$e2e_tmp/want"
 e2e_check "scan finding nothing: says so on standard error" "$e2e_tmp/want" "$e2e_tmp/first"
 
+# The same device named twice (a link and its target) is probed once and
+# listed under the name given first.
+e2e_start_sim "$PROFILES/e1550.profile"
+ln -s "$e2e_pty" "$e2e_tmp/modem"
+for order in "$e2e_tmp/modem $e2e_pty" "$e2e_pty $e2e_tmp/modem"; do
+  : >"$e2e_tmp/sim.log"
+  # shellcheck disable=SC2086
+  "$CLI" scan $order >"$e2e_tmp/out"
+  printf 'E1550 (%s)\n' "${order%% *}" >"$e2e_tmp/want"
+  e2e_check "scan: one device by two names, listed under the first" "$e2e_tmp/want" "$e2e_tmp/out"
+  [ "$(tr '\r' . <"$e2e_tmp/sim.log")" = "ATE0.AT+CGMM." ]
+  e2e_check_status "scan: one device by two names, probed once" 0 $?
+done
+
 # A stick that sends a report before every answer still lists its model.
 e2e_start_sim "$PROFILES/e1550-reports.profile"
 "$CLI" scan "$e2e_pty" >"$e2e_tmp/out"

@@ -65,7 +65,7 @@ e2e_check "wine send AT: raw reply" "$e2e_tmp/want" "$e2e_tmp/out"
 printf 'AT\r' >"$e2e_tmp/want"
 e2e_check "wine send AT: bytes on the line" "$e2e_tmp/want" "$e2e_tmp/sim.log"
 
-# Reader-thread mode on a silent device: nothing after about 2 s.
+# The terminal's exchange with a silent device: nothing after about 2 s.
 e2e_start_sim "$PROFILES/silent.profile"
 wine_map_com_port 5 "$e2e_pty"
 start=$(date +%s%N)

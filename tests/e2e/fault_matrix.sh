@@ -68,20 +68,79 @@ for fault in $e2e_fault_profiles; do
   e2e_check_status "$MODE $fault: the port opens again right after" 0 $?
 done
 
-# Unplugged after three commands: the report ends at once with what came,
-# and the vanished port no longer opens.
+# Unplugged after three commands: the report ends at once with what came
+# (two commands in a row go unanswered), and the vanished port no longer
+# opens.
 e2e_start_sim "$PROFILES/unplug.profile"
 port=$(port_of)
 start=$(date +%s%N)
 run "$CLI" report "$port" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
 status=$?
 elapsed=$(ms_since "$start")
-e2e_check_status "$MODE unplugged mid-query: report exits 0" 0 $status
+e2e_check_status "$MODE unplugged mid-query: report exits 1" 1 $status
 e2e_check "$MODE unplugged mid-query: rows of the first commands only" "$EXPECTED/unplug.txt" "$e2e_tmp/out"
+grep -q "^brenvaltor-cli: no answer to AT+CGMI; the modem stopped answering" "$e2e_tmp/err"
+e2e_check_status "$MODE unplugged mid-query: says which command got no answer" 0 $?
 [ "$elapsed" -lt 5000 ]
 e2e_check_status "$MODE unplugged mid-query: no long wait (${elapsed} ms)" 0 $?
 run "$CLI" send "$port" AT >/dev/null 2>&1
 e2e_check_status "$MODE unplugged mid-query: the vanished port does not open" 1 $?
+
+# A stick whose firmware hangs after six answers: the report ends within
+# 5 s (two unanswered commands of 2 s each), with the rows of the six
+# answers, the command that got no answer on standard error and exit
+# status 1; --json the same. The port is free again right after.
+for form in text json; do
+  e2e_start_sim "$PROFILES/hang.profile"
+  port=$(port_of)
+  args=$([ "$form" = json ] && echo "report --json" || echo report)
+  start=$(date +%s%N)
+  # shellcheck disable=SC2086
+  run "$CLI" $args "$port" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+  status=$?
+  elapsed=$(ms_since "$start")
+  e2e_check_status "$MODE hung stick ($form): report exits 1" 1 $status
+  if [ "$form" = text ]; then
+    e2e_check "$MODE hung stick: rows of the first six commands" "$EXPECTED/hang.txt" "$e2e_tmp/out"
+  else
+    python3 -c 'import json,sys; rows=json.load(open(sys.argv[1], encoding="utf-8"))["rows"]
+want=[l.rstrip("\n").split(": ",1)[1] for l in open(sys.argv[2], encoding="utf-8")]
+sys.exit([r["value"] for r in rows] != want)' "$e2e_tmp/out" "$EXPECTED/hang.txt"
+    e2e_check_status "$MODE hung stick (json): the same rows" 0 $?
+  fi
+  [ "$(tr -d '\r' <"$e2e_tmp/err")" = "brenvaltor-cli: no answer to AT+CIMI; the modem stopped answering" ]
+  e2e_check_status "$MODE hung stick ($form): says which command got no answer" 0 $?
+  [ "$elapsed" -lt 5000 ]
+  e2e_check_status "$MODE hung stick ($form): ends within 5 s (${elapsed} ms)" 0 $?
+done
+grep -q "^ATE0.ATI.AT^FHVER.AT+CGMI.AT+CGMM.AT+CGMR.AT+CIMI.AT+CGSN.$" <(tr '\r' '.' <"$e2e_tmp/sim.log")
+e2e_check_status "$MODE hung stick: nothing sent after the second unanswered command" 0 $?
+
+# Slow sticks: every answer 1.5 s after the command still gives all rows;
+# a stick with its echo on and a report at once, answering 150 ms later,
+# gives all rows on every fresh start.
+e2e_start_sim "$PROFILES/e1550-late.profile"
+run "$CLI" report "$(port_of)" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+e2e_check_status "$MODE answers after 1.5 s: report exits 0" 0 $?
+e2e_check "$MODE answers after 1.5 s: all rows" "$EXPECTED/e1550.txt" "$e2e_tmp/out"
+for fresh in 1 2 3 4 5; do
+  e2e_start_sim "$PROFILES/e1550-echo-slow.profile"
+  run "$CLI" report "$(port_of)" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+  e2e_check "$MODE echo on, a report at once, answers 150 ms later: all rows (fresh start $fresh)" \
+    "$EXPECTED/e1550.txt" "$e2e_tmp/out"
+done
+
+# A model answer still coming when the scan's 1 s wait runs out is no
+# answer; the terminal's 2 s wait gets all of it.
+e2e_start_sim "$PROFILES/straddle.profile"
+port=$(port_of)
+run "$CLI" scan "$port" >"$e2e_tmp/out"
+[ ! -s "$e2e_tmp/out" ]
+e2e_check_status "$MODE answer cut by the scan's wait: not listed" 0 $?
+sleep 1  # the device finishes the answer nobody reads any more
+run "$CLI" send "$port" AT+CGMM >"$e2e_tmp/out"
+printf '\r\nS0S1S2S3S4S5S6S7S8S9SASBSCSDSE\r\n\r\nOK\r\n' >"$e2e_tmp/want"
+e2e_check "$MODE the same answer within the terminal's wait: whole" "$e2e_tmp/want" "$e2e_tmp/out"
 
 # A silent device: the one-shot exchange gives up after 2 s, the scan after
 # two 1 s waits, and neither lists or prints anything.
@@ -145,6 +204,23 @@ if [ "$MODE" = native ] && [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; 
   setpriv --reuid=65534 --regid=65534 --clear-groups "$CLI" send "$e2e_pty" AT >"$e2e_tmp/out" 2>"$e2e_tmp/err"
   e2e_check_status "$MODE no permission: send exits 1" 1 $?
   check_cause "$MODE no permission" "$e2e_pty: permission denied (add your user to the dialout group, then log in again)"
+fi
+
+# The line as it was found: as an unprivileged user, two reports in a row
+# both work (exclusive use is cleared at the close), and stty shows the same
+# line settings before and after.
+if [ "$MODE" = native ] && [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
+  e2e_start_sim "$PROFILES/e1550.profile"
+  chown 65534 "$e2e_pty"
+  stty -F "$e2e_pty" 38400 min 1 crtscts
+  before=$(stty -F "$e2e_pty" -g)
+  for run_number in 1 2; do
+    setpriv --reuid=65534 --regid=65534 --clear-groups "$CLI" report "$e2e_pty" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+    e2e_check_status "$MODE unprivileged report $run_number in a row: exit" 0 $?
+    e2e_check "$MODE unprivileged report $run_number in a row: rows" "$EXPECTED/e1550.txt" "$e2e_tmp/out"
+  done
+  [ "$(stty -F "$e2e_pty" -g)" = "$before" ]
+  e2e_check_status "$MODE the line settings are the same after the reports" 0 $?
 fi
 
 # A 300-character model name: the scan entry is cut to 255 characters and

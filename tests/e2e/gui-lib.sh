@@ -199,7 +199,7 @@ gui_colours() {
 
 # gui_wait_idle [SECONDS]: waits until the window's thread answers again (a
 # query or a terminal exchange blocks it); prints the page number. Fails
-# after SECONDS (default 90: one read may wait out its 65.6 s bound).
+# after SECONDS (default 90: an answer that has begun may take its time).
 gui_wait_idle() {
   local start got
   start=$(date +%s%N)

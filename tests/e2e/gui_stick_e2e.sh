@@ -4,7 +4,9 @@
 # USB device of the vendor), a simulated stick mapped to COM5 after start-up
 # and a device-change message posted to the window make its entry appear,
 # the chosen entry stays chosen over the next scan, and the entry of a
-# stick that goes disappears.
+# stick that goes disappears. From the keyboard, Tab reaches the notice
+# where the report list would be, and the focus on the notice goes on to
+# the list when a rescan brings it back.
 # Usage: gui_stick_e2e.sh BRENVALTOR_EXE UI_PROBE_EXE MODEM_SIM PROFILE_DIR SHOT_DIR
 set -u
 EXE=$1 PROBE=$2 MODEM_SIM=$3 PROFILES=$4 SHOTS=$5
@@ -27,6 +29,14 @@ gui_wait_entries() {
 }
 
 no_stick="Модем не найден: он подключён?"
+
+# focus_after WANT KEYS...: presses the keys; the focused control's name.
+focus_after() {
+  local want=$1
+  shift
+  xdotool key "$@"
+  gui_poll "$want" focus
+}
 
 # --- No modem at start-up ------------------------------------------------------
 gui_launch
@@ -54,6 +64,13 @@ gui_poll 0 page >/dev/null
 gui_check_value "information page: the notice again, no list" "visible hidden" \
   "$(probe visible notice) $(probe visible list)"
 
+# The keyboard: from the window (the command box it focused is hidden) Tab
+# starts at the selector; the notice stands in the list's place.
+gui_check_value "keys: Tab order with the notice in the list's place" \
+  "selector query-button copy-button notice tabs notice" \
+  "$(focus_after selector Tab) $(focus_after query-button Tab) $(focus_after copy-button Tab) \
+$(focus_after notice Tab) $(focus_after tabs Tab) $(focus_after notice shift+Tab)"
+
 # --- A stick plugged in: COM5, then the device-change message -----------------
 gui_add_sim "$PROFILES/e1550.profile" 5
 probe devicechange
@@ -62,6 +79,7 @@ gui_wait_entries "plug-in: the E1550 appears" "$(printf 'E1550 (COM5)\nselected 
 e2e_check_status "plug-in: within 5 s of the message (${gui_wait_ms} ms)" 0 $?
 gui_check_value "plug-in: the list is back, the notice gone" "visible hidden" \
   "$(probe visible list) $(probe visible notice)"
+gui_check_value "plug-in: the focus on the notice went on to the list" list "$(gui_poll list focus)"
 
 # A second stick: the chosen entry stays chosen.
 probe select 0

@@ -24,16 +24,22 @@
 //   limit NAME            how many characters the edit control takes
 //   page                  the selected tab (0 information, 1 terminal)
 //   focus                 the name of the control with the keyboard focus
+//   controls              every child control of the main window in the
+//                         order a screen reader walks them (creation order,
+//                         each one's children after it): "CLASS PARENT
+//                         TABSTOP|- TEXT", PARENT being main or tabs
 //   messagebox [ok]       waits for the program's message box: "caption C"
 //                         and "text T"; with ok it presses OK and waits until
 //                         the box is gone ("closed")
 //   messageboxes          how many message boxes the program shows now
+//   click NAME            posts BM_CLICK to a button, as a screen reader's
+//                         default action does
 //   close                 posts WM_CLOSE to the main window
 //   devicechange          posts WM_DEVICECHANGE (DBT_DEVNODES_CHANGED), as
 //                         Windows does when a stick is plugged in or out
-// NAME: tabs, selector, list, credits, terminal-output, terminal-input,
-// notice;
-// each is found by the control identifier the program gives it.
+// NAME: tabs, selector, list, notice, credits, terminal-output,
+// terminal-input, query-button, copy-button, send-button; each is found by
+// the control identifier the program gives it.
 // Exit status 0 on success, 1 when the window or control is missing or a
 // wait times out, 2 on bad usage.
 #include <windows.h>
@@ -118,6 +124,9 @@ constexpr NamedId kNamedControls[] = {
     {"credits", kCreditsLine, false},
     {"terminal-output", kTerminalOutput, true},
     {"terminal-input", kTerminalInput, false},
+    {"query-button", kQueryButtonControl, false},
+    {"copy-button", kCopyButtonControl, false},
+    {"send-button", kSendButtonControl, false},
 };
 
 HWND ControlById(HWND main, const NamedId& named) {
@@ -400,6 +409,31 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
+struct ControlWalk {
+  HWND main;
+  HWND tabs;
+};
+
+BOOL CALLBACK PrintChildControl(HWND control, LPARAM data) {
+  const ControlWalk* walk = reinterpret_cast<const ControlWalk*>(data);
+  const HWND parent = GetParent(control);
+  const char* parentName = parent == walk->main ? "main" : parent == walk->tabs ? "tabs" : "other";
+  const bool tabStop = (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) != 0;
+  PrintLine(Utf8(ClassOf(control)) + " " + parentName + " " + (tabStop ? "TABSTOP" : "-") + " " +
+            Utf8(WindowText(control)));
+  return TRUE;
+}
+
+// EnumChildWindows walks the whole tree, each window before its children,
+// siblings in their order.
+int PrintControls() {
+  const HWND main = RequireMain();
+  if (main == nullptr) return 1;
+  ControlWalk walk = {main, NamedControl(main, "tabs")};
+  EnumChildWindows(main, PrintChildControl, reinterpret_cast<LPARAM>(&walk));
+  return 0;
+}
+
 int AnswerMessageBox(bool pressOk) {
   const HWND main = RequireMain();
   if (main == nullptr) return 1;
@@ -443,6 +477,12 @@ int PrintMessageBoxCount() {
   return 0;
 }
 
+int PostButtonClick(const std::string& name) {
+  const HWND button = RequireControl(name);
+  if (button == nullptr) return 1;
+  return PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
+}
+
 int PostClose() {
   const HWND main = RequireMain();
   if (main == nullptr) return 1;
@@ -460,6 +500,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: ui_probe wait [SECONDS] | entries | select N | ticks | rows | count |\n"
                "  item N | clipboard | text NAME | visible NAME | limit NAME | page | focus |\n"
+               "  controls | click NAME |\n"
                "  messagebox [ok] | messageboxes | close | devicechange\n");
   return 2;
 }
@@ -481,8 +522,10 @@ int RunCommand(int argc, char** argv) {
   if (command == "limit" && !argument.empty()) return PrintTextLimit(argument);
   if (command == "page") return PrintPage();
   if (command == "focus") return PrintFocus();
+  if (command == "controls") return PrintControls();
   if (command == "messagebox") return AnswerMessageBox(argument == "ok");
   if (command == "messageboxes") return PrintMessageBoxCount();
+  if (command == "click" && !argument.empty()) return PostButtonClick(argument);
   if (command == "close") return PostClose();
   if (command == "devicechange") return PostDeviceChange();
   return Usage();

@@ -1,5 +1,5 @@
 // Reading of modem profile files: global directives (echo, delay, drip,
-// disconnect-after) followed by "> COMMAND" rules and their answer actions.
+// disconnect-after, silent-after, reports) followed by "> COMMAND" rules and their answer actions.
 // The parser is strict on purpose: a typo in a test profile should stop the
 // simulator with FILE:LINE instead of silently changing what the modem says.
 #include "profile.h"
@@ -36,7 +36,7 @@ struct ParseState {
     Rule* rule;        // rule being filled, nullptr before the first one
     bool rule_silent;  // the current rule said `silent`
     bool rule_hung;    // the current rule already ends with `hangup`
-    bool seen_echo, seen_delay, seen_drip, seen_disconnect, seen_clock, seen_on_command;
+    bool seen_echo, seen_delay, seen_drip, seen_disconnect, seen_silent, seen_clock, seen_on_command;
     std::string* error;
 };
 
@@ -135,8 +135,8 @@ bool ExpectLineEnd(ParseState* st, LineCursor* cur, const char* after) {
 }
 
 bool IsGlobalWord(const std::string& w) {
-    return w == "echo" || w == "delay" || w == "drip" || w == "disconnect-after" || w == "reports" ||
-           w == "report-on-command";
+    return w == "echo" || w == "delay" || w == "drip" || w == "disconnect-after" || w == "silent-after" ||
+           w == "reports" || w == "report-on-command";
 }
 
 // The quoted report texts that end a `reports` or `report-on-command` line.
@@ -173,10 +173,11 @@ bool ParseGlobal(ParseState* st, LineCursor* cur, const Token& word) {
     if (!NextToken(st, cur, &arg)) return false;
     const std::string& w = word.text;
     if (w == "reports" || w == "report-on-command") return ParseReports(st, cur, w, arg);
-    bool* seen = w == "echo"    ? &st->seen_echo
-                 : w == "delay" ? &st->seen_delay
-                 : w == "drip"  ? &st->seen_drip
-                                : &st->seen_disconnect;
+    bool* seen = w == "echo"           ? &st->seen_echo
+                 : w == "delay"        ? &st->seen_delay
+                 : w == "drip"         ? &st->seen_drip
+                 : w == "silent-after" ? &st->seen_silent
+                                       : &st->seen_disconnect;
     if (*seen) return Fail(st, "'" + w + "' is given twice");
     *seen = true;
 
@@ -203,6 +204,8 @@ bool ParseGlobal(ParseState* st, LineCursor* cur, const Token& word) {
         if (!ParseNumber(st, arg, "delay", 0, kMaxMs, &pr->delay_ms)) return false;
     } else if (w == "drip") {
         if (!ParseNumber(st, arg, "drip", 0, kMaxMs, &pr->drip_ms)) return false;
+    } else if (w == "silent-after") {
+        if (!ParseNumber(st, arg, "silent-after", 1, kMaxDisconnect, &pr->silent_after)) return false;
     } else {
         if (!ParseNumber(st, arg, "disconnect-after", 1, kMaxDisconnect, &pr->disconnect_after)) return false;
     }
@@ -325,7 +328,7 @@ const Rule* FindRule(const Profile& profile, const std::string& command) {
 }
 
 bool ParseProfile(const char* path, Profile* profile, std::string* error) {
-    *profile = Profile{true, false, 0, 0, 0, 0, {}, {}, std::vector<Rule>()};
+    *profile = Profile{true, false, 0, 0, 0, 0, 0, {}, {}, std::vector<Rule>()};
     std::string data;
     if (!ReadWholeFile(path, &data, error)) return false;
 

@@ -31,6 +31,7 @@ struct Profile {
     long delay_ms;          // pause before every answer
     long drip_ms;           // pause between answer bytes, 0 = no dripping
     long disconnect_after;  // hang up after this many commands, 0 = never
+    long silent_after;      // send nothing more after this many commands, 0 = never
     // Unsolicited reports: sent every report_every_ms from clock_reports, in
     // turn (0 = no clock), and one from command_reports, in turn, the moment
     // a command arrives (before the delay and the answer).

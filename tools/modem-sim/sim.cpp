@@ -56,6 +56,12 @@ long NowMs() {
 
 size_t QueuedBytes(const Simulator* sim) { return sim->input.size() - sim->input_pos; }
 
+// After silent-after N commands the modem has hung: it still takes bytes
+// (they are logged) but sends nothing, no echo, no answer, no report.
+bool HasFallenSilent(const Simulator* sim) {
+    return sim->profile->silent_after > 0 && sim->commands >= sim->profile->silent_after;
+}
+
 void AppendToLog(Simulator* sim, const char* data, size_t len) {
     while (len > 0 && sim->log_fd >= 0) {
         ssize_t n = write(sim->log_fd, data, len);
@@ -128,6 +134,7 @@ long SendDueReport(Simulator* sim) {
     const Profile& profile = *sim->profile;
     if (profile.report_every_ms <= 0) return -1;
     long now = NowMs();
+    if (HasFallenSilent(sim)) return -1;
     if (now >= sim->next_report_ms) {
         const std::string& text = profile.clock_reports[sim->clock_index];
         sim->clock_index = (sim->clock_index + 1) % profile.clock_reports.size();
@@ -257,6 +264,10 @@ bool IsEchoCommand(const std::string& command, bool* on) {
 
 void HandleCommand(Simulator* sim) {
     const Profile& profile = *sim->profile;
+    if (HasFallenSilent(sim)) {
+        ++sim->commands;
+        return;
+    }
     const std::string& command = sim->line;
     const Rule* rule = FindRule(profile, command);
     bool echo_on = false;
@@ -294,7 +305,7 @@ void ProcessInput(Simulator* sim) {
         for (size_t i = 0; i < take; ++i) {
             char c = p[i];
             if (c == '\n') continue;
-            if (sim->echo) echo_bytes.push_back(c);
+            if (sim->echo && !HasFallenSilent(sim)) echo_bytes.push_back(c);
             if (c != '\r' && sim->line.size() < kMaxLine) sim->line.push_back(c);
         }
         // From here on p may dangle: writing and waiting read more input.

@@ -84,11 +84,7 @@ bool UpdateButtonHover(int32_t index, int32_t x, int32_t y) {
     // blended twice.
     if (b.hovered == 0) {
       b.hovered = 1;
-      if (b.hoverEnabled != 0) {
-        const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 70, 0};
-        AlphaBlend(g_Window.windowDc, r.x, r.y, r.width, r.height, g_Window.hoverOverlayDc, kHighlightMargin,
-                   kHighlightMargin, r.width, r.height, blend);
-      }
+      LayHoverHighlight(b);
     }
     return true;
   }
@@ -97,6 +93,14 @@ bool UpdateButtonHover(int32_t index, int32_t x, int32_t y) {
     BitBlt(g_Window.windowDc, r.x, r.y, r.width, r.height, g_Window.backBufferDc, r.x, r.y, SRCCOPY);
   }
   return false;
+}
+
+void LayHoverHighlight(const ImageButton& b) {
+  if (b.hoverEnabled == 0) return;
+  const PixelRect r = HighlightRect(b);
+  const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 70, 0};
+  AlphaBlend(g_Window.windowDc, r.x, r.y, r.width, r.height, g_Window.hoverOverlayDc, kHighlightMargin,
+             kHighlightMargin, r.width, r.height, blend);
 }
 
 void DrawLabelText(HDC dc, int32_t x, int32_t y, int32_t width, int32_t height, const wchar_t* text,

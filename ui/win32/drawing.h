@@ -13,6 +13,10 @@ void ReleasePng(PngImage* slot);
 // off when the point leaves. Returns whether the point is inside.
 bool UpdateButtonHover(int32_t index, int32_t x, int32_t y);
 
+// Lays the highlight over a button's face and margin, which must show the
+// un-highlighted picture.
+void LayHoverHighlight(const ImageButton& button);
+
 // Draws text with GDI+ ("Times New Roman", size in pixels) into a
 // rectangle of dc; align is 'C', 'L' or 'R', style the GDI+ font style bits.
 void DrawLabelText(HDC dc, int32_t x, int32_t y, int32_t width, int32_t height, const wchar_t* text,

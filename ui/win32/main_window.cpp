@@ -15,6 +15,7 @@
 #include "ui/credits_config.h"
 #include "ui/report_view.h"
 #include "ui/win32/drawing.h"
+#include "ui/win32/keyboard_input.h"
 #include "ui/win32/window_part.h"
 #include "ui/win32/wide_text.h"
 #include "ui/win32/window_proc.h"
@@ -26,18 +27,20 @@ WindowPart g_Window;
 
 // The portable layout keeps its styles as numbers; here they meet their names.
 static_assert(kMainWindowStyle == (WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX));
-static_assert(kPageTabsStyle == (WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | TCS_FOCUSNEVER |
-                                 TCS_OWNERDRAWFIXED));
+static_assert(kPageTabsStyle == (WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP |
+                                 TCS_FOCUSNEVER | TCS_OWNERDRAWFIXED));
 static_assert(kCreditsLineStyle == (WS_CHILD | ES_READONLY));
 static_assert(kOwnerDrawnStaticStyle == (WS_CHILD | WS_VISIBLE | SS_OWNERDRAW));
 static_assert(kHiddenOwnerDrawnStaticStyle == (WS_CHILD | SS_OWNERDRAW));
-static_assert(kReportListStyle == (WS_CHILD | LVS_REPORT | LVS_SINGLESEL | LVS_NOCOLUMNHEADER));
+static_assert(kImageButtonStyle == (WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW));
+static_assert(kHiddenImageButtonStyle == (WS_CHILD | WS_TABSTOP | BS_OWNERDRAW));
+static_assert(kReportListStyle == (WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOCOLUMNHEADER));
 static_assert(kModemSelectorStyle ==
-              (WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_BORDER | CBS_DROPDOWNLIST));
+              (WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_BORDER | WS_TABSTOP | CBS_DROPDOWNLIST));
 static_assert(kTerminalOutputStyle ==
               (WS_CHILD | WS_VSCROLL | ES_SUNKEN | ES_READONLY | ES_AUTOVSCROLL | ES_MULTILINE));
-static_assert(kTerminalInputStyle == (WS_CHILD | WS_BORDER));
-static_assert(kStickNoticeStyle == (WS_CHILD | ES_MULTILINE | ES_READONLY));
+static_assert(kTerminalInputStyle == (WS_CHILD | WS_BORDER | WS_TABSTOP));
+static_assert(kStickNoticeStyle == (WS_CHILD | WS_TABSTOP | ES_MULTILINE | ES_READONLY));
 
 namespace {
 
@@ -49,8 +52,11 @@ HWND CreateControl(ControlId id, const ClientRect& rc, HINSTANCE instance) {
   const HWND parent = layout.childOfPageTabs ? Control(kPageTabs) : g_Window.mainWindow;
   const HMENU identifier = reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdentifier(id)));
   wchar_t className[32];
-  const HWND control = CreateWindowExW(0, WidenInto(layout.className, className, 32), nullptr, layout.style,
-                                       r.x, r.y, r.width, r.height, parent, identifier, instance, nullptr);
+  wchar_t text[32];
+  const HWND control =
+      CreateWindowExW(0, WidenInto(layout.className, className, 32),
+                      layout.text != nullptr ? WidenInto(layout.text, text, 32) : nullptr, layout.style, r.x,
+                      r.y, r.width, r.height, parent, identifier, instance, nullptr);
   g_Window.controls[id] = control;
   return control;
 }
@@ -68,8 +74,10 @@ void SetParagraphAlignment(HWND control, WORD alignment) {
   SendMessageW(control, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&format));
 }
 
-void CreatePageTabs(const ClientRect& rc, HINSTANCE instance) {
-  const HWND tabs = CreateControl(kPageTabs, rc, instance);
+void SetUpPageTabs() {
+  const HWND tabs = Control(kPageTabs);
+  g_Window.pageTabsClassProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(tabs, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PageTabsProc)));
   SetControlFont(kPageTabs);
   // Class changes: they apply to every tab control of the process.
   SetClassLongPtrW(tabs, GCLP_HBRBACKGROUND,
@@ -84,8 +92,8 @@ void CreatePageTabs(const ClientRect& rc, HINSTANCE instance) {
   }
 }
 
-void CreateCreditsLine(const ClientRect& rc, HINSTANCE instance) {
-  const HWND credits = CreateControl(kCreditsLine, rc, instance);
+void SetUpCreditsLine() {
+  const HWND credits = Control(kCreditsLine);
   SendMessageW(credits, EM_SETEVENTMASK, 0, ENM_LINK);
   const HDC dc = GetDC(credits);
   g_Window.screenDpi = GetDeviceCaps(dc, LOGPIXELSX);
@@ -145,8 +153,8 @@ void PredrawBackBuffer(const ClientRect& rc) {
   }
 }
 
-void CreateReportList(const ClientRect& rc, HINSTANCE instance) {
-  const HWND list = CreateControl(kReportList, rc, instance);
+void SetUpReportList() {
+  const HWND list = Control(kReportList);
   SetControlFont(kReportList);
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                LVS_EX_FLATSB | LVS_EX_ONECLICKACTIVATE | LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
@@ -186,24 +194,26 @@ void CreateReportList(const ClientRect& rc, HINSTANCE instance) {
   }
 }
 
-void CreateModemSelector(const ClientRect& rc, HINSTANCE instance) {
-  const HWND selector = CreateControl(kModemSelector, rc, instance);
+void SetUpModemSelector() {
+  const HWND selector = Control(kModemSelector);
+  g_Window.selectorClassProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(selector, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ModemSelectorProc)));
   SetControlFont(kModemSelector);
   SendMessageW(selector, CB_SETEXTENDEDUI, TRUE, 0);
   SendMessageW(selector, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 18);
   SendMessageW(selector, CB_SETITEMHEIGHT, 0, 18);
 }
 
-void CreateTerminalOutput(const ClientRect& rc, HINSTANCE instance) {
-  const HWND output = CreateControl(kTerminalOutput, rc, instance);
+void SetUpTerminalOutput() {
+  const HWND output = Control(kTerminalOutput);
   SetParagraphAlignment(output, PFA_LEFT);
   SendMessageW(output, EM_SETBKGNDCOLOR, 0, 0x00000000);
 }
 
 // The notice in the report's place: read-only rich text in the window's
 // colours, whose web page links report their clicks.
-void CreateStickNotice(const ClientRect& rc, HINSTANCE instance) {
-  const HWND notice = CreateControl(kStickNotice, rc, instance);
+void SetUpStickNotice() {
+  const HWND notice = Control(kStickNotice);
   SendMessageW(notice, EM_SETEVENTMASK, 0, ENM_LINK);
   SendMessageW(notice, EM_SETBKGNDCOLOR, 0, kBackgroundColorRef);
   SetParagraphAlignment(notice, PFA_CENTER);
@@ -216,6 +226,43 @@ void MirrorRowValue(int32_t position, const char* text) {
   item.iSubItem = 1;
   item.pszText = const_cast<wchar_t*>(Widened(text));
   SendMessageW(Control(kReportList), LVM_SETITEMTEXTW, position, reinterpret_cast<LPARAM>(&item));
+}
+
+// The pointer passes through the image buttons to the main window (see
+// ImageButtonProc); the three share their class's procedure.
+void SetUpImageButton(ControlId id) {
+  g_Window.buttonClassProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(Control(id), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ImageButtonProc)));
+}
+
+// Each control in creation order, with what it needs; the page picture is
+// drawn once the credits line exists, before the first button.
+void CreateControls(const ClientRect& rc, HINSTANCE instance) {
+  for (const ControlId id : CreationOrder) {
+    CreateControl(id, rc, instance);
+    switch (id) {
+      case kPageTabs: SetUpPageTabs(); break;
+      case kCreditsLine:
+        SetUpCreditsLine();
+        PredrawBackBuffer(rc);
+        break;
+      case kQueryButtonControl:
+      case kCopyButtonControl:
+      case kSendButtonControl: SetUpImageButton(id); break;
+      case kReportList:
+        SetUpReportList();
+        g_App.RowSink = MirrorRowValue;
+        break;
+      case kStickNotice: SetUpStickNotice(); break;
+      case kModemSelector: SetUpModemSelector(); break;
+      case kTerminalOutput: SetUpTerminalOutput(); break;
+      // A command travels in a line of its own with its CR: the box takes
+      // no more characters than that line holds, so nothing typed goes
+      // unsent.
+      case kTerminalInput: SendMessageW(Control(kTerminalInput), EM_LIMITTEXT, kMaxCommandLength, 0); break;
+      default: break;
+    }
+  }
 }
 
 }  // namespace
@@ -300,20 +347,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   GetClientRect(g_Window.mainWindow, &client);
   const ClientRect rc = {client.left, client.top, client.right, client.bottom};
 
-  CreatePageTabs(rc, instance);
-  CreateCreditsLine(rc, instance);
-  PredrawBackBuffer(rc);
-  for (ControlId id : {kModemLabel, kQueryButtonStatic, kCopyButtonStatic, kUpperRule, kLowerRule})
-    CreateControl(id, rc, instance);
-  CreateReportList(rc, instance);
-  g_App.RowSink = MirrorRowValue;
-  CreateModemSelector(rc, instance);
-  CreateTerminalOutput(rc, instance);
-  for (ControlId id : {kCommandLabel, kTerminalInput, kSendButtonStatic}) CreateControl(id, rc, instance);
-  CreateStickNotice(rc, instance);
-  // A command travels in a line of its own with its CR: the box takes no
-  // more characters than that line holds, so nothing typed goes unsent.
-  SendMessageW(Control(kTerminalInput), EM_LIMITTEXT, kMaxCommandLength, 0);
+  CreateControls(rc, instance);
   UpdateWindow(g_Window.mainWindow);
 
   // The busy picture stays on screen while the scan runs: no message is
@@ -323,16 +357,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ScanModemPorts();
   FillModemSelector();
   ShowScanResult();
+  SetUpKeyboard();
 
   MSG msg{};
   while (GetMessageW(&msg, nullptr, 0, 0) != 0) {
-    // Enter in the command box sends the command; the box never sees it.
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && GetFocus() == Control(kTerminalInput)) {
-      RunButtonCommand(kSendButton);
-      continue;
+    // The window's keys (Tab, F5, Enter in the command box, ...) never
+    // reach the focused control.
+    if (!HandleKeyDown(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
     }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    NoteFocus();
   }
   return static_cast<int>(msg.wParam);
 }

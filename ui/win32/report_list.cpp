@@ -1,5 +1,6 @@
 // The report list's custom draw (colours, cell frames, the hidden extra
-// rows, the shop button) and its clicks (the toggle row, the shop button).
+// rows, the shop button, the keyboard row's focus cue), its clicks (the
+// toggle row, the shop button) and what the keyboard does to its rows.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -8,6 +9,7 @@
 
 #include "report/report_rows.h"
 #include "shop/shop_link.h"
+#include "ui/keyboard.h"
 #include "ui/report_view.h"
 #include "ui/win32/drawing.h"
 #include "ui/win32/wide_text.h"
@@ -98,7 +100,34 @@ void PostPaintItem(int32_t item) {
     const HDC rowDc = GetDC(List());
     FillWithColour(rowDc, row, kBackgroundColorRef);
     ReleaseDC(List(), rowDc);
+  } else if (item == g_Window.keyboardRow && GetFocus() == List() && FocusCuesShown()) {
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    SendMessageW(List(), LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&row));
+    const HDC rowDc = GetDC(List());
+    DrawFocusRect(rowDc, &row);
+    ReleaseDC(List(), rowDc);
   }
+}
+
+void RedrawRow(int32_t item) {
+  SendMessageW(List(), LVM_REDRAWITEMS, item, item);
+  UpdateWindow(List());
+}
+
+void ToggleExtraRows() {
+  LVITEMW label{};
+  label.iSubItem = 0;
+  label.pszText = const_cast<wchar_t*>(Widened(ToggleRowClicked(&g_App.ExtraRowsShown)));
+  SendMessageW(List(), LVM_SETITEMTEXTW, kToggleItem, reinterpret_cast<LPARAM>(&label));
+  SendMessageW(List(), LVM_REDRAWITEMS, kToggleItem, SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0));
+}
+
+void SetTick(int32_t item, int32_t stateImage) {
+  LVITEMW state{};
+  state.stateMask = LVIS_STATEIMAGEMASK;
+  state.state = INDEXTOSTATEIMAGEMASK(stateImage);
+  SendMessageW(List(), LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
 }
 
 }  // namespace
@@ -140,12 +169,16 @@ LRESULT HandleReportListCustomDraw(NMLVCUSTOMDRAW* draw) {
 }
 
 void HandleReportListClick(const NMITEMACTIVATE* click) {
+  // The keyboard goes on from the row clicked last; its focus cue moves
+  // along once it shows.
+  if (click->iItem >= 0 && !RowPaintedOver(click->iItem, g_App.ExtraRowsShown)) {
+    if (FocusCuesShown())
+      MoveKeyboardRowTo(click->iItem);
+    else
+      g_Window.keyboardRow = click->iItem;
+  }
   if (click->iItem == kToggleItem) {
-    LVITEMW label{};
-    label.iSubItem = 0;
-    label.pszText = const_cast<wchar_t*>(Widened(ToggleRowClicked(&g_App.ExtraRowsShown)));
-    SendMessageW(List(), LVM_SETITEMTEXTW, kToggleItem, reinterpret_cast<LPARAM>(&label));
-    SendMessageW(List(), LVM_REDRAWITEMS, kToggleItem, SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0));
+    ToggleExtraRows();
     return;
   }
   if (click->iItem != kLockStatusItem || click->iSubItem != 1) return;
@@ -157,3 +190,36 @@ void HandleReportListClick(const NMITEMACTIVATE* click) {
   if (ShopClickHits(pointer.x))
     ShellExecuteA(g_Window.mainWindow, "open", link, nullptr, nullptr, SW_SHOWMAXIMIZED);
 }
+
+void MoveKeyboardRowTo(int32_t item) {
+  const int32_t before = g_Window.keyboardRow;
+  g_Window.keyboardRow = item;
+  SendMessageW(List(), LVM_ENSUREVISIBLE, item, FALSE);
+  if (before != item) RedrawRow(before);
+  RedrawRow(item);
+}
+
+void ToggleKeyboardRowTick() {
+  const int32_t item = g_Window.keyboardRow;
+  if (!RowHasTickBox(item)) return;
+  const LRESULT state = SendMessageW(List(), LVM_GETITEMSTATE, item, LVIS_STATEIMAGEMASK);
+  // State image 1 is an empty box, 2 a ticked one.
+  SetTick(item, ((state & LVIS_STATEIMAGEMASK) >> 12) == 2 ? 1 : 2);
+}
+
+void TickAllRows() {
+  for (int32_t item = 0; item < kRowTableSize; ++item)
+    if (RowHasTickBox(item)) SetTick(item, 2);
+}
+
+void ActivateKeyboardRow() {
+  if (g_Window.keyboardRow == kToggleItem) {
+    ToggleExtraRows();
+    return;
+  }
+  char link[kShopLinkSize];
+  if (g_Window.keyboardRow == kLockStatusItem && CurrentShopLink(link))
+    ShellExecuteA(g_Window.mainWindow, "open", link, nullptr, nullptr, SW_SHOWMAXIMIZED);
+}
+
+void RedrawKeyboardRow() { RedrawRow(g_Window.keyboardRow); }

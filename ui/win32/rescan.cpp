@@ -35,6 +35,16 @@ constexpr COLORREF kNoticeColour = kListTextColorRef;
 // selector lists as sticks on router firmware.
 StickDeviceList g_Sticks;
 int32_t g_RouterEntryCount;
+// Where the notice's links are, for Enter on the notice.
+CHARRANGE g_NoticeLinks[kMaxStickDevices];
+int32_t g_NoticeLinkCount;
+
+LONG NoticeEnd(HWND notice) {
+  SendMessageW(notice, EM_SETSEL, -1, -1);
+  CHARRANGE at{};
+  SendMessageW(notice, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&at));
+  return at.cpMin;
+}
 
 // One stick's line, its web page (a link) set apart from the text around it.
 void AppendNoticeLine(HWND notice, const char* line, const char* page) {
@@ -46,16 +56,34 @@ void AppendNoticeLine(HWND notice, const char* line, const char* page) {
     const size_t beforeLength = static_cast<size_t>(link - line);
     CopyText(before, beforeLength < sizeof before ? beforeLength + 1 : sizeof before, line);
     AppendRichText(notice, before, kNoticeSize, CFE_BOLD, kNoticeColour);
+    const LONG start = NoticeEnd(notice);
     AppendRichText(notice, page, kNoticeSize, CFE_BOLD | CFE_LINK, kNoticeColour);
+    if (g_NoticeLinkCount < kMaxStickDevices) g_NoticeLinks[g_NoticeLinkCount++] = {start, NoticeEnd(notice)};
     AppendRichText(notice, link + std::strlen(page), kNoticeSize, CFE_BOLD, kNoticeColour);
   }
   AppendRichText(notice, "\r\r", kNoticeSize, CFE_BOLD, kNoticeColour);
+}
+
+void OpenNoticeRange(const CHARRANGE& link) {
+  wchar_t address[kShortTextSize];
+  std::memset(address, 0, sizeof address);
+  const LONG length = link.cpMax - link.cpMin;
+  if (length <= 0 || length >= static_cast<LONG>(kShortTextSize)) return;
+  TEXTRANGEW range{};
+  range.chrg = link;
+  range.lpstrText = address;
+  SendMessageW(Control(kStickNotice), EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+  char narrow[kShortTextSize];
+  NarrowText(address, narrow, kShortTextSize - 1);
+  OpenWebAddress(narrow);
 }
 
 // The notice's text: one paragraph per stick, or the "no stick" line.
 void FillStickNotice() {
   const HWND notice = Control(kStickNotice);
   SetWindowTextW(notice, L"");
+  // (The sticks were read with the selector's entries, just before.)
+  g_NoticeLinkCount = 0;
   char line[kShortTextSize * 2];
   if (g_Sticks.Count == 0) {
     DescribeNoStick(kAudienceWindow, line, sizeof line);
@@ -70,6 +98,8 @@ void FillStickNotice() {
     StickWebPage(stick, page, sizeof page);
     AppendNoticeLine(notice, line, page);
   }
+  // A screen reader reads on from the caret: it starts at the top.
+  SendMessageW(notice, EM_SETSEL, 0, 0);
 }
 
 // Whether a command holds the window's thread; device changes wait.
@@ -83,6 +113,9 @@ bool RescanModems() {
   std::memcpy(before, g_App.ModemPortNumbers, sizeof before);
   char chosen[kShortTextSize];
   const bool hadChoice = ReadSelectedModemEntry(chosen);
+  // Hiding the report list (or the notice) takes the focus from it.
+  const HWND focus = GetFocus();
+  const bool hadFocus = focus != nullptr && IsChild(g_Window.mainWindow, focus);
 
   ShowWindow(Control(kReportList), SW_HIDE);
   ShowWindow(Control(kStickNotice), SW_HIDE);
@@ -100,6 +133,9 @@ bool RescanModems() {
     if (index != CB_ERR) SendMessageW(selector, CB_SETCURSEL, index, 0);
   }
   ShowScanResult();
+  // The focus comes back where it was, the report list's to whichever of
+  // the list and the notice now shows.
+  if (hadFocus && GetFocus() != focus) RestoreFocus();
   // The busy picture was drawn over whatever the page shows (the terminal's
   // transcript too): every control paints itself again.
   RedrawWindow(g_Window.mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -156,16 +192,18 @@ bool OnRescanTimer(HWND hwnd, UINT_PTR timer) {
 
 void MarkCommandRunning(bool running) { g_CommandRunning = running; }
 
-void OpenNoticeLink(const ENLINK* link) {
-  wchar_t address[kShortTextSize];
-  std::memset(address, 0, sizeof address);
-  const LONG length = link->chrg.cpMax - link->chrg.cpMin;
-  if (length <= 0 || length >= static_cast<LONG>(kShortTextSize)) return;
-  TEXTRANGEW range{};
-  range.chrg = link->chrg;
-  range.lpstrText = address;
-  SendMessageW(Control(kStickNotice), EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
-  char narrow[kShortTextSize];
-  NarrowText(address, narrow, kShortTextSize - 1);
-  OpenWebAddress(narrow);
+void OpenNoticeLink(const ENLINK* link) { OpenNoticeRange(link->chrg); }
+
+void OpenNoticeLinkAtCaret() {
+  if (g_NoticeLinkCount == 0) return;
+  CHARRANGE caret{};
+  SendMessageW(Control(kStickNotice), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+  // The link the caret is on or before; past the last one, the last one.
+  for (int32_t i = 0; i < g_NoticeLinkCount; ++i) {
+    if (caret.cpMin <= g_NoticeLinks[i].cpMax) {
+      OpenNoticeRange(g_NoticeLinks[i]);
+      return;
+    }
+  }
+  OpenNoticeRange(g_NoticeLinks[g_NoticeLinkCount - 1]);
 }

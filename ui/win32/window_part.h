@@ -47,6 +47,23 @@ struct WindowPart {
   GdiplusGraphics* windowGraphics;
   // Where the first credits link starts, to tell the two links apart.
   LONG firstLinkStart;
+  // The control that last had the keyboard focus: it gets it back when the
+  // window is activated again or its background is clicked.
+  HWND lastFocus;
+  // The focus as the message loop last saw it.
+  HWND focusSeen;
+  // The report list row the keyboard ticks and moves (a list item).
+  int32_t keyboardRow;
+  // The class procedures under the window's own for the image buttons and
+  // the page tabs.
+  WNDPROC buttonClassProc;
+  WNDPROC pageTabsClassProc;
+  WNDPROC selectorClassProc;
+  // The selector has the focus but looks as without it until the user
+  // clicks it or uses the keyboard (see GiveFocus).
+  bool selectorFocusHidden;
+  // A key that moves the focus was pressed: focus cues show from then on.
+  bool focusCuesShown;
   // A program text on its way into a control (see wide_text.h).
   wchar_t wideText[kTextBufferSize];
 };

@@ -1,5 +1,6 @@
-// MainWndProc: owner-drawn tabs, labels and image-button statics, page
-// switching, credits links, hover, clicks, and the end of the program.
+// MainWndProc: owner-drawn tabs, labels and image buttons, page switching,
+// credits links, hover, clicks, the focus kept across activations, and the
+// end of the program.
 #include "ui/win32/window_proc.h"
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include "report/query.h"
 #include "report/router_query.h"
 #include "ui/credits_config.h"
+#include "ui/keyboard.h"
 #include "ui/win32/drawing.h"
 #include "ui/win32/terminal_page.h"
 #include "ui/win32/wide_text.h"
@@ -51,15 +53,40 @@ void DrawTabItem(const DRAWITEMSTRUCT* item) {
            lstrlenW(text));
 }
 
+// The label's text goes onto the page's background: laid afresh under it,
+// so that nothing the label covers (its parent clips it out) shows through
+// and the text is never blended twice.
 void DrawLabel(HWND label, const wchar_t* text) {
-  DrawLabelTextInColour(g_Window.windowDc, ControlRectInParent(label), text, 14, kLabelBrushArgb, 'L',
-                        FontStyleBold);
+  const RECT box = ControlRectInParent(label);
+  BitBlt(g_Window.windowDc, box.left, box.top, box.right - box.left, box.bottom - box.top,
+         g_Window.backBufferDc, box.left, box.top, SRCCOPY);
+  DrawLabelTextInColour(g_Window.windowDc, box, text, 14, kLabelBrushArgb, 'L', FontStyleBold);
 }
 
 void CopyFromBackBuffer(HWND control) {
   const RECT r = ControlRectInParent(control);
   BitBlt(g_Window.windowDc, r.left, r.top, r.right - r.left, r.bottom - r.top, g_Window.backBufferDc, r.left,
          r.top, SRCCOPY);
+}
+
+// An image button paints its face from the back buffer, as the picture
+// of the page has it; one repainted under the pointer keeps its highlight.
+// The focus cue, a dotted frame just inside the face, shows only once a
+// key has moved the focus.
+void DrawImageButton(const DRAWITEMSTRUCT* item, ImageButtonId id) {
+  const ImageButton& b = g_Window.buttons[id];
+  if (b.hovered != 0 && b.hoverEnabled != 0) {
+    const PixelRect r = HighlightRect(b);
+    BitBlt(g_Window.windowDc, r.x, r.y, r.width, r.height, g_Window.backBufferDc, r.x, r.y, SRCCOPY);
+    LayHoverHighlight(b);
+  } else {
+    CopyFromBackBuffer(item->hwndItem);
+  }
+  if ((item->itemState & ODS_FOCUS) != 0 && (item->itemState & ODS_NOFOCUSRECT) == 0 && FocusCuesShown()) {
+    RECT cue = ControlRectInParent(item->hwndItem);
+    InflateRect(&cue, -3, -3);
+    DrawFocusRect(g_Window.windowDc, &cue);
+  }
 }
 
 void OnDrawItem(const DRAWITEMSTRUCT* item) {
@@ -70,9 +97,10 @@ void OnDrawItem(const DRAWITEMSTRUCT* item) {
     DrawLabel(control, L"Модем:");
   } else if (control == Control(kCommandLabel)) {
     DrawLabel(control, L"Команда:");
-  } else if (control == Control(kQueryButtonStatic) || control == Control(kCopyButtonStatic) ||
-             control == Control(kSendButtonStatic) || control == Control(kUpperRule) ||
-             control == Control(kLowerRule)) {
+  } else if (item->CtlType == ODT_BUTTON) {
+    const ImageButtonId id = ButtonOfControl(static_cast<ControlId>(item->CtlID - kFirstControlIdentifier));
+    if (id != kNoButton) DrawImageButton(item, id);
+  } else if (control == Control(kUpperRule) || control == Control(kLowerRule)) {
     CopyFromBackBuffer(control);
   }
 }
@@ -85,7 +113,9 @@ void ShowPage(Page page) {
     ShowWindow(Control(control),
                ControlShownOnPage(control, page, g_App.ModemCount == 0) ? SW_SHOW : SW_HIDE);
   }
-  if (page == Page::kTerminal) SetFocus(Control(kTerminalInput));
+  // A click on a tab never gives the tabs the focus; with the focus on the
+  // tabs, the keyboard chose the page and the focus stays there.
+  if (page == Page::kTerminal && GetFocus() != Control(kPageTabs)) SetFocus(Control(kTerminalInput));
 }
 
 // Returns true with *result set when the notification was answered here.
@@ -136,7 +166,33 @@ void OnLeftButtonDown(WPARAM wParam, LPARAM lParam) {
   // A click with a modifier key or another button held does nothing.
   if (wParam != MK_LBUTTON) return;
   const ImageButtonId button = ButtonAtPoint(g_Window.buttons, CurrentPage(), LOWORD(lParam), HIWORD(lParam));
-  if (button != kNoButton) RunButtonCommand(button);
+  if (button != kNoButton) {
+    RunButtonCommand(button);
+    return;
+  }
+  // The plain background: the focus goes back to the control that had it.
+  if (GetFocus() == g_Window.mainWindow || GetFocus() == nullptr) RestoreFocus();
+}
+
+// A button clicked from the keyboard (Space) or by a screen reader; the
+// pointer never reaches the buttons (see ImageButtonProc).
+void OnCommand(WPARAM wParam, LPARAM lParam) {
+  if (HIWORD(wParam) != BN_CLICKED || lParam == 0) return;
+  const ImageButtonId button =
+      ButtonOfControl(static_cast<ControlId>(LOWORD(wParam) - kFirstControlIdentifier));
+  if (button != kNoButton && reinterpret_cast<HWND>(lParam) == Control(ButtonControl(button)))
+    RunButtonCommand(button);
+}
+
+// As in a dialog: the focus leaves with the window and comes back to the
+// same control. Returns true when the focus was placed here.
+bool OnActivate(WPARAM wParam) {
+  if (LOWORD(wParam) == WA_INACTIVE) {
+    RememberFocus();
+    return false;
+  }
+  if (HIWORD(wParam) != 0) return false;  // minimised
+  return RestoreFocus();
 }
 
 void OnDestroy() {
@@ -154,6 +210,100 @@ void OnDestroy() {
 }
 
 }  // namespace
+
+Page ShownPage() { return CurrentPage(); }
+
+void SwitchPage(Page page) {
+  SendMessageW(Control(kPageTabs), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+  ShowPage(page);
+}
+
+bool FocusCuesShown() { return g_Window.focusCuesShown; }
+
+ControlId FocusedControl() {
+  const HWND focus = GetFocus();
+  if (focus == nullptr) return kControlCount;
+  for (int32_t id = 0; id < kControlCount; ++id)
+    if (g_Window.controls[id] == focus) return static_cast<ControlId>(id);
+  // The selector's drop-down list and the like: their control.
+  for (int32_t id = 0; id < kControlCount; ++id)
+    if (g_Window.controls[id] != nullptr && IsChild(g_Window.controls[id], focus))
+      return static_cast<ControlId>(id);
+  return kControlCount;
+}
+
+void RememberFocus() {
+  const HWND focus = GetFocus();
+  if (focus != nullptr && focus != g_Window.mainWindow && IsChild(g_Window.mainWindow, focus))
+    g_Window.lastFocus = focus;
+}
+
+void GiveFocus(HWND target) {
+  if (target == Control(kModemSelector) && GetFocus() != target && !g_Window.focusCuesShown)
+    g_Window.selectorFocusHidden = true;
+  SetFocus(target);
+}
+
+bool RestoreFocus() {
+  HWND target = g_Window.lastFocus;
+  // The report list and the stick notice stand in for each other.
+  for (int32_t id = 0; id < kControlCount && target != nullptr; ++id) {
+    if (g_Window.controls[id] != target) continue;
+    target = Control(ControlInPlaceOf(static_cast<ControlId>(id), g_App.ModemCount == 0));
+    break;
+  }
+  if (target == nullptr || !IsWindowVisible(target) || !IsWindowEnabled(target))
+    target = Control(FirstInTabOrder(CurrentPage()));
+  if (target == nullptr) return false;
+  GiveFocus(target);
+  return true;
+}
+
+LRESULT CALLBACK ImageButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    // The pointer passes through to the main window, which keeps the hover
+    // highlight and takes the click on the button's area, one pixel wider
+    // and taller than the button itself; the focus stays where it was.
+    case WM_NCHITTEST: return HTTRANSPARENT;
+    // The face covers the whole button.
+    case WM_ERASEBKGND: return 1;
+    default: return CallWindowProcW(g_Window.buttonClassProc, hwnd, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK PageTabsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The modem label lives in the tabs next to the selector; the window
+  // paints it.
+  if (message == WM_DRAWITEM) {
+    OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    return TRUE;
+  }
+  return CallWindowProcW(g_Window.pageTabsClassProc, hwnd, message, wParam, lParam);
+}
+
+void RevealSelectorFocus() {
+  if (!g_Window.selectorFocusHidden) return;
+  g_Window.selectorFocusHidden = false;
+  if (GetFocus() == Control(kModemSelector))
+    CallWindowProcW(g_Window.selectorClassProc, Control(kModemSelector), WM_SETFOCUS, 0, 0);
+}
+
+LRESULT CALLBACK ModemSelectorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (g_Window.selectorFocusHidden) {
+    switch (message) {
+      // The box learns of the focus only when it is to show it.
+      case WM_SETFOCUS: return 0;
+      case WM_KILLFOCUS: g_Window.selectorFocusHidden = false; return 0;
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONDBLCLK:
+      case WM_KEYDOWN:
+      case WM_SYSKEYDOWN:
+      case WM_CHAR: RevealSelectorFocus(); break;
+      default: break;
+    }
+  }
+  return CallWindowProcW(g_Window.selectorClassProc, hwnd, message, wParam, lParam);
+}
 
 void OpenWebAddress(const char* address) {
   ShellExecuteA(g_Window.mainWindow, "open", address, nullptr, nullptr, SW_SHOWMAXIMIZED);
@@ -245,6 +395,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     }
     case WM_MOUSEMOVE: OnMouseMove(lParam); break;
     case WM_LBUTTONDOWN: OnLeftButtonDown(wParam, lParam); break;
+    case WM_COMMAND: OnCommand(wParam, lParam); break;
+    case WM_ACTIVATE:
+      if (OnActivate(wParam)) return 0;
+      break;
     case WM_DEVICECHANGE: OnDeviceChange(hwnd, wParam); return TRUE;
     case WM_TIMER:
       if (OnRescanTimer(hwnd, wParam)) return 0;

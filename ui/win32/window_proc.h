@@ -12,6 +12,37 @@
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Window procedures laid over the image buttons' and the page tabs' own.
+LRESULT CALLBACK ImageButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK PageTabsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK ModemSelectorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The selector shows the focus the program gave it (see GiveFocus).
+void RevealSelectorFocus();
+
+// The page shown, and a page chosen from the keyboard.
+Page ShownPage();
+void SwitchPage(Page page);
+
+// The control with the keyboard focus; kControlCount for none of them.
+ControlId FocusedControl();
+
+// False until a key that moves the focus was pressed. The system hears of
+// it as well (WM_CHANGEUISTATE): its controls hide their cues alike.
+bool FocusCuesShown();
+
+// The control with the focus is remembered; restoring gives it back, or
+// the page's first control when it is gone from sight. Restore returns
+// false when there is no control to focus yet.
+void RememberFocus();
+bool RestoreFocus();
+
+// The program, not the user, moves the focus (start-up, activation, a
+// click on the background): as long as no key has moved the focus, the
+// selector given it looks as without it until the user turns to it, so a
+// mouse user sees the window as it always looked.
+void GiveFocus(HWND target);
+
 // The query button queries the selected modem, the copy button copies the
 // report, the send button sends the terminal command; kNoButton does
 // nothing.
@@ -29,6 +60,16 @@ int CopyReportToClipboard();
 // handled here".
 LRESULT HandleReportListCustomDraw(NMLVCUSTOMDRAW* draw);
 void HandleReportListClick(const NMITEMACTIVATE* click);
+
+// The report list from the keyboard: the keyboard row moves to a list item
+// (and shows its focus cue), its tick box flips, every report row is
+// ticked, the row does what a click on it does (the toggle row, the shop
+// button), the row is painted anew.
+void MoveKeyboardRowTo(int32_t item);
+void ToggleKeyboardRowTick();
+void TickAllRows();
+void ActivateKeyboardRow();
+void RedrawKeyboardRow();
 
 // Hands a web address to the shell (the browser).
 void OpenWebAddress(const char* address);
@@ -60,5 +101,7 @@ bool OnRescanTimer(HWND hwnd, UINT_PTR timer);
 // A command (query, copy, terminal) holds the window: no scan meanwhile.
 void MarkCommandRunning(bool running);
 
-// A click on the web page link of the stick notice.
+// A click on the web page link of the stick notice; Enter on the notice
+// opens the link the caret is on or before (the last one past them all).
 void OpenNoticeLink(const ENLINK* link);
+void OpenNoticeLinkAtCaret();

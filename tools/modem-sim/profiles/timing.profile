@@ -38,6 +38,13 @@ silent
 wait 1500
 "\r\nLATE\r\n\r\nOK\r\n"
 
+# A reply that begins 900 ms after the command and goes on, in pieces 30 ms
+# apart, until about 1.35 s: still coming when a 1 s wait runs out.
+> AT+STRADDLE
+wait 900
+"\r\nS0" wait 30 "S1" wait 30 "S2" wait 30 "S3" wait 30 "S4" wait 30 "S5" wait 30 "S6" wait 30 "S7"
+wait 30 "S8" wait 30 "S9" wait 30 "SA" wait 30 "SB" wait 30 "SC" wait 30 "SD" wait 30 "SE\r\n\r\nOK\r\n"
+
 # The empty command (a lone CR).
 >
 silent

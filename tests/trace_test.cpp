@@ -134,8 +134,9 @@ TEST_F(TraceTest, CommandsAndTheirEchoAreMaskedAndOneRuleStaysPerMaskedCommand) 
 }
 
 // A router stick's documents: one GET block per path with its last answer
-// (the one after a fresh session), masked, a lone "." line kept inside its
-// block, a status other than 200 written out.
+// (the one after a fresh session), masked (numbers as in a serial trace,
+// the phone number, serial number and addresses whole), a lone "." line
+// kept inside its block, a status other than 200 written out.
 TEST_F(TraceTest, RouterDocumentsBecomeARouterProfile) {
   const auto document = [](const char* path, int32_t status, const std::string& body) {
     RecordTracedDocument(path, status, body.data(), static_cast<uint32_t>(body.size()));
@@ -144,6 +145,9 @@ TEST_F(TraceTest, RouterDocumentsBecomeARouterProfile) {
   document("/api/device/information", 200, "<error><code>125002</code></error>");
   document("/api/device/information", 200,
            "<response>\r\n<Imei>866123456789012</Imei>\r\n<Imsi>250991234567890</Imsi>\r\n.\r\n</response>");
+  document("/api/device/basic_information", 200,
+           "<response><Msisdn>+79161234567</Msisdn><SerialNumber>L8FDW1234</SerialNumber>"
+           "<MacAddress1>0C:1A:2B:3C:4D:5E</MacAddress1><WanIPAddress>127.0.0.9</WanIPAddress></response>");
   const std::string profile = Profile();
   EXPECT_NE(profile.find("\nGET /api/webserver/SesTokInfo status 404\n.\n"), std::string::npos) << profile;
   EXPECT_NE(profile.find("\nGET /api/device/information\n<response>\n<Imei>866123450000000</Imei>\n"
@@ -151,6 +155,10 @@ TEST_F(TraceTest, RouterDocumentsBecomeARouterProfile) {
             std::string::npos)
       << profile;
   EXPECT_EQ(profile.find("125002"), std::string::npos) << profile;
+  EXPECT_NE(profile.find("<Msisdn>+00000000000</Msisdn><SerialNumber>000000000</SerialNumber>"
+                         "<MacAddress1>00:00:00:00:00:00</MacAddress1><WanIPAddress>000.0.0.0</WanIPAddress>"),
+            std::string::npos)
+      << profile;
   EXPECT_EQ(profile.find("echo off"), std::string::npos) << "no serial rules in a router profile";
 }
 

@@ -130,11 +130,37 @@ const TracedExchange* RuleFor(const std::vector<TracedExchange>& exchanges, size
   return &exchange;
 }
 
+// Elements of the web interface that identify the stick, its SIM or its
+// connection without being long numbers: the phone number, the serial
+// number, the adapter's hardware addresses and the addresses the network
+// gave. Their letters and digits become '0', whole.
+constexpr std::string_view kIdentifyingElements[] = {
+    "Msisdn",         "SerialNumber", "MacAddress1",  "MacAddress2",    "WanIPAddress",
+    "WanIPv6Address", "PrimaryDns",   "SecondaryDns", "PrimaryIPv6Dns", "SecondaryIPv6Dns",
+};
+
+void MaskIdentifyingElements(std::string* text) {
+  for (std::string_view name : kIdentifyingElements) {
+    const std::string open = "<" + std::string(name) + ">";
+    const std::string close = "</" + std::string(name) + ">";
+    for (size_t at = text->find(open); at != std::string::npos; at = text->find(open, at + 1)) {
+      const size_t start = at + open.size();
+      const size_t end = text->find(close, start);
+      if (end == std::string::npos) break;
+      for (size_t i = start; i < end; ++i) {
+        char& c = (*text)[i];
+        if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) c = '0';
+      }
+    }
+  }
+}
+
 // Masks the documents' bodies as one text, as the serial exchanges are.
 void MaskDocuments(std::vector<TracedDocument>* documents) {
   std::string text;
   for (const TracedDocument& document : *documents) text += document.body;
   MaskPersonalNumbers(text.data(), text.size(), nullptr, 0);
+  MaskIdentifyingElements(&text);
   size_t offset = 0;
   for (TracedDocument& document : *documents) {
     document.body = text.substr(offset, document.body.size());
@@ -154,7 +180,8 @@ void FormatRouterProfile(std::string* profile) {
       "# interface: `modem-sim --http FILE` answers the same. One GET block per\n"
       "# path with the last answer to it, its lines as they came. Personal\n"
       "# numbers are masked: IMEIs keep their first 8 digits, IMSIs their first\n"
-      "# 5, ICCIDs none.\n";
+      "# 5, ICCIDs none; the phone number, serial number and addresses are\n"
+      "# zeros whole.\n";
   for (size_t i = 0; i < documents.size(); ++i) {
     bool later = false;
     for (size_t j = i + 1; j < documents.size(); ++j) later = later || documents[j].path == documents[i].path;

@@ -49,6 +49,19 @@ using XmlElementSink = void (*)(void* context, int32_t depth, const char* name, 
 // anything: no DTD, no external entity.
 bool WalkXmlDocument(const char* bytes, size_t length, XmlElementSink sink, void* context);
 
+// --- Text both platforms treat alike ---------------------------------------
+
+// The longest start of text[0..length) that fits room bytes without cutting
+// a UTF-8 character.
+size_t Utf8CutLength(const char* text, size_t length, size_t room);
+
+// What of a stick's text may go into a request header: the value up to its
+// first control character (a decoded "&#13;&#10;" would start a header line
+// of its own), for a cookie also up to its first ';' (its attributes), with
+// no leading blanks, cut to cleanSize at a character boundary. Returns the
+// bytes kept; clean is always terminated.
+size_t CleanHeaderValue(const char* value, size_t length, bool isCookie, char* clean, size_t cleanSize);
+
 // --- Shared by the two XML readers ----------------------------------------
 
 // The open elements of a walk: their names and the direct text of each,
@@ -61,6 +74,7 @@ struct XmlOpenElement {
   char name[kXmlNameSize];
   char text[kXmlTextSize];
   size_t length;
+  bool full;  // the text was cut: nothing more is added
 };
 
 struct XmlWalk {

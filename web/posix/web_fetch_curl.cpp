@@ -38,13 +38,8 @@ size_t TakeHeader(char* data, size_t size, size_t count, void* user) {
     const char c = data[i] >= 'A' && data[i] <= 'Z' ? static_cast<char>(data[i] + 32) : data[i];
     if (c != kName[i]) return bytes;
   }
-  size_t start = kName.size();
-  while (start < bytes && data[start] == ' ') ++start;
-  size_t end = start;
-  while (end < bytes && data[end] != ';' && data[end] != '\r' && data[end] != '\n') ++end;
-  const size_t length = end - start < kWebCookieSize - 1 ? end - start : kWebCookieSize - 1;
-  std::memcpy(reply->setCookie, data + start, length);
-  reply->setCookie[length] = '\0';
+  CleanHeaderValue(data + kName.size(), bytes - kName.size(), true, reply->setCookie,
+                   sizeof reply->setCookie);
   return bytes;
 }
 
@@ -61,18 +56,27 @@ WebFetchStatus FetchWebPage(const WebRequest& request, char* body, size_t bodySi
   char url[512];
   std::snprintf(url, sizeof url, "http://%s:%u%s", request.host, static_cast<unsigned>(request.port),
                 request.path);
+  // The cookie and token are the stick's own text: only what cannot add a
+  // header line of its own goes out.
+  char value[kWebCookieSize];
   char cookie[kWebCookieSize + 16];
-  std::snprintf(cookie, sizeof cookie, "Cookie: %s", request.cookie);
+  CleanHeaderValue(request.cookie, std::strlen(request.cookie), true, value, sizeof value);
+  std::snprintf(cookie, sizeof cookie, "Cookie: %s", value);
+  const bool withCookie = value[0] != '\0';
   char token[kWebCookieSize + 40];
-  std::snprintf(token, sizeof token, "__RequestVerificationToken: %s", request.token);
+  CleanHeaderValue(request.token, std::strlen(request.token), false, value, sizeof value);
+  std::snprintf(token, sizeof token, "__RequestVerificationToken: %s", value);
+  const bool withToken = value[0] != '\0';
   curl_slist* headers = nullptr;
-  if (request.cookie[0] != '\0') headers = curl_slist_append(headers, cookie);
-  if (request.token[0] != '\0') headers = curl_slist_append(headers, token);
+  if (withCookie) headers = curl_slist_append(headers, cookie);
+  if (withToken) headers = curl_slist_append(headers, token);
 
   BodySink sink = {body, bodySize, 0};
   curl_easy_setopt(curl, CURLOPT_URL, url);
   // Straight to the stick: no proxy from the environment, no redirect, no
-  // other protocol.
+  // other protocol. The time-out is what the report has left for this
+  // request (at most the request's own), so a stick that dribbles its answer
+  // is cut where the report's bound says.
   curl_easy_setopt(curl, CURLOPT_PROXY, "");
   curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "base/bounded_text.h"
 #include "web/web_client.h"
@@ -28,39 +29,66 @@ WebFetchStatus StatusOfError(DWORD error) {
   }
 }
 
-// "SessionID=abc; path=/" -> "SessionID=abc".
+// "SessionID=abc; path=/" -> "SessionID=abc". The header's size is asked
+// first: a cookie with long attributes must not be lost to a short buffer.
 void TakeSetCookie(HINTERNET request, WebReply* reply) {
-  wchar_t header[kWebCookieSize];
-  DWORD size = sizeof header;
+  DWORD size = 0;
   DWORD index = 0;
-  if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_SET_COOKIE, WINHTTP_HEADER_NAME_BY_INDEX, header, &size,
-                           &index))
+  WinHttpQueryHeaders(request, WINHTTP_QUERY_SET_COOKIE, WINHTTP_HEADER_NAME_BY_INDEX,
+                      WINHTTP_NO_OUTPUT_BUFFER, &size, &index);
+  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) return;
+  std::vector<wchar_t> header(size / sizeof(wchar_t) + 1, L'\0');
+  index = 0;
+  if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_SET_COOKIE, WINHTTP_HEADER_NAME_BY_INDEX, header.data(),
+                           &size, &index))
     return;
-  header[kWebCookieSize - 1] = L'\0';
+  // Only the cookie itself is narrowed (no more of it than the reply keeps),
+  // then checked as the Linux side checks it.
   uint32_t length = 0;
-  while (header[length] != L'\0' && header[length] != L';') ++length;
-  NarrowUtf16(header, length, reply->setCookie, sizeof reply->setCookie);
+  while (header[length] != L'\0' && header[length] != L';' && length < 4 * kWebCookieSize) ++length;
+  char narrow[4 * kWebCookieSize * 3 + 1];
+  const size_t bytes = NarrowUtf16(header.data(), length, narrow, sizeof narrow);
+  CleanHeaderValue(narrow, bytes, true, reply->setCookie, sizeof reply->setCookie);
+}
+
+// WinHTTP's receive time-outs bound each wait for the stick, not the
+// request: before each wait they are set to what is left of the request's
+// time, so a stick that dribbles its answer cannot hold the report past it.
+bool LimitWaitToDeadline(HINTERNET request, ULONGLONG deadline) {
+  const ULONGLONG now = GetTickCount64();
+  if (now >= deadline) return false;
+  DWORD leftMs = static_cast<DWORD>(deadline - now);
+  WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_TIMEOUT, &leftMs, sizeof leftMs);
+  WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &leftMs, sizeof leftMs);
+  return true;
+}
+
+// The stick's cookie or token as a header line, "" when it has none.
+void AddHeader(const wchar_t* name, const char* value, bool isCookie, wchar_t* headers, size_t headersCount) {
+  char clean[kWebCookieSize];
+  if (CleanHeaderValue(value, std::strlen(value), isCookie, clean, sizeof clean) == 0) return;
+  wchar_t wide[kWebCookieSize];
+  Widen(clean, wide, kWebCookieSize);
+  const size_t used = wcslen(headers);
+  _snwprintf(headers + used, headersCount - 1 - used, L"%ls: %ls\r\n", name, wide);
+  headers[headersCount - 1] = L'\0';
 }
 
 WebFetchStatus SendAndRead(HINTERNET request, const WebRequest& web, ULONGLONG startMs, char* body,
                            size_t bodySize, WebReply* reply) {
-  wchar_t headers[2 * kWebCookieSize + 64];
-  wchar_t cookie[kWebCookieSize];
-  wchar_t token[kWebCookieSize];
-  Widen(web.cookie, cookie, kWebCookieSize);
-  Widen(web.token, token, kWebCookieSize);
+  constexpr size_t kHeadersCount = 2 * kWebCookieSize + 64;
+  wchar_t headers[kHeadersCount];
   headers[0] = L'\0';
-  if (cookie[0] != L'\0') _snwprintf(headers, 2 * kWebCookieSize, L"Cookie: %ls\r\n", cookie);
-  const size_t used = wcslen(headers);
-  if (token[0] != L'\0')
-    _snwprintf(headers + used, kWebCookieSize + 48, L"__RequestVerificationToken: %ls\r\n", token);
-  headers[sizeof headers / sizeof headers[0] - 1] = L'\0';
+  AddHeader(L"Cookie", web.cookie, true, headers, kHeadersCount);
+  AddHeader(L"__RequestVerificationToken", web.token, false, headers, kHeadersCount);
 
+  const ULONGLONG deadline = startMs + web.totalTimeoutMs;
   if (!WinHttpSendRequest(request, headers[0] != L'\0' ? headers : WINHTTP_NO_ADDITIONAL_HEADERS,
                           headers[0] != L'\0' ? static_cast<DWORD>(-1L) : 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
-                          0) ||
-      !WinHttpReceiveResponse(request, nullptr))
+                          0))
     return StatusOfError(GetLastError());
+  if (!LimitWaitToDeadline(request, deadline)) return kWebTimedOut;
+  if (!WinHttpReceiveResponse(request, nullptr)) return StatusOfError(GetLastError());
 
   DWORD status = 0;
   DWORD size = sizeof status;
@@ -70,15 +98,18 @@ WebFetchStatus SendAndRead(HINTERNET request, const WebRequest& web, ULONGLONG s
   TakeSetCookie(request, reply);
 
   // Keeps what fits and reads past the rest: a cut body is still an answer.
-  // WinHTTP bounds each read, not the request: a stick that sends its body
-  // a byte at a time is stopped at the request's own time.
-  const ULONGLONG deadline = startMs + web.totalTimeoutMs;
+  // Each read takes only what has come (a read for more would wait for it),
+  // and each wait for more is bounded by the request's time left.
   char scratch[4096];
   for (;;) {
-    if (GetTickCount64() > deadline) return kWebTimedOut;
+    if (!LimitWaitToDeadline(request, deadline)) return kWebTimedOut;
+    DWORD available = 0;
+    if (!WinHttpQueryDataAvailable(request, &available)) return StatusOfError(GetLastError());
+    if (available == 0) break;
     const size_t room = bodySize - 1 - reply->length;
     char* into = room > 0 ? body + reply->length : scratch;
-    const DWORD want = static_cast<DWORD>(room > 0 ? (room < 65536 ? room : 65536) : sizeof scratch);
+    const size_t space = room > 0 ? room : sizeof scratch;
+    const DWORD want = static_cast<DWORD>(available < space ? available : space);
     DWORD got = 0;
     if (!WinHttpReadData(request, into, want, &got)) return StatusOfError(GetLastError());
     if (got == 0) break;

@@ -98,6 +98,19 @@ void WriteField(const RouterField& field, const char* text) {
   }
 }
 
+// A row is one line of the text report and of the clipboard: the line
+// breaks and tabs a firmware text may carry become blanks, and the blanks
+// around the text go. Codes are left as they came: a padded code is no code.
+void MakeOneLine(char* text) {
+  size_t length = 0;
+  for (; text[length] != '\0'; ++length)
+    if (static_cast<unsigned char>(text[length]) < 0x20) text[length] = ' ';
+  while (length > 0 && text[length - 1] == ' ') text[--length] = '\0';
+  size_t start = 0;
+  while (text[start] == ' ') ++start;
+  if (start > 0) std::memmove(text, text + start, length - start + 1);
+}
+
 }  // namespace
 
 void BeginRouterDocument(RouterDocument* document, RouterPath path) { *document = {path, 0, 0}; }
@@ -119,6 +132,7 @@ void TakeRouterElement(RouterDocument* document, int32_t depth, const char* name
     if (field.path != document->path || element != field.element) continue;
     // The rows hold Windows-1251, as the modem's own bytes do.
     Utf8ToCp1251(text, length, g_App.ValueBuffer, kTextBufferSize);
+    if (field.kind == kValueVerbatim) MakeOneLine(g_App.ValueBuffer);
     WriteField(field, g_App.ValueBuffer);
     return;
   }

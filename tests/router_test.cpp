@@ -161,6 +161,12 @@ const DocumentCase kDocumentCases[] = {
      {}},
     {"a code inside a response is not an error", kPathSimLock, Response("<code>125002</code>"), 0, {}},
     {"a document cut short", kPathDeviceInformation, "<html><body>404", -1, {}},
+    {"line breaks and tabs of a firmware text become blanks",
+     kPathDeviceInformation,
+     Response(
+         "<DeviceName>&#13;&#10;E33&#9;72&#10; </DeviceName><SoftwareVersion>21.110&#13;</SoftwareVersion>"),
+     0,
+     {{kRowModel, "E33 72"}, {kRowFirmwareVersion, "21.110"}}},
     {"malformed document",
      kPathDeviceInformation,
      "<response><DeviceName>E3372</response>",
@@ -299,6 +305,44 @@ TEST(RouterEntries, FromStickToEntryAndBack) {
   // Serial entries, and names in the model, are not addresses.
   for (const char* serial : {"E1550 (COM5)", "E1550 (/dev/ttyUSB0)", "E1550 (1x.2)", "E (1.2.3.4) x", ""})
     EXPECT_FALSE(RouterAddressFromEntry(serial, &address)) << serial;
+}
+
+// A name or text longer than the walk keeps is cut to the same start by
+// libxml2 and by XmlLite: between characters, never to nothing.
+TEST(XmlWalk, LongNamesAndTextsKeepTheirStartOnEveryPlatform) {
+  const auto repeat = [](const std::string& unit, size_t count) {
+    std::string text;
+    for (size_t i = 0; i < count; ++i) text += unit;
+    return text;
+  };
+  const std::string kCyrillic = u8"ж";        // 2 bytes
+  const std::string kEmoji = u8"\U0001F600";  // 4 bytes, a surrogate pair in UTF-16
+  const struct {
+    const char* what;
+    std::string name, text, keptName, keptText;
+  } cases[] = {
+      {"long text", "a", repeat("t", 20000), "a", repeat("t", kXmlTextSize - 1)},
+      {"two-byte characters", "a", repeat(kCyrillic, 3000), "a", repeat(kCyrillic, kXmlTextSize / 2 - 1)},
+      {"past the reader's buffer", "a", repeat(kCyrillic, 10000), "a",
+       repeat(kCyrillic, kXmlTextSize / 2 - 1)},
+      {"surrogate pairs", "a", repeat(kEmoji, 5000), "a", repeat(kEmoji, kXmlTextSize / 4 - 1)},
+      {"long name", repeat("n", 100), "x", repeat("n", kXmlNameSize - 1), "x"},
+      {"long name of two-byte characters", repeat(kCyrillic, 40), "x",
+       repeat(kCyrillic, kXmlNameSize / 2 - 1), "x"},
+  };
+  for (const auto& c : cases) {
+    const std::string xml = "<r><" + c.name + ">" + c.text + "</" + c.name + "></r>";
+    std::pair<std::string, std::string> first;
+    const auto keepFirst = [](void* context, int32_t depth, const char* name, const char* text,
+                              size_t length) {
+      auto* kept = static_cast<std::pair<std::string, std::string>*>(context);
+      if (depth == 1 && kept->first.empty()) *kept = {name, std::string(text, length)};
+    };
+    EXPECT_TRUE(WalkXmlDocument(xml.data(), xml.size(), keepFirst, &first)) << c.what;
+    EXPECT_EQ(first.first, c.keptName) << c.what;
+    EXPECT_EQ(first.second.size(), c.keptText.size()) << c.what;
+    EXPECT_TRUE(first.second == c.keptText) << c.what;
+  }
 }
 
 TEST(Utf8ToCp1251, CyrillicKnownAndUnknownCharacters) {

@@ -4,7 +4,6 @@
 // (no document of the web interface is more than two deep).
 #include <cstring>
 
-#include "base/bounded_text.h"
 #include "web/web_client.h"
 
 void StartXmlWalk(XmlWalk* walk, XmlElementSink sink, void* context) {
@@ -16,9 +15,14 @@ void StartXmlWalk(XmlWalk* walk, XmlElementSink sink, void* context) {
 void OpenXmlElement(XmlWalk* walk, const char* name, bool isEmpty) {
   if (walk->depth < kMaxXmlDepth) {
     XmlOpenElement& element = walk->open[walk->depth];
-    CopyText(element.name, sizeof element.name, name);
+    // A long name or text keeps its start, cut between characters, however
+    // the platform's reader hands it over.
+    const size_t length = Utf8CutLength(name, std::strlen(name), sizeof element.name - 1);
+    std::memcpy(element.name, name, length);
+    element.name[length] = '\0';
     element.text[0] = '\0';
     element.length = 0;
+    element.full = false;
   }
   ++walk->depth;
   if (isEmpty) CloseXmlElement(walk);
@@ -27,8 +31,10 @@ void OpenXmlElement(XmlWalk* walk, const char* name, bool isEmpty) {
 void AddXmlText(XmlWalk* walk, const char* text, size_t length) {
   if (walk->depth <= 0 || walk->depth > kMaxXmlDepth) return;
   XmlOpenElement& element = walk->open[walk->depth - 1];
+  if (element.full) return;  // a later piece would not follow on from the cut
   const size_t room = sizeof element.text - 1 - element.length;
-  const size_t count = length < room ? length : room;
+  const size_t count = Utf8CutLength(text, length, room);
+  element.full = count < length;
   std::memcpy(element.text + element.length, text, count);
   element.length += count;
   element.text[element.length] = '\0';

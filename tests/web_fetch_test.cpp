@@ -81,7 +81,9 @@ void Serve(LoopbackServer* server, Socket client) {
   } else {
     const char head[] = "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 100000\r\n\r\n<";
     send(client, head, static_cast<int>(sizeof head - 1), 0);
-    while (!server->stop && send(client, "r", 1, 0) == 1)
+    // 6 s of it at most: a client that would wait for it all fails the test
+    // instead of hanging it.
+    for (int sent = 0; sent < 20 && !server->stop && send(client, "r", 1, 0) == 1; ++sent)
       std::this_thread::sleep_for(std::chrono::milliseconds(300));
   }
   CloseSocket(client);

@@ -119,8 +119,8 @@ elapsed=$(ms_since "$start")
 e2e_check_status "$MODE stick cut short: within 3 s (${elapsed} ms)" 0 $?
 grep -x 'Модель: E3372' "$e2e_tmp/out" >/dev/null
 e2e_check_status "$MODE stick cut short: the rows it gave" 0 $?
-echo "brenvaltor-cli: the stick at $router_url stopped answering after 2 of 7 documents" >"$e2e_tmp/want"
-e2e_check "$MODE stick cut short: says so" "$e2e_tmp/want" "$e2e_tmp/err"
+grep -qF "the stick at $router_url stopped answering after 2 of 7 documents" "$e2e_tmp/err"
+e2e_check_status "$MODE stick cut short: says so" 0 $?
 
 # A web server that accepts and never answers.
 e2e_start_router "$ROUTERS/silent.router"

@@ -151,7 +151,8 @@ void ConfigureSerialPort(PortHandle port) {
 // command line takes at the line's speed plus 50 ms (the write's own
 // margin); what is still queued then is dropped, as a write cut short by
 // its time-out is. A USB stick takes the bytes at once: the first look
-// finds the queue empty.
+// finds the queue empty. (Wine's flush of a serial port drops the queue at
+// once instead of waiting, so only Windows shows the endless wait.)
 constexpr DWORD kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
 constexpr DWORD LineMs(DWORD bytes) { return (bytes * kBitsPerByte * 1000 + kLineBaud - 1) / kLineBaud; }
 constexpr DWORD kFlushBoundMs = LineMs(kCommandLineSize) + 50;

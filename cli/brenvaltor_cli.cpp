@@ -21,6 +21,7 @@
 #include "cli/scan_targets.h"
 #include "report/query.h"
 #include "report/router_query.h"
+#include "report/router_rows.h"
 #include "serial/port_scan.h"
 #include "serial/serial_port.h"
 #include "sticks/router_sticks.h"
@@ -114,8 +115,10 @@ void PrintReport(bool json) {
 }
 
 // A stick on router firmware, by its web address. A dead address is an
-// error (exit 1, no rows); a stick that wants its web password for some
-// documents gets the rows it gave and a note.
+// error (exit 1, no rows); a stick that stopped answering part-way gets the
+// rows it gave and exit 1, as a serial modem that stopped answering; a
+// stick that wants its web password for some documents gets the rows it
+// gave and a note.
 int RunRouterReport(const char* url, bool json) {
   RouterAddress address;
   if (!ParseRouterAddress(url, &address)) {
@@ -130,15 +133,19 @@ int RunRouterReport(const char* url, bool json) {
                    "brenvaltor-cli: no answer from %s (gave up after %.1f s): the stick is not there, or not "
                    "in router mode\n",
                    url, result.elapsedMs / 1000.0);
-      if (result.documentsRead == 0) return kExitFailed;
-      break;
+      return kExitFailed;
     case kRouterNotWebInterface:
       std::fprintf(stderr, "brenvaltor-cli: %s answered, but not as a stick's web interface\n", url);
       return kExitFailed;
     case kRouterSessionRefused:
       std::fprintf(stderr, "brenvaltor-cli: %s refused the session after a fresh handshake\n", url);
-      if (result.documentsRead == 0) return kExitFailed;
-      break;
+      return kExitFailed;
+    case kRouterCut:
+      PrintReport(json);
+      std::fflush(stdout);
+      std::fprintf(stderr, "brenvaltor-cli: the stick at %s stopped answering after %d of %d documents\n",
+                   url, static_cast<int>(result.documentsRead), static_cast<int>(kRouterPathCount));
+      return kExitFailed;
     case kRouterLoginRequired:
       std::fprintf(stderr,
                    "brenvaltor-cli: the stick at %s asks for its web password for some of its pages; "
@@ -216,11 +223,29 @@ void PrintStickDiagnosis(const StickDeviceList& sticks) {
   }
 }
 
-// waitMs: scan again until a modem answers or this much time has passed.
+// The sticks on router firmware among `sticks`, as "MODEL (ADDRESS)"
+// entries printed to `out` when it is given; returns how many there are.
+int32_t PrintRouterEntries(const StickDeviceList& sticks, FILE* out) {
+  char entry[kShortTextSize];
+  int32_t count = 0;
+  for (int32_t i = 0; i < sticks.Count; ++i) {
+    if (!FormatRouterStickEntry(sticks.Devices[i], entry, sizeof entry)) continue;
+    if (out != nullptr) PrintUtf8Line(out, entry);
+    ++count;
+  }
+  return count;
+}
+
+// waitMs: scan again until a modem answers, a stick on router firmware
+// shows its network adapter, or this much time has passed.
 int RunScan(const char* const* portNames, int32_t portCount, int64_t waitMs) {
   static ScanTargets targets;  // 130 KB: not on the stack
-  // A stick plugged in while waiting shows new ports: the list of ports is
-  // taken anew for every round. Rounds start at least a second apart.
+  // Sticks on router firmware follow the modems, as "MODEL (ADDRESS)";
+  // listing them contacts nothing (`report http://ADDRESS` reads one).
+  static StickDeviceList sticks;
+  // A stick plugged in while waiting shows new ports (or its adapter): the
+  // ports and the sticks are taken anew for every round. Rounds start at
+  // least a second apart.
   constexpr int64_t kPollIntervalMs = 1000;
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
@@ -231,14 +256,11 @@ int RunScan(const char* const* portNames, int32_t portCount, int64_t waitMs) {
       ScanModemPorts();
     else
       ScanModemPaths(targets.pathList, targets.count);
-    if (g_App.ModemCount != 0 || MsSince(start) >= waitMs) break;
+    ReadSticks(&sticks);
+    if (g_App.ModemCount != 0 || PrintRouterEntries(sticks, nullptr) != 0 || MsSince(start) >= waitMs) break;
     const int64_t nextRoundMs = roundStartMs + kPollIntervalMs;
     PauseMs((nextRoundMs < waitMs ? nextRoundMs : waitMs) - MsSince(start));
   }
-  // Sticks on router firmware follow the modems, as "MODEL (ADDRESS)";
-  // listing them contacts nothing (`report http://ADDRESS` reads one).
-  static StickDeviceList sticks;
-  ReadSticks(&sticks);
   if (g_App.ModemCount == 0) {
     PrintNothingFound(stderr, targets);
     PrintStickDiagnosis(sticks);
@@ -248,12 +270,7 @@ int RunScan(const char* const* portNames, int32_t portCount, int64_t waitMs) {
     FormatScanEntry(targets, slot, entry, sizeof entry);
     PrintUtf8Line(stdout, entry);
   }
-  int32_t routerCount = 0;
-  for (int32_t i = 0; i < sticks.Count; ++i) {
-    if (!FormatRouterStickEntry(sticks.Devices[i], entry, sizeof entry)) continue;
-    PrintUtf8Line(stdout, entry);
-    ++routerCount;
-  }
+  const int32_t routerCount = PrintRouterEntries(sticks, stdout);
   return g_App.ModemCount + routerCount > 0 ? kExitOk : kExitFailed;
 }
 

@@ -2,7 +2,8 @@
 // Input: a form (1 byte), the 15 digits of a number (15 bytes), then bytes
 // that choose the joints, the case of the command and where the answer is
 // cut into reads and into the next exchange. The number goes into one
-// exchange between two ordinary ones; the trace must not hold 9 digits in a
+// exchange between two ordinary ones (a phone number, its last 11 digits
+// quoted as a sender, caller or own number); the trace must not hold 9 digits in a
 // row of it beyond the digits its form may keep, as digits or as bytes
 // with their nibbles swapped.
 #include <algorithm>
@@ -80,7 +81,11 @@ std::string Bytes(const std::string& number, bool swapped, const uint8_t** data,
 Exchange NumberExchange(uint8_t form, const std::string& number, size_t* kept, const uint8_t** data,
                         size_t* size) {
   *kept = kImeiKeptDigits;
-  switch (form % 9) {
+  // A phone number: the number's last 11 digits, quoted as replies quote
+  // senders, callers and the SIM's own number; masked whole.
+  const std::string phone = "\"+" + number.substr(kNumberDigits - 11) + "\"";
+  if (form % 13 >= 9) *kept = 0;
+  switch (form % 13) {
     case 0: return {"AT+CGSN", "\r\n" + number + "\r\n\r\nOK\r\n"};
     case 1: return {"ATI", "\r\nModel: E1550\r\nIMEI: " + number + "\r\n+GCAP: +CGSM\r\n\r\nOK\r\n"};
     case 2: return {"ATI", "\r\nIMEI: " + Groups(number, data, size) + "\r\n\r\nOK\r\n"};
@@ -95,11 +100,15 @@ Exchange NumberExchange(uint8_t form, const std::string& number, size_t* kept, c
       const std::string command = RandomCase("AT+EGMR", data, size) + "=1,7,\"" + number + "\"";
       return {command, command + "\r\r\nOK\r\n"};
     }
-    default: {
+    case 8: {
       *kept = 0;
       const std::string command = RandomCase("AT^CARDUNLOCK", data, size) + "=\"" + number + "\"";
       return {command, command + "\r\r\nOK\r\n"};
     }
+    case 9: return {"AT+CGMR", "\r\n+CMT: " + phone + ",,\"\"\r\nHello\r\n"};
+    case 10: return {"AT+CGMR", "\r\nRING\r\n\r\n+CLIP: " + phone + ",145,,,,0\r\n"};
+    case 11: return {RandomCase("AT+CNUM", data, size), "\r\n+CNUM: \"\"," + phone + ",145\r\n\r\nOK\r\n"};
+    default: return {"AT+CMGL", "\r\n+CMGL: 1,\"REC READ\"," + phone + ",,\"\"\r\nHello\r\n\r\nOK\r\n"};
   }
 }
 

@@ -182,6 +182,11 @@ void QueryRouterAt(const RouterAddress& address, RouterQueryResult* result) {
     result->outcome = kRouterNoAnswer;
   else if (!anyWebDocument)
     result->outcome = kRouterNotWebInterface;
+  // A stick that gave some documents and then no more is not a dead
+  // address: the rows it gave stay, and the report says it was cut short.
+  if ((result->outcome == kRouterNoAnswer || result->outcome == kRouterSessionRefused) &&
+      result->documentsRead > 0)
+    result->outcome = kRouterCut;
   FinishRouterRows();
   result->elapsedMs = static_cast<uint32_t>(
       std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());

@@ -38,6 +38,7 @@ enum RouterOutcome : int32_t {
   kRouterNoAnswer,         // nothing answered at the address (or not in time)
   kRouterSessionRefused,   // the stick refused the session after a fresh handshake
   kRouterNotWebInterface,  // something answered, but not the stick's interface
+  kRouterCut,              // the stick stopped answering (or refused the session) part-way
 };
 
 struct RouterQueryResult {

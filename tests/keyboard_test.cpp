@@ -67,10 +67,8 @@ TEST(Keyboard, KeysActByFocusAndPage) {
       {Key(kKeyUp), kModemSelector, kTerm, A::kPreviousEntry},
       {Key(kKeyDown, "a"), kModemSelector, kInfo, A::kLeaveToControl},
       {Key(kKeyReturn), kModemSelector, kInfo, A::kLeaveToControl},
-      // Enter on the stick notice opens its link; its other keys are its own.
-      {Key(kKeyReturn), kStickNotice, kInfo, A::kOpenNoticeLink},
-      {Key(kKeyReturn, "r"), kStickNotice, kInfo, A::kLeaveToControl},
-      {Key(kKeySpace), kStickNotice, kInfo, A::kLeaveToControl},
+      // The stick notice's keys are its own.
+      {Key(kKeyReturn), kStickNotice, kInfo, A::kLeaveToControl},
   };
   for (const Case& c : cases)
     EXPECT_EQ(ActionForKey(c.press, c.focused, c.page), c.action)

@@ -74,6 +74,16 @@ TEST(StickSysfs, EveryFixtureCase) {
   EXPECT_EQ(ClassifyStick(two.Devices[1]), kStickRouterMode);
 }
 
+// Six sticks among 240 other entries (devices and their interfaces),
+// plugged in first, in between and last: all are found.
+TEST(StickSysfs, SticksAmongManyDevices) {
+  const StickDeviceList many = ReadFixture("many");
+  ASSERT_EQ(many.Count, 6);
+  EXPECT_EQ(ClassifyStick(many.Devices[0]), kStickPortsSilent);
+  EXPECT_EQ(ClassifyStick(many.Devices[1]), kStickRouterMode);
+  for (int32_t i = 2; i < many.Count; ++i) EXPECT_EQ(ClassifyStick(many.Devices[i]), kStickStorageMode) << i;
+}
+
 TEST(StickSysfs, NothingOfTheVendor) {
   EXPECT_EQ(ReadFixture("no-stick").Count, 0);
   EXPECT_EQ(ReadFixture("no-such-tree").Count, 0);

@@ -56,6 +56,18 @@ const MaskCase kMaskCases[] = {
     {"cpin unquoted", "AT+CPIN=12345678", "AT+CPIN=00000000"},
     {"second command of a line", "AT+CSQ;+CPWD=\"SC\",\"1234\",\"5678\"",
      "AT+CSQ;+CPWD=\"00\",\"0000\",\"0000\""},
+    // Phone numbers: quoted, 7 digits or more, masked whole wherever they are.
+    {"message sender", "+CMT: \"+79161234567\",,\"26/12/07,10:20:30+12\"\r\nHello\r\n",
+     "+CMT: \"+00000000000\",,\"26/12/07,10:20:30+12\"\r\nHello\r\n"},
+    {"caller", "RING\r\n\r\n+CLIP: \"89161234567\",129,,,,0", "RING\r\n\r\n+CLIP: \"00000000000\",129,,,,0"},
+    {"call waiting", "+CCWA: \"+79161234567\",145,1", "+CCWA: \"+00000000000\",145,1"},
+    {"listed message", "+CMGL: 1,\"REC READ\",\"+79161234567\",,\"26/12/07\"",
+     "+CMGL: 1,\"REC READ\",\"+00000000000\",,\"26/12/07\""},
+    {"read message", "+CMGR: \"REC UNREAD\",\"1234567\"", "+CMGR: \"REC UNREAD\",\"0000000\""},
+    {"own number", "+CNUM: \"\",\"+79161234567\",145", "+CNUM: \"\",\"+00000000000\",145"},
+    {"long international", "\"+491711234567890\"", "\"+000000000000000\""},
+    {"cut inside the quotes", "+CLIP: \"+7916123\r\n\"+7916123", "+CLIP: \"+0000000\r\n\"+0000000"},
+    {"quoted imei keeps its type", "+CGSN: \"352099001761481\"", "+CGSN: \"352099000000000\""},
     // What is not a personal number stays as it was.
     {"pin query", "AT+CPIN?\r\r\n+CPIN: READY\r\n", "AT+CPIN?\r\r\n+CPIN: READY\r\n"},
     {"model and version", "^FHVER:\"E1550 11.608.12.02.143,CD1E1550M\"",
@@ -65,6 +77,7 @@ const MaskCase kMaskCases[] = {
     {"boot report", "^BOOT:20952084,0,0,0,72", "^BOOT:20952084,0,0,0,72"},
     {"build date", "^VERSION:BDT:Nov 11 2011, 10:20:30", "^VERSION:BDT:Nov 11 2011, 10:20:30"},
     {"13 digits", "1234567890123", "1234567890123"},
+    {"operator code", "+COPS: 0,2,\"250015\",2", "+COPS: 0,2,\"250015\",2"},
     {"six bytes", "35 20 99 00 17 61", "35 20 99 00 17 61"},
 };
 
@@ -155,9 +168,10 @@ TEST_F(TraceTest, RouterDocumentsBecomeARouterProfile) {
             std::string::npos)
       << profile;
   EXPECT_EQ(profile.find("125002"), std::string::npos) << profile;
-  EXPECT_NE(profile.find("<Msisdn>+00000000000</Msisdn><SerialNumber>000000000</SerialNumber>"
-                         "<MacAddress1>00:00:00:00:00:00</MacAddress1><WanIPAddress>000.0.0.0</WanIPAddress>"),
-            std::string::npos)
+  EXPECT_NE(
+      profile.find("<Msisdn>+00000000000</Msisdn><SerialNumber>000000000</SerialNumber>"
+                   "<MacAddress1>00:00:00:00:00:00</MacAddress1><WanIPAddress>000.0.0.0</WanIPAddress>"),
+      std::string::npos)
       << profile;
   EXPECT_EQ(profile.find("echo off"), std::string::npos) << "no serial rules in a router profile";
 }

@@ -1,7 +1,7 @@
-// MaskPersonalNumbers: three passes over the text, each for one form in
+// MaskPersonalNumbers: four passes over the text, each for one form in
 // which firmware writes a personal number. The decimal pass decides every
 // number from the text as it came (which IMSIs there are is known before
-// anything is masked); the byte and command passes then mask more, never
+// anything is masked); the byte, phone and command passes then mask more, never
 // less, so the order in which they run cannot bring a digit back.
 #include "trace/personal_numbers.h"
 
@@ -196,6 +196,38 @@ void MaskByteSequences(char* text, size_t length) {
   }
 }
 
+// --- Quoted phone numbers ------------------------------------------------
+
+// Replies quote the phone numbers they carry: a received message's sender
+// (+CMT: "+79161234567",,"..."), a caller (+CLIP, +CCWA), a stored
+// message's sender (+CMGL, +CMGR), the SIM's own number
+// (+CNUM: "","+79161234567",145). None of these is 14 digits long, so the
+// decimal pass lets them through; a quoted string of nothing but 7 or more
+// digits (after an optional '+') is one, masked whole. Nothing quoted that
+// a report row shows is that long: an operator code is 5 or 6 digits, a
+// version or a model holds letters or dots. A quoted bare number of 14 or
+// more digits is an IMEI, IMSI or ICCID (+CGSN: "352099001761481" on some
+// firmware) and was masked by the decimal pass, which keeps the model's
+// type code; with a '+' in front it is a phone number all the same.
+constexpr size_t kShortestPhoneDigits = 7;
+
+void MaskQuotedPhoneNumbers(char* text, size_t length) {
+  for (size_t i = 0; i < length; ++i) {
+    if (text[i] != '"') continue;
+    const size_t first = i + 1 < length && text[i + 1] == '+' ? i + 2 : i + 1;
+    const size_t digits = DigitsFrom(text, length, first);
+    const size_t end = first + digits;
+    // A reply cut inside the quotes still shows the number.
+    const bool closed = end < length && text[end] == '"';
+    if (!closed && end < length && text[end] != '\r' && text[end] != '\n') continue;
+    const bool international = first == i + 2;
+    if (digits >= kShortestPhoneDigits && (international || digits < kPersonalNumberDigits))
+      for (size_t k = first; k < end; ++k) text[k] = '0';
+    // The closing quote opens nothing: "","+79161234567" is two strings.
+    if (closed) i = end;
+  }
+}
+
 // --- Commands that set a number, PIN, PUK or code --------------------------
 
 // The commands (after their '+' or '^') whose arguments are secret: PINs
@@ -257,5 +289,6 @@ void MaskPersonalNumbers(char* text, size_t length, const TextSpan* imsiAnswers,
   CollectImsis(text, length, imsiAnswers, imsiAnswerCount, &known);
   MaskDecimalNumbers(text, length, known);
   MaskByteSequences(text, length);
+  MaskQuotedPhoneNumbers(text, length);
   MaskSecretArguments(text, length);
 }

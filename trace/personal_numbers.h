@@ -31,6 +31,9 @@ struct TextSpan {
 // - byte sequences (two hex digits each, separated by spaces or commas) that
 //   hold 14 or more decimal digits, the way NV reads print an IMEI in BCD,
 //   nibbles swapped or not: every decimal digit masked;
+// - phone numbers: a quoted string of 7 or more digits, with or without a
+//   leading '+' (a sender, a caller, the SIM's own number), masked whole;
+//   a bare quoted one of 14 or more digits is taken as above;
 // - the arguments of commands that set a number, PIN, PUK or code
 //   (AT+CPIN="1234", AT+EGMR=1,7,"...", AT^CARDUNLOCK="...", any case):
 //   every quoted argument, and every unquoted one of 4 or more characters,

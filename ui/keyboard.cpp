@@ -78,10 +78,6 @@ KeyAction ActionForKey(const KeyPress& press, ControlId focused, Page page) {
   if (page == Page::kInformation && press.key == kKeyF5 && !press.control && !press.shift)
     return press.repeated ? KeyAction::kLeaveToControl : KeyAction::kQuery;
   if (focused == kReportList && page == Page::kInformation && !press.shift) return ReportListAction(press);
-  // The notice's text is read-only: Enter opens its web page link.
-  if (focused == kStickNotice && page == Page::kInformation && press.key == kKeyReturn && !press.control &&
-      !press.shift && !press.repeated)
-    return KeyAction::kOpenNoticeLink;
   // The selector's list stays closed (its extended interface would open
   // it): Down picks a stick as in any combo box.
   if (focused == kModemSelector && !press.control && !press.shift) {

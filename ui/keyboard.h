@@ -55,7 +55,6 @@ enum class KeyAction : int32_t {
   kLastRow,
   kNextEntry,  // the selector's next or previous stick, its list closed
   kPreviousEntry,
-  kOpenNoticeLink,  // the stick notice's web page
 };
 
 // focused: the control with the keyboard focus, kControlCount when it is

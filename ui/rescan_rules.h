@@ -20,6 +20,11 @@ constexpr uint32_t kDeviceRemoveComplete = 0x8004;
 constexpr uint32_t kDeviceNodesChanged = 0x0007;
 bool DeviceChangeStartsRescan(uint32_t event);
 
+// Whether the scan listed nothing to query: no modem answered and no
+// stick on router firmware has a selector entry. The stick notice then
+// stands in the report list's place.
+bool NoModemListed(int32_t modemCount, int32_t routerEntryCount);
+
 // Whether the ports of a scan (modem port numbers) hold one that the scan
 // before did not.
 bool ScanFoundNewPort(const int32_t* before, int32_t beforeCount, const int32_t* after, int32_t afterCount);

@@ -11,6 +11,7 @@
 // (Wine honours both time-outs on a pty the same way.)
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -19,6 +20,9 @@
 namespace {
 
 HANDLE Handle(PortHandle port) { return reinterpret_cast<HANDLE>(port); }
+
+// The line runs at 9600 baud, 8N1.
+constexpr DWORD kLineBaud = 9600;
 
 // The port's time-outs for a read bounded by readBoundMs. Writes are bounded
 // by 1 ms per byte plus 50 ms.
@@ -125,7 +129,7 @@ void ConfigureSerialPort(PortHandle port) {
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
   GetCommState(Handle(port), &dcb);
-  dcb.BaudRate = 9600;
+  dcb.BaudRate = kLineBaud;
   dcb.ByteSize = 8;
   dcb.Parity = NOPARITY;
   dcb.StopBits = ONESTOPBIT;
@@ -139,7 +143,37 @@ void ConfigureSerialPort(PortHandle port) {
   SetCommTimeouts(Handle(port), &timeouts);
 }
 
-void FlushPort(PortHandle port) { FlushFileBuffers(Handle(port)); }
+// FlushFileBuffers would wait until the driver has sent every queued byte,
+// and the write time-outs do not bound that wait: a stick whose firmware
+// hangs or whose USB link stalls stops taking bytes, and the flush, with
+// the query or the scan's probe behind it, waits for ever. So the flush
+// only watches the output queue drain, for at most as long as a whole
+// command line takes at the line's speed plus 50 ms (the write's own
+// margin); what is still queued then is dropped, as a write cut short by
+// its time-out is. A USB stick takes the bytes at once: the first look
+// finds the queue empty. (Wine's flush of a serial port drops the queue at
+// once instead of waiting, so only Windows shows the endless wait.)
+constexpr DWORD kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
+constexpr DWORD LineMs(DWORD bytes) { return (bytes * kBitsPerByte * 1000 + kLineBaud - 1) / kLineBaud; }
+constexpr DWORD kFlushBoundMs = LineMs(kCommandLineSize) + 50;
+
+void FlushPort(PortHandle port) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFlushBoundMs);
+  for (;;) {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(Handle(port), &errors, &status) || status.cbOutQue == 0) return;
+    const auto leftMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
+    if (leftMs <= 0) {
+      PurgeComm(Handle(port), PURGE_TXABORT | PURGE_TXCLEAR);
+      return;
+    }
+    // About as long as the queued bytes take on the line, then look again.
+    const DWORD queued = std::min<DWORD>(status.cbOutQue, kCommandLineSize);
+    Sleep(std::min<DWORD>(LineMs(queued) + 1, static_cast<DWORD>(leftMs)));
+  }
+}
 
 void ClosePort(PortHandle port) {
   if (port != kInvalidPort) CloseHandle(Handle(port));

@@ -16,8 +16,14 @@
 namespace {
 
 constexpr size_t kPathSize = 512;
-constexpr int32_t kMaxEntries = 64;
-constexpr size_t kEntrySize = 256;
+// A machine with hubs, a keyboard, a camera and a card reader easily has a
+// few dozen USB devices; the bound is for devices only (interfaces are
+// listed per device). Every name read here is short: a device or interface
+// ("3-1.4.2:1.10"), a ttyUSB / ttyACM port, a network interface (at most
+// 15 characters); a longer one is skipped.
+constexpr int32_t kMaxEntries = 256;
+constexpr size_t kEntrySize = 64;
+static_assert(kMaxEntries * kEntrySize == 16384, "each level of the walk keeps to 16 KB");
 
 struct EntryList {
   int32_t count;
@@ -41,15 +47,22 @@ bool JoinPath(char* path, const char* folder, const char* name) {
   return false;
 }
 
+// Whether ListEntries keeps the interfaces ("1-2:1.0") that sysfs lists
+// beside the devices in bus/usb/devices. They must not take the places of
+// devices: the bound applies in the folder's own order, before sorting, so
+// with them a stick could be left out on a machine with many devices.
+enum EntryKind { kAnyEntry, kNoInterfaces };
+
 // The entries of a folder whose names begin with prefix, sorted; "." and
 // ".." never. A folder that cannot be read has none.
-void ListEntries(const char* folder, const char* prefix, EntryList* list) {
+void ListEntries(const char* folder, const char* prefix, EntryKind kind, EntryList* list) {
   list->count = 0;
   DIR* dir = opendir(folder);
   if (dir == nullptr) return;
   const size_t prefixLength = std::strlen(prefix);
   while (const dirent* entry = readdir(dir)) {
     if (entry->d_name[0] == '.' || std::strncmp(entry->d_name, prefix, prefixLength) != 0) continue;
+    if (kind == kNoInterfaces && std::strchr(entry->d_name, ':') != nullptr) continue;
     if (list->count >= kMaxEntries || std::strlen(entry->d_name) >= kEntrySize) continue;
     CopyText(list->names[list->count++], kEntrySize, entry->d_name);
   }
@@ -102,17 +115,17 @@ StickInterfaceKind ReadChild(const char* interfaceFolder, StickInterface* part) 
   EntryList* const children = &g_Children;
   char folder[kPathSize];
   StickInterfaceKind kind = kInterfaceOther;
-  ListEntries(interfaceFolder, "ttyUSB", children);
+  ListEntries(interfaceFolder, "ttyUSB", kAnyEntry, children);
   if (children->count == 0) {
     JoinPath(folder, interfaceFolder, "tty");
-    ListEntries(folder, "tty", children);
+    ListEntries(folder, "tty", kAnyEntry, children);
   }
   if (children->count != 0) {
     std::snprintf(part->Name, sizeof part->Name, "/dev/%.58s", children->names[0]);
     kind = kInterfaceSerial;
   } else {
     JoinPath(folder, interfaceFolder, "net");
-    ListEntries(folder, "", children);
+    ListEntries(folder, "", kAnyEntry, children);
     if (children->count != 0) {
       CopyText(part->Name, sizeof part->Name, children->names[0]);
       kind = kInterfaceNetwork;
@@ -136,7 +149,7 @@ void ReadInterfaces(const char* deviceFolder, const char* deviceName, const char
   EntryList* const interfaces = &g_Interfaces;
   char prefix[kEntrySize];
   std::snprintf(prefix, sizeof prefix, "%s:", deviceName);
-  ListEntries(deviceFolder, prefix, interfaces);
+  ListEntries(deviceFolder, prefix, kAnyEntry, interfaces);
   for (int32_t i = 0; i < interfaces->count && device->InterfaceCount < kMaxStickInterfaces; ++i) {
     char folder[kPathSize];
     JoinPath(folder, deviceFolder, interfaces->names[i]);
@@ -161,10 +174,8 @@ void ReadStickDevicesUnder(const char* sysRoot, const char* routePath, StickDevi
   ReadRouteTable(routePath, routeTable, sizeof g_RouteTable);
   char folder[kPathSize];
   std::snprintf(folder, sizeof folder, "%s/bus/usb/devices", sysRoot);
-  ListEntries(folder, "", &devices);
+  ListEntries(folder, "", kNoInterfaces, &devices);
   for (int32_t i = 0; i < devices.count && list->Count < kMaxStickDevices; ++i) {
-    // Interfaces ("1-2:1.0") are listed beside their devices: skip them.
-    if (std::strchr(devices.names[i], ':') != nullptr) continue;
     char deviceFolder[kPathSize];
     JoinPath(deviceFolder, folder, devices.names[i]);
     if (ReadHexFile(deviceFolder, "idVendor") != kStickVendorId) continue;

@@ -85,4 +85,26 @@ e2e_check_status "terminal: says the router stick has no AT port" 0 $?
 gui_check_value "terminal: nothing reached the stick" "$requests" "$(wc -l <"$e2e_tmp/router.log")"
 
 gui_close "close: exit 0"
+
+# --- Only a stick on router firmware: its entry is all the selector lists --
+# The report list (not the no-modem notice) shows on the information page,
+# after a visit to the terminal page too, and Tab reaches it.
+wine_clear_com_ports
+printf '12d1 14dc network usb0 %s\n' "$address" >"$e2e_tmp/sticks.txt"
+gui_launch
+gui_check_value "router stick only: its entry" "E3372 ($address)" "$(probe entries | sed '/^selected /d')"
+gui_click 140 12
+gui_poll 1 page >/dev/null
+gui_click 40 12
+gui_poll 0 page >/dev/null
+gui_check_value "router stick only: terminal page and back, the list and no notice" "visible hidden" \
+  "$(probe visible list) $(probe visible notice)"
+focus=""
+for _ in 1 2 3 4; do
+  xdotool key Tab
+  sleep 0.2
+  focus="$focus $(probe focus)"
+done
+gui_check_value "router stick only: Tab reaches the list" " selector query-button copy-button list" "$focus"
+gui_close "router stick only: exit 0"
 e2e_finish

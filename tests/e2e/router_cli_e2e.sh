@@ -108,6 +108,20 @@ e2e_check_status "$MODE dead address: no rows" 0 $?
 grep -q "no answer from $dead_url" "$e2e_tmp/err"
 e2e_check_status "$MODE dead address: says why" 0 $?
 
+# A stick that stops answering after two documents: their rows, the reason
+# and exit 1, as a serial modem that stopped answering; within the 3 s.
+e2e_start_router "$ROUTERS/cut.router"
+start=$(date +%s%N)
+run_cli report "$router_url" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+e2e_check_status "$MODE stick cut short: exit" 1 $?
+elapsed=$(ms_since "$start")
+[ "$elapsed" -le 3500 ]
+e2e_check_status "$MODE stick cut short: within 3 s (${elapsed} ms)" 0 $?
+grep -x 'Модель: E3372' "$e2e_tmp/out" >/dev/null
+e2e_check_status "$MODE stick cut short: the rows it gave" 0 $?
+grep -qF "the stick at $router_url stopped answering after 2 of 7 documents" "$e2e_tmp/err"
+e2e_check_status "$MODE stick cut short: says so" 0 $?
+
 # A web server that accepts and never answers.
 e2e_start_router "$ROUTERS/silent.router"
 start=$(date +%s%N)

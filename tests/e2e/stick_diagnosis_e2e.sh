@@ -81,6 +81,17 @@ printf 'E1550 (%s)\n' "$late" >"$e2e_tmp/want"
 e2e_check "scan --wait 10: the modem's entry" "$e2e_tmp/want" "$e2e_tmp/out"
 e2e_stop_sims
 
+# A stick on router firmware ends the wait as a modem does: its entry forms
+# in the first round.
+start=$(date +%s%N)
+BRENVALTOR_TEST_STICK_ROOT="$e2e_tmp/fixtures/router" "$CLI" scan --wait 10 "$late" >"$e2e_tmp/out" 2>/dev/null
+e2e_check_status "scan --wait 10, router stick: exit" 0 $?
+elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+[ "$elapsed" -lt 1000 ]
+e2e_check_status "scan --wait 10, router stick: returns at once (${elapsed} ms)" 0 $?
+echo "E3372 (192.168.8.1)" >"$e2e_tmp/want"
+e2e_check "scan --wait 10, router stick: its entry" "$e2e_tmp/want" "$e2e_tmp/out"
+
 # Nothing answers: the wait runs out, then the diagnosis.
 start=$(date +%s%N)
 BRENVALTOR_TEST_STICK_ROOT="$e2e_tmp/fixtures/no-stick" "$CLI" scan --wait 2 "$late" >"$e2e_tmp/out" \

@@ -102,9 +102,24 @@ e3372_router() {
   route "$1" $'usb0\t0008A8C0\t00000000\t0001\t0\t0\t700\t00FFFFFF\t0\t0\t0'
 }
 
+# A machine with many USB devices: 120 others behind a hub on a second bus,
+# each with its interface listed beside it, and six sticks plugged in
+# first, in between and last. The folder lists its entries in an order of
+# its own (creation or hash order): whatever it is, some of the sticks come
+# after more than 64 other entries.
+many_devices() {
+  local i
+  for i in $(seq 1 120); do
+    device "$1" "2-1.$i" 0bda 0129
+    interface "$1" "2-1.$i" 0 03 01 02 usbhid
+    [ $((i % 30)) -ne 0 ] || e1550_storage "$1" "4-$((i / 30))"
+  done
+}
+
 others storage;   e1550_storage storage 1-1
 others router;    e3372_router router 1-1
 others ports;     e1550_modem ports 1-1 option
 others no-driver; e1550_modem no-driver 1-1 none
 others no-stick
 others two;       e1550_storage two 1-1; e3372_router two 1-2
+others many;      e1550_modem many 1-1 option; many_devices many; e3372_router many 3-1

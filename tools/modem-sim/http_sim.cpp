@@ -152,7 +152,7 @@ void Serve(const RouterProfile& profile, Session* session, int fd, int log_fd) {
 }  // namespace
 
 bool ParseRouterProfile(const char* path, RouterProfile* profile, std::string* error) {
-    *profile = RouterProfile{SESSION_NONE, 0, false, {}};
+    *profile = RouterProfile{SESSION_NONE, 0, false, 0, {}};
     std::ifstream in(path);
     if (!in) {
         *error = std::string(path) + ": cannot read";
@@ -209,6 +209,9 @@ bool ParseRouterProfile(const char* path, RouterProfile* profile, std::string* e
             }
         } else if (word == "silent") {
             profile->silent = true;
+        } else if (word == "silent-after") {
+            if (!(words >> profile->silent_after) || profile->silent_after < 1)
+                return fail("expected: silent-after N");
         } else {
             return fail("unknown directive " + word);
         }
@@ -241,6 +244,7 @@ int RunHttpSimulator(const RouterProfile& profile, int log_fd, int wake_fd) {
 
     Session session = {0, 0};
     std::vector<int> held;  // a silent stick's connections, kept open
+    long answered = 0;
     for (;;) {
         pollfd waits[2] = {{listener, POLLIN, 0}, {wake_fd, POLLIN, 0}};
         if (poll(waits, 2, -1) < 0) {
@@ -251,10 +255,11 @@ int RunHttpSimulator(const RouterProfile& profile, int log_fd, int wake_fd) {
         if (waits[0].revents == 0) continue;
         const int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0) continue;
-        if (profile.silent) {
+        if (profile.silent || (profile.silent_after > 0 && answered >= profile.silent_after)) {
             held.push_back(client);
             continue;
         }
+        ++answered;
         Serve(profile, &session, client, log_fd);
         close(client);
     }

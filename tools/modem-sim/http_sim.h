@@ -24,6 +24,7 @@ struct RouterProfile {
     RouterSessionRule session;
     long session_documents;  // a session serves this many documents, 0 = no end
     bool silent;             // accepts connections and never answers
+    long silent_after;       // answers this many requests, then as `silent`; 0 = never
     std::vector<RouterReply> replies;
 };
 

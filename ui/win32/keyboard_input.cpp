@@ -75,7 +75,7 @@ bool HandleKeyDown(const MSG& msg) {
     case KeyAction::kFocusNext:
     case KeyAction::kFocusPrevious:
       FocusControl(NextInTabOrder(ShownPage(), FocusedControl(), action == KeyAction::kFocusPrevious,
-                                  g_App.ModemCount == 0));
+                                  NoModemListed()));
       break;
     case KeyAction::kNextPage:
     case KeyAction::kPreviousPage: OtherPage(); break;
@@ -97,7 +97,6 @@ bool HandleKeyDown(const MSG& msg) {
       if (SendMessageW(Control(kModemSelector), CB_GETDROPPEDSTATE, 0, 0) != 0) return false;
       StepModemSelector(action);
       break;
-    case KeyAction::kOpenNoticeLink: OpenNoticeLinkAtCaret(); break;
   }
   return true;
 }

@@ -211,10 +211,9 @@ void SetUpTerminalOutput() {
 }
 
 // The notice in the report's place: read-only rich text in the window's
-// colours, whose web page links report their clicks.
+// colours.
 void SetUpStickNotice() {
   const HWND notice = Control(kStickNotice);
-  SendMessageW(notice, EM_SETEVENTMASK, 0, ENM_LINK);
   SendMessageW(notice, EM_SETBKGNDCOLOR, 0, kBackgroundColorRef);
   SetParagraphAlignment(notice, PFA_CENTER);
 }
@@ -293,8 +292,8 @@ void FillModemSelector() {
     FormatModemEntry(slot, entry, sizeof entry);
     SendMessageW(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widened(entry)));
   }
-  if (AddRouterStickEntries() == 0 && g_App.ModemCount == 0)
-    SendMessageW(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
+  AddRouterStickEntries();
+  if (NoModemListed()) SendMessageW(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

@@ -1,17 +1,14 @@
 // The scan as the window shows it: the selector's entries, and when no
-// modem answered the stick notice in the report's place (what the vendor's
-// sticks are doing, with a link to the web page of one on router
-// firmware). Device changes start a new scan once the devices have been
-// quiet for a while, behind the busy picture as at start-up.
+// modem and no stick on router firmware is listed, the stick notice in the
+// report's place (what the vendor's sticks are doing). Device changes start a new scan once the devices have
+// been quiet for a while, behind the busy picture as at start-up.
 #include <windows.h>
 #include <commctrl.h>
 #include <dbt.h>
 #include <richedit.h>
-#include <shellapi.h>
 
 #include <cstring>
 
-#include "base/bounded_text.h"
 #include "serial/port_scan.h"
 #include "sticks/router_sticks.h"
 #include "sticks/stick_devices.h"
@@ -35,47 +32,11 @@ constexpr COLORREF kNoticeColour = kListTextColorRef;
 // selector lists as sticks on router firmware.
 StickDeviceList g_Sticks;
 int32_t g_RouterEntryCount;
-// Where the notice's links are, for Enter on the notice.
-CHARRANGE g_NoticeLinks[kMaxStickDevices];
-int32_t g_NoticeLinkCount;
 
-LONG NoticeEnd(HWND notice) {
-  SendMessageW(notice, EM_SETSEL, -1, -1);
-  CHARRANGE at{};
-  SendMessageW(notice, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&at));
-  return at.cpMin;
-}
-
-// One stick's line, its web page (a link) set apart from the text around it.
-void AppendNoticeLine(HWND notice, const char* line, const char* page) {
-  const char* link = page[0] != '\0' ? std::strstr(line, page) : nullptr;
-  if (link == nullptr) {
-    AppendRichText(notice, line, kNoticeSize, CFE_BOLD, kNoticeColour);
-  } else {
-    char before[kShortTextSize * 2];
-    const size_t beforeLength = static_cast<size_t>(link - line);
-    CopyText(before, beforeLength < sizeof before ? beforeLength + 1 : sizeof before, line);
-    AppendRichText(notice, before, kNoticeSize, CFE_BOLD, kNoticeColour);
-    const LONG start = NoticeEnd(notice);
-    AppendRichText(notice, page, kNoticeSize, CFE_BOLD | CFE_LINK, kNoticeColour);
-    if (g_NoticeLinkCount < kMaxStickDevices) g_NoticeLinks[g_NoticeLinkCount++] = {start, NoticeEnd(notice)};
-    AppendRichText(notice, link + std::strlen(page), kNoticeSize, CFE_BOLD, kNoticeColour);
-  }
+// One stick's line of the notice, a paragraph of its own.
+void AppendNoticeLine(HWND notice, const char* line) {
+  AppendRichText(notice, line, kNoticeSize, CFE_BOLD, kNoticeColour);
   AppendRichText(notice, "\r\r", kNoticeSize, CFE_BOLD, kNoticeColour);
-}
-
-void OpenNoticeRange(const CHARRANGE& link) {
-  wchar_t address[kShortTextSize];
-  std::memset(address, 0, sizeof address);
-  const LONG length = link.cpMax - link.cpMin;
-  if (length <= 0 || length >= static_cast<LONG>(kShortTextSize)) return;
-  TEXTRANGEW range{};
-  range.chrg = link;
-  range.lpstrText = address;
-  SendMessageW(Control(kStickNotice), EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
-  char narrow[kShortTextSize];
-  NarrowText(address, narrow, kShortTextSize - 1);
-  OpenWebAddress(narrow);
 }
 
 // The notice's text: one paragraph per stick, or the "no stick" line.
@@ -83,20 +44,17 @@ void FillStickNotice() {
   const HWND notice = Control(kStickNotice);
   SetWindowTextW(notice, L"");
   // (The sticks were read with the selector's entries, just before.)
-  g_NoticeLinkCount = 0;
   char line[kShortTextSize * 2];
   if (g_Sticks.Count == 0) {
     DescribeNoStick(kAudienceWindow, line, sizeof line);
-    AppendNoticeLine(notice, line, "");
+    AppendNoticeLine(notice, line);
   }
   for (int32_t i = 0; i < g_Sticks.Count; ++i) {
     const StickDevice& stick = g_Sticks.Devices[i];
     const StickPortsCheck ports =
         ClassifyStick(stick) == kStickPortsSilent ? CheckStickPorts(stick) : kPortsNotChecked;
     DescribeStick(stick, ports, kAudienceWindow, line, sizeof line);
-    char page[kStickNameSize + 16];
-    StickWebPage(stick, page, sizeof page);
-    AppendNoticeLine(notice, line, page);
+    AppendNoticeLine(notice, line);
   }
   // A screen reader reads on from the caret: it starts at the top.
   SendMessageW(notice, EM_SETSEL, 0, 0);
@@ -156,9 +114,11 @@ int32_t AddRouterStickEntries() {
   return g_RouterEntryCount;
 }
 
+// A stick on router firmware is queried like a modem: the report shows.
+bool NoModemListed() { return NoModemListed(g_App.ModemCount, g_RouterEntryCount); }
+
 void ShowScanResult() {
-  // A stick on router firmware is queried like a modem: the report shows.
-  const bool noModem = g_App.ModemCount == 0 && g_RouterEntryCount == 0;
+  const bool noModem = NoModemListed();
   if (noModem) FillStickNotice();
   const Page page = static_cast<Page>(SendMessageW(Control(kPageTabs), TCM_GETCURSEL, 0, 0));
   for (ControlId id : {kReportList, kStickNotice})
@@ -191,19 +151,3 @@ bool OnRescanTimer(HWND hwnd, UINT_PTR timer) {
 }
 
 void MarkCommandRunning(bool running) { g_CommandRunning = running; }
-
-void OpenNoticeLink(const ENLINK* link) { OpenNoticeRange(link->chrg); }
-
-void OpenNoticeLinkAtCaret() {
-  if (g_NoticeLinkCount == 0) return;
-  CHARRANGE caret{};
-  SendMessageW(Control(kStickNotice), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&caret));
-  // The link the caret is on or before; past the last one, the last one.
-  for (int32_t i = 0; i < g_NoticeLinkCount; ++i) {
-    if (caret.cpMin <= g_NoticeLinks[i].cpMax) {
-      OpenNoticeRange(g_NoticeLinks[i]);
-      return;
-    }
-  }
-  OpenNoticeRange(g_NoticeLinks[g_NoticeLinkCount - 1]);
-}

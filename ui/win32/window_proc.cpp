@@ -8,10 +8,13 @@
 #include <richedit.h>
 #include <shellapi.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "report/query.h"
+#include "base/bounded_text.h"
 #include "report/router_query.h"
+#include "report/router_rows.h"
 #include "ui/credits_config.h"
 #include "ui/keyboard.h"
 #include "ui/win32/drawing.h"
@@ -110,8 +113,7 @@ void ShowPage(Page page) {
   for (int32_t id = 0; id < kControlCount; ++id) {
     const ControlId control = static_cast<ControlId>(id);
     if (ControlPage(control) == Page::kBoth) continue;
-    ShowWindow(Control(control),
-               ControlShownOnPage(control, page, g_App.ModemCount == 0) ? SW_SHOW : SW_HIDE);
+    ShowWindow(Control(control), ControlShownOnPage(control, page, NoModemListed()) ? SW_SHOW : SW_HIDE);
   }
   // A click on a tab never gives the tabs the focus; with the focus on the
   // tabs, the keyboard chose the page and the focus stays there.
@@ -124,11 +126,6 @@ bool OnNotify(NMHDR* header, LRESULT* result) {
     const ENLINK* link = reinterpret_cast<const ENLINK*>(header);
     if (link->msg == WM_LBUTTONUP)
       OpenWebAddress(link->chrg.cpMin == g_Window.firstLinkStart ? kCreditsFirstSite : kCreditsSecondSite);
-    return false;
-  }
-  if (header->hwndFrom == Control(kStickNotice) && header->code == EN_LINK) {
-    const ENLINK* link = reinterpret_cast<const ENLINK*>(header);
-    if (link->msg == WM_LBUTTONUP) OpenNoticeLink(link);
     return false;
   }
   if (header->hwndFrom == Control(kPageTabs) && header->code == TCN_SELCHANGE) {
@@ -249,7 +246,7 @@ bool RestoreFocus() {
   // The report list and the stick notice stand in for each other.
   for (int32_t id = 0; id < kControlCount && target != nullptr; ++id) {
     if (g_Window.controls[id] != target) continue;
-    target = Control(ControlInPlaceOf(static_cast<ControlId>(id), g_App.ModemCount == 0));
+    target = Control(ControlInPlaceOf(static_cast<ControlId>(id), NoModemListed()));
     break;
   }
   if (target == nullptr || !IsWindowVisible(target) || !IsWindowEnabled(target))
@@ -336,6 +333,7 @@ constexpr struct {
     {kRouterNoAnswer, "Модем не ответил по своему адресу за 3 секунды: он отключён или не в режиме роутера."},
     {kRouterNotWebInterface, "По адресу модема ответил не веб-интерфейс модема."},
     {kRouterSessionRefused, "Модем отказал в сеансе веб-интерфейса."},
+    {kRouterCut, "Модем перестал отвечать после %d из %d документов: показано то, что он успел отдать."},
     {kRouterLoginRequired,
      "Модем просит пароль своего веб-интерфейса: показано то, что он отдаёт без входа."},
 };
@@ -352,9 +350,16 @@ void QuerySelectedEntry(const char* entry) {
   QueryRouterAt(address, &result);
   for (const auto& outcome : kRouterOutcomeTexts) {
     if (outcome.outcome != result.outcome) continue;
+    char text[kShortTextSize * 2];
+    // (Only the text of a report cut short has numbers to fill in.)
+    if (result.outcome == kRouterCut)
+      std::snprintf(text, sizeof text, outcome.text, static_cast<int>(result.documentsRead),
+                    static_cast<int>(kRouterPathCount));
+    else
+      CopyText(text, sizeof text, outcome.text);
     wchar_t caption[32];
     WidenInto("Информация", caption, 32);
-    MessageBoxW(g_Window.mainWindow, Widened(outcome.text), caption, MB_OK | MB_ICONWARNING);
+    MessageBoxW(g_Window.mainWindow, Widened(text), caption, MB_OK | MB_ICONWARNING);
   }
 }
 

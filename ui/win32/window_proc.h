@@ -87,6 +87,10 @@ void FillModemSelector();
 // firmware; returns how many it added.
 int32_t AddRouterStickEntries();
 
+// Whether the selector lists nothing to query (no modem, no stick on
+// router firmware): the stick notice stands in the report list's place.
+bool NoModemListed();
+
 // After a scan: the report list when it found a modem, otherwise the stick
 // notice in its place (on the information page).
 void ShowScanResult();
@@ -100,8 +104,3 @@ bool OnRescanTimer(HWND hwnd, UINT_PTR timer);
 
 // A command (query, copy, terminal) holds the window: no scan meanwhile.
 void MarkCommandRunning(bool running);
-
-// A click on the web page link of the stick notice; Enter on the notice
-// opens the link the caret is on or before (the last one past them all).
-void OpenNoticeLink(const ENLINK* link);
-void OpenNoticeLinkAtCaret();

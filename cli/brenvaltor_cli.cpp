@@ -321,7 +321,7 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* line) {
         std::fputs("brenvaltor-cli: --trace is given twice\n", stderr);
         return false;
       }
-      if (i + 1 >= argc) {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') {
         std::fputs("brenvaltor-cli: --trace needs a file name\n", stderr);
         return false;
       }
@@ -394,12 +394,12 @@ int RunVerb(const CommandLine& line, Verb verb) {
 
 // The trace of the run goes to its file only once the command is done; a
 // trace that cannot be written fails the run, whatever the modem did.
-int FinishTrace(const char* tracePath, int status) {
+int FinishTrace(TraceTarget* target, int status) {
   std::string profile;
   FormatTraceProfile(&profile);
   char reason[kShortTextSize];
-  if (WriteTraceFile(tracePath, profile.data(), profile.size(), reason, sizeof reason)) return status;
-  std::fprintf(stderr, "brenvaltor-cli: cannot write the trace %s: %s\n", tracePath, reason);
+  if (WriteTraceTarget(target, profile.data(), profile.size(), reason, sizeof reason)) return status;
+  std::fprintf(stderr, "brenvaltor-cli: cannot write the trace %s: %s\n", target->path, reason);
   return status == kExitOk ? kExitFailed : status;
 }
 
@@ -423,8 +423,11 @@ int main(int argc, char** argv) {
   if (!OperandsFit(line, verb)) return kExitUsage;
   if (line.tracePath == nullptr) return RunVerb(line, verb);
 
+  // Every reason not to write the trace is found before the first byte
+  // goes to a stick: an ATD must not place a call whose trace is lost.
   char reason[kShortTextSize];
-  if (!CheckTraceFileCreatable(line.tracePath, reason, sizeof reason)) {
+  TraceTarget target;
+  if (!OpenTraceTarget(line.tracePath, &target, reason, sizeof reason)) {
     std::fprintf(stderr, "brenvaltor-cli: cannot write the trace %s: %s\n", line.tracePath, reason);
     return kExitFailed;
   }
@@ -433,5 +436,5 @@ int main(int argc, char** argv) {
   const int status = RunVerb(line, verb);
   g_App.TraceSink = nullptr;
   g_App.WebTraceSink = nullptr;
-  return FinishTrace(line.tracePath, status);
+  return FinishTrace(&target, status);
 }

@@ -16,7 +16,9 @@
 #include "trace/trace_file.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -234,18 +236,27 @@ std::string FileText(const std::string& path) {
   return text;
 }
 
+// Writes text to path through a trace target; "" on success, else the
+// reason, prefixed by the step that failed.
+std::string WriteThroughTarget(const std::string& path, const std::string& text) {
+  char reason[256] = {};
+  TraceTarget target;
+  if (!OpenTraceTarget(path.c_str(), &target, reason, sizeof reason)) return std::string("open: ") + reason;
+  if (!WriteTraceTarget(&target, text.data(), text.size(), reason, sizeof reason))
+    return std::string("write: ") + reason;
+  return "";
+}
+
 TEST(TraceFile, ReplacesWhatIsThereAndFailsWithTheReason) {
   const std::string path = ::testing::TempDir() + "trace-file-test.profile";
-  char reason[256] = {};
-  ASSERT_TRUE(WriteTraceFile(path.c_str(), "first\n", 6, reason, sizeof reason)) << reason;
-  ASSERT_TRUE(WriteTraceFile(path.c_str(), "second\n", 7, reason, sizeof reason)) << reason;
+  EXPECT_EQ(WriteThroughTarget(path, "first\n"), "");
+  EXPECT_EQ(WriteThroughTarget(path, "second\n"), "");
   EXPECT_EQ(FileText(path), "second\n");
   std::remove(path.c_str());
 
   const std::string missing = ::testing::TempDir() + "no-such-folder/trace.profile";
-  EXPECT_FALSE(CheckTraceFileCreatable(missing.c_str(), reason, sizeof reason));
-  EXPECT_FALSE(WriteTraceFile(missing.c_str(), "x", 1, reason, sizeof reason));
-  EXPECT_STRNE(reason, "");
+  EXPECT_EQ(WriteThroughTarget(missing, "x").rfind("open: ", 0), 0u);
+  EXPECT_EQ(WriteThroughTarget("", "x"), "open: no file name");
 }
 
 #ifndef _WIN32
@@ -258,8 +269,7 @@ TEST(TraceFile, OwnerOnlyAndALinkAtTheTargetIsReplacedNotFollowed) {
   std::fclose(file);
   unlink(link.c_str());
   ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
-  char reason[256] = {};
-  ASSERT_TRUE(WriteTraceFile(link.c_str(), "trace", 5, reason, sizeof reason)) << reason;
+  EXPECT_EQ(WriteThroughTarget(link, "trace"), "");
   struct stat info {};
   ASSERT_EQ(lstat(link.c_str(), &info), 0);
   EXPECT_TRUE(S_ISREG(info.st_mode));
@@ -268,6 +278,54 @@ TEST(TraceFile, OwnerOnlyAndALinkAtTheTargetIsReplacedNotFollowed) {
   EXPECT_EQ(FileText(target), "keep me");
   unlink(link.c_str());
   unlink(target.c_str());
+}
+
+// Whatever is not a regular file stays what it was: a device or FIFO is
+// written straight into (a full device says so), a folder, block device or
+// socket is refused before the run. The nodes are the test's own, made in
+// its temporary folder: never the system's /dev/full or /dev/null.
+struct NodeCase {
+  const char* name;
+  mode_t type;
+  dev_t device;        // for mknod
+  bool needsRoot;      // mknod of a device node
+  const char* result;  // of WriteThroughTarget
+};
+
+const NodeCase kNodeCases[] = {
+    {"null device", S_IFCHR, makedev(1, 3), true, ""},
+    {"full device", S_IFCHR, makedev(1, 7), true, "write: No space left on device"},
+    {"block device", S_IFBLK, makedev(7, 200), true, "open: it is a block device, not a file"},
+    {"fifo", S_IFIFO, 0, false, ""},
+    {"folder", S_IFDIR, 0, false, "open: it is a folder"},
+    {"socket", S_IFSOCK, 0, false, "open: it is a socket, not a file"},
+};
+
+TEST(TraceFile, NeverReplacesWhatIsNotARegularFile) {
+  for (const NodeCase& c : kNodeCases) {
+    if (c.needsRoot && geteuid() != 0) continue;
+    const std::string path = ::testing::TempDir() + "trace-node-" + c.name;
+    std::remove(path.c_str());
+    const int made =
+        c.type == S_IFDIR ? mkdir(path.c_str(), 0700) : mknod(path.c_str(), c.type | 0600, c.device);
+    ASSERT_EQ(made, 0) << c.name;
+    // A reader on the FIFO, so that opening it for writing need not wait.
+    const int reader = c.type == S_IFIFO ? open(path.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+    EXPECT_EQ(WriteThroughTarget(path, "trace"), c.result) << c.name;
+    if (reader >= 0) {
+      char got[8] = {};
+      EXPECT_EQ(read(reader, got, sizeof got), 5) << c.name;
+      EXPECT_STREQ(got, "trace");
+      close(reader);
+    }
+    struct stat info {};
+    ASSERT_EQ(lstat(path.c_str(), &info), 0) << c.name;
+    EXPECT_EQ(info.st_mode & S_IFMT, c.type) << c.name;
+    if (c.type == S_IFDIR)
+      rmdir(path.c_str());
+    else
+      unlink(path.c_str());
+  }
 }
 #endif
 

@@ -146,6 +146,13 @@ int RunRouterReport(const char* url, bool json) {
       std::fprintf(stderr, "brenvaltor-cli: the stick at %s stopped answering after %d of %d documents\n",
                    url, static_cast<int>(result.documentsRead), static_cast<int>(kRouterPathCount));
       return kExitFailed;
+    case kRouterHttpError:
+      PrintReport(json);
+      std::fflush(stdout);
+      std::fprintf(stderr,
+                   "brenvaltor-cli: the stick at %s answered %d to %s; the rows show the documents it gave\n",
+                   url, static_cast<int>(result.failedHttpStatus), kRouterPaths[result.failedPath]);
+      return kExitFailed;
     case kRouterLoginRequired:
       std::fprintf(stderr,
                    "brenvaltor-cli: the stick at %s asks for its web password for some of its pages; "

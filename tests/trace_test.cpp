@@ -186,6 +186,9 @@ TEST_F(TraceTest, RouterDocumentsBecomeARouterProfile) {
   document("/api/device/basic_information", 200,
            "<response><Msisdn>+79161234567</Msisdn><SerialNumber>L8FDW1234</SerialNumber>"
            "<MacAddress1>0C:1A:2B:3C:4D:5E</MacAddress1><WanIPAddress>127.0.0.9</WanIPAddress></response>");
+  document("/api/sms/sms-list", 200,
+           "<Phone>+79161234567</Phone><Content>Call 89161234567 ATD+79161234567;</Content>\r\n"
+           "8671420\r\n<content>Vash nomer 79161234567</content>");
   const std::string profile = Profile();
   EXPECT_NE(profile.find("\nGET /api/webserver/SesTokInfo status 404\n.\n"), std::string::npos) << profile;
   EXPECT_NE(profile.find("\nGET /api/device/information\n<response>\n<Imei>866123450000000</Imei>\n"
@@ -197,6 +200,10 @@ TEST_F(TraceTest, RouterDocumentsBecomeARouterProfile) {
       profile.find("<Msisdn>+00000000000</Msisdn><SerialNumber>000000000</SerialNumber>"
                    "<MacAddress1>00:00:00:00:00:00</MacAddress1><WanIPAddress>000.0.0.0</WanIPAddress>"),
       std::string::npos)
+      << profile;
+  EXPECT_NE(profile.find("<Phone>+00000000000</Phone><Content>Call 00000000000 ATD+00000000000;</Content>\n"
+                         "0000000\n<content>Vash nomer 00000000000</content>"),
+            std::string::npos)
       << profile;
   EXPECT_EQ(profile.find("echo off"), std::string::npos) << "no serial rules in a router profile";
 }

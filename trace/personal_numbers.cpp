@@ -444,3 +444,5 @@ void MaskPersonalNumbers(char* text, size_t length, const TextSpan* imsiAnswers,
   MaskDialStrings(text, length);
   MaskNumbersInLines(text, length);
 }
+
+void MaskNumbersInText(char* text, size_t length) { MaskDigitRuns(text, 0, length); }

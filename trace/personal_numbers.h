@@ -54,3 +54,7 @@ struct TextSpan {
 // `AT+CIMI\r\r\n`), or when the same digits were found as an IMSI anywhere
 // else in the text: a number is masked the same way wherever it appears.
 void MaskPersonalNumbers(char* text, size_t length, const TextSpan* imsiAnswers, size_t imsiAnswerCount);
+
+// Masks every run of 7 or more digits in text[0, length): the numbers in a
+// message's or a USSD answer's text, whatever carries it.
+void MaskNumbersInText(char* text, size_t length);

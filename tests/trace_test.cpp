@@ -159,6 +159,12 @@ TEST_F(TraceTest, ANumberSplitOverTwoExchangesIsMaskedAsOne) {
   EXPECT_NE(profile.find("\"250010000000000\\r\\n\""), std::string::npos) << profile;
 }
 
+TEST_F(TraceTest, AnImsiThatCameInTheNextExchangeIsStillAnImsi) {
+  Read("AT+CIMI", true, "\r\n", 60);
+  Read("AT+CGMI", true, "250029876543219\r\n\r\nOK\r\n", 60);
+  EXPECT_NE(Profile().find("\"250020000000000\\r\\n\""), std::string::npos) << Profile();
+}
+
 TEST_F(TraceTest, CommandsAndTheirEchoAreMaskedAndOneRuleStaysPerMaskedCommand) {
   Read("AT+CPIN=\"1234\"", true, "AT+CPIN=\"1234\"\r\r\nOK\r\n", 60);
   Read("at+cpin=\"5678\"", true, "", 2000);

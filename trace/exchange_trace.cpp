@@ -93,10 +93,19 @@ std::string RuleCommand(const std::string& command) {
 void MaskExchanges(std::vector<TracedExchange>* exchanges) {
   std::string text;
   std::vector<TextSpan> imsiAnswers;
+  // An answer to AT+CIMI that had not ended (no OK or ERROR yet) goes on
+  // in the next exchange's bytes: a stick that paused before the IMSI.
+  bool imsiAnswerGoesOn = false;
   for (const TracedExchange& exchange : *exchanges) {
     const size_t start = text.size();
     for (const TracedPiece& piece : exchange.pieces) text += piece.bytes;
-    if (SameCommand(exchange.command, "AT+CIMI")) imsiAnswers.push_back({start, text.size()});
+    if (imsiAnswerGoesOn) imsiAnswers.back().end = text.size();
+    imsiAnswerGoesOn = SameCommand(exchange.command, "AT+CIMI");
+    if (!imsiAnswerGoesOn) continue;
+    imsiAnswers.push_back({start, text.size()});
+    const std::string_view answer = std::string_view(text).substr(start);
+    imsiAnswerGoesOn =
+        answer.find("OK") == std::string_view::npos && answer.find("ERROR") == std::string_view::npos;
   }
   const size_t commandsStart = text.size();
   for (const TracedExchange& exchange : *exchanges) text += "\n" + exchange.command + "\r";

@@ -12,6 +12,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <sys/stat.h>
 #include <time.h>
 #endif
 
@@ -96,8 +97,22 @@ constexpr struct {
 #endif
 };
 
-int ReportPortFailure(const char* portName) {
+// The cause to tell the user. Permission matters only for a device: a
+// regular file the user may not read is no serial port whoever opens it,
+// and the dialout group would not help.
+PortOpenError CauseToTell(const char* path) {
   const PortOpenError cause = LastPortOpenError();
+#ifndef _WIN32
+  struct stat info {};
+  if (cause == kPortDenied && stat(path, &info) == 0 && !S_ISCHR(info.st_mode)) return kPortNotSerial;
+#else
+  (void)path;
+#endif
+  return cause;
+}
+
+int ReportPortFailure(const char* portName, const char* path) {
+  const PortOpenError cause = CauseToTell(path);
   for (const auto& failure : kOpenFailureTexts) {
     if (failure.cause != cause) continue;
     std::fprintf(stderr, "brenvaltor-cli: cannot open port %s: %s\n", portName, failure.text);
@@ -171,7 +186,7 @@ int RunReport(const char* portName, bool json) {
   DevicePathFromPortName(portName, path, sizeof path);
   int32_t unansweredStep = 0;
   const int32_t result = QueryModemAtPath(path, &unansweredStep);
-  if (result == kQueryPortFailed) return ReportPortFailure(portName);
+  if (result == kQueryPortFailed) return ReportPortFailure(portName, path);
   // A modem that stopped answering still gets the rows it gave.
   PrintReport(json);
   if (result != kQueryModemStopped) return kExitOk;
@@ -285,7 +300,7 @@ int RunSend(const char* portName, const char* command) {
   char path[kShortTextSize];
   DevicePathFromPortName(portName, path, sizeof path);
   const int32_t count = SendTerminalCommand(path, command, g_App.ReceiveBuffer);
-  if (count < 0) return ReportPortFailure(portName);
+  if (count < 0) return ReportPortFailure(portName, path);
   std::fwrite(g_App.ReceiveBuffer, 1, static_cast<size_t>(count), stdout);
   return kExitOk;
 }

@@ -12,6 +12,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <sys/stat.h>
 #include <time.h>
 #endif
 
@@ -96,8 +97,22 @@ constexpr struct {
 #endif
 };
 
-int ReportPortFailure(const char* portName) {
+// The cause to tell the user. Permission matters only for a device: a
+// regular file the user may not read is no serial port whoever opens it,
+// and the dialout group would not help.
+PortOpenError CauseToTell(const char* path) {
   const PortOpenError cause = LastPortOpenError();
+#ifndef _WIN32
+  struct stat info {};
+  if (cause == kPortDenied && stat(path, &info) == 0 && !S_ISCHR(info.st_mode)) return kPortNotSerial;
+#else
+  (void)path;
+#endif
+  return cause;
+}
+
+int ReportPortFailure(const char* portName, const char* path) {
+  const PortOpenError cause = CauseToTell(path);
   for (const auto& failure : kOpenFailureTexts) {
     if (failure.cause != cause) continue;
     std::fprintf(stderr, "brenvaltor-cli: cannot open port %s: %s\n", portName, failure.text);
@@ -146,6 +161,13 @@ int RunRouterReport(const char* url, bool json) {
       std::fprintf(stderr, "brenvaltor-cli: the stick at %s stopped answering after %d of %d documents\n",
                    url, static_cast<int>(result.documentsRead), static_cast<int>(kRouterPathCount));
       return kExitFailed;
+    case kRouterHttpError:
+      PrintReport(json);
+      std::fflush(stdout);
+      std::fprintf(stderr,
+                   "brenvaltor-cli: the stick at %s answered %d to %s; the rows show the documents it gave\n",
+                   url, static_cast<int>(result.failedHttpStatus), kRouterPaths[result.failedPath]);
+      return kExitFailed;
     case kRouterLoginRequired:
       std::fprintf(stderr,
                    "brenvaltor-cli: the stick at %s asks for its web password for some of its pages; "
@@ -164,7 +186,7 @@ int RunReport(const char* portName, bool json) {
   DevicePathFromPortName(portName, path, sizeof path);
   int32_t unansweredStep = 0;
   const int32_t result = QueryModemAtPath(path, &unansweredStep);
-  if (result == kQueryPortFailed) return ReportPortFailure(portName);
+  if (result == kQueryPortFailed) return ReportPortFailure(portName, path);
   // A modem that stopped answering still gets the rows it gave.
   PrintReport(json);
   if (result != kQueryModemStopped) return kExitOk;
@@ -278,7 +300,7 @@ int RunSend(const char* portName, const char* command) {
   char path[kShortTextSize];
   DevicePathFromPortName(portName, path, sizeof path);
   const int32_t count = SendTerminalCommand(path, command, g_App.ReceiveBuffer);
-  if (count < 0) return ReportPortFailure(portName);
+  if (count < 0) return ReportPortFailure(portName, path);
   std::fwrite(g_App.ReceiveBuffer, 1, static_cast<size_t>(count), stdout);
   return kExitOk;
 }
@@ -321,7 +343,7 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* line) {
         std::fputs("brenvaltor-cli: --trace is given twice\n", stderr);
         return false;
       }
-      if (i + 1 >= argc) {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') {
         std::fputs("brenvaltor-cli: --trace needs a file name\n", stderr);
         return false;
       }
@@ -394,12 +416,12 @@ int RunVerb(const CommandLine& line, Verb verb) {
 
 // The trace of the run goes to its file only once the command is done; a
 // trace that cannot be written fails the run, whatever the modem did.
-int FinishTrace(const char* tracePath, int status) {
+int FinishTrace(TraceTarget* target, int status) {
   std::string profile;
   FormatTraceProfile(&profile);
   char reason[kShortTextSize];
-  if (WriteTraceFile(tracePath, profile.data(), profile.size(), reason, sizeof reason)) return status;
-  std::fprintf(stderr, "brenvaltor-cli: cannot write the trace %s: %s\n", tracePath, reason);
+  if (WriteTraceTarget(target, profile.data(), profile.size(), reason, sizeof reason)) return status;
+  std::fprintf(stderr, "brenvaltor-cli: cannot write the trace %s: %s\n", target->path, reason);
   return status == kExitOk ? kExitFailed : status;
 }
 
@@ -423,8 +445,11 @@ int main(int argc, char** argv) {
   if (!OperandsFit(line, verb)) return kExitUsage;
   if (line.tracePath == nullptr) return RunVerb(line, verb);
 
+  // Every reason not to write the trace is found before the first byte
+  // goes to a stick: an ATD must not place a call whose trace is lost.
   char reason[kShortTextSize];
-  if (!CheckTraceFileCreatable(line.tracePath, reason, sizeof reason)) {
+  TraceTarget target;
+  if (!OpenTraceTarget(line.tracePath, &target, reason, sizeof reason)) {
     std::fprintf(stderr, "brenvaltor-cli: cannot write the trace %s: %s\n", line.tracePath, reason);
     return kExitFailed;
   }
@@ -433,5 +458,5 @@ int main(int argc, char** argv) {
   const int status = RunVerb(line, verb);
   g_App.TraceSink = nullptr;
   g_App.WebTraceSink = nullptr;
-  return FinishTrace(line.tracePath, status);
+  return FinishTrace(&target, status);
 }

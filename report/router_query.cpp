@@ -140,7 +140,7 @@ bool ParseRouterAddress(const char* text, RouterAddress* address) {
 
 void QueryRouterAt(const RouterAddress& address, RouterQueryResult* result) {
   const Clock::time_point start = Clock::now();
-  *result = {kRouterRead, 0, 0};
+  *result = {kRouterRead, 0, 0, 0, 0};
   ClearRowValues();
   static RouterSession session;
   session = RouterSession{};
@@ -154,6 +154,15 @@ void QueryRouterAt(const RouterAddress& address, RouterQueryResult* result) {
     WebReply reply;
     status = Fetch(session, kRouterPaths[path], &reply);
     if (status != kWebFetched) break;
+    // A body that came with an error status (a 500 page, a 401 login
+    // form) is the web server's, not the stick's answer: it gives no rows.
+    if (reply.httpStatus != 200) {
+      if (result->failedHttpStatus == 0 || result->failedHttpStatus == 404) {
+        result->failedHttpStatus = reply.httpStatus;
+        result->failedPath = path;
+      }
+      continue;
+    }
     RouterDocument document;
     BeginRouterDocument(&document, static_cast<RouterPath>(path));
     if (!WalkXmlDocument(g_App.ReceiveBuffer, reply.length, TakeDocumentElement, &document)) continue;
@@ -178,8 +187,13 @@ void QueryRouterAt(const RouterAddress& address, RouterQueryResult* result) {
         break;
     }
   }
+  // Nothing but 404s from an address that gave no document is another web
+  // server, not a stick with a fault.
+  const bool httpError = result->failedHttpStatus != 0 && (anyWebDocument || result->failedHttpStatus != 404);
   if (status != kWebFetched)
     result->outcome = kRouterNoAnswer;
+  else if (httpError && result->outcome != kRouterSessionRefused)
+    result->outcome = kRouterHttpError;
   else if (!anyWebDocument)
     result->outcome = kRouterNotWebInterface;
   // A stick that gave some documents and then no more is not a dead

@@ -39,12 +39,17 @@ enum RouterOutcome : int32_t {
   kRouterSessionRefused,   // the stick refused the session after a fresh handshake
   kRouterNotWebInterface,  // something answered, but not the stick's interface
   kRouterCut,              // the stick stopped answering (or refused the session) part-way
+  kRouterHttpError,        // a document came with an HTTP status other than 200
 };
 
 struct RouterQueryResult {
   RouterOutcome outcome;
   int32_t documentsRead;  // documents that gave rows (not an error reply)
   uint32_t elapsedMs;
+  // The first document that came with a status other than 200 (a 404 only
+  // when no other came), its kRouterPaths index; status 0 when none did.
+  int32_t failedHttpStatus;
+  int32_t failedPath;
 };
 
 // Empties every row, then fills them from the stick at address.

@@ -147,8 +147,14 @@ bool GatewayFromRouteTable(const char* table, const char* interfaceName, char* g
 
 void AddStickNode(const StickNode& node, StickDevice* device) {
   if (node.Problem != 0 && device->Problem == 0) device->Problem = node.Problem;
-  const StickInterfaceKind kind = KindFromSetupClass(node.SetupClass);
-  if ((kind == kInterfaceOther && node.Problem == 0) || SameIgnoringCase(node.SetupClass, "USB") ||
+  // A USB node bound to the mass-storage service is the stick's drive
+  // interface itself: on a single-interface stick in CD-ROM mode it is the
+  // USB device node, and the drive below it may not be listed (yet).
+  const bool storageNode =
+      SameIgnoringCase(node.SetupClass, "USB") && SameIgnoringCase(node.Service, "USBSTOR");
+  const StickInterfaceKind kind = storageNode ? kInterfaceStorage : KindFromSetupClass(node.SetupClass);
+  if ((kind == kInterfaceOther && node.Problem == 0) ||
+      (SameIgnoringCase(node.SetupClass, "USB") && !storageNode) ||
       device->InterfaceCount >= kMaxStickInterfaces)
     return;
   StickInterface& part = device->Interfaces[device->InterfaceCount++];

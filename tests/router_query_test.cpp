@@ -15,6 +15,7 @@
 
 #include "report/report_rows.h"
 #include "report/router_query.h"
+#include "report/router_rows.h"
 #include "web/web_client.h"
 
 namespace {
@@ -126,6 +127,27 @@ TEST_F(RouterQueryTest, LoginAndUnsupportedDocumentsLeaveTheirRowsEmpty) {
   EXPECT_EQ(g_Seen.size(), 8u);
   EXPECT_STREQ(RowValue(kRowModel), "");
   EXPECT_STREQ(RowValue(kRowUnlockAttemptsLeft), "3");
+}
+
+// A body that came with an error status is the web server's, whatever it
+// holds: no rows from it, the first such document named, the rest read.
+TEST_F(RouterQueryTest, DocumentsWithAnErrorStatusGiveNoRows) {
+  g_Script["/api/webserver/SesTokInfo"] = {Ok(kSession)};
+  ScriptEveryDocument(Ok(Document("")));
+  g_Script["/api/device/information"] = {
+      {kWebFetched, 404, Document("<DeviceName>E3372</DeviceName>"), "", 0}};
+  g_Script["/api/monitoring/status"] = {
+      {kWebFetched, 500, Document("<ServiceStatus>2</ServiceStatus>"), "", 0}};
+  g_Script["/api/pin/simlock"] = {
+      {kWebFetched, 401, Document("<SimLockRemainTimes>3</SimLockRemainTimes>"), "", 0}};
+  const RouterQueryResult result = Query();
+  EXPECT_EQ(result.outcome, kRouterHttpError);
+  EXPECT_EQ(result.failedHttpStatus, 500) << "a 404 gives way to another status";
+  EXPECT_STREQ(kRouterPaths[result.failedPath], "/api/monitoring/status");
+  EXPECT_EQ(result.documentsRead, 4);
+  EXPECT_STREQ(RowValue(kRowModel), "");
+  EXPECT_STREQ(RowValue(kRowServiceStatus), "");
+  EXPECT_STREQ(RowValue(kRowUnlockAttemptsLeft), "");
 }
 
 TEST_F(RouterQueryTest, ADeadAddressCostsOneRequestAndNoRows) {

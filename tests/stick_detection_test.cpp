@@ -262,6 +262,11 @@ TEST(AddStickNode, WindowsListingsOfEachState) {
        {massStorage, cdRom},
        "stick 12d1:1446 shows only its built-in CD-ROM / flash drive: it has not been switched to modem mode "
        "(install the stick's own software from that drive once)"},
+      {"CD-ROM mode, the USB node bound to USBSTOR, no drive below it",
+       0x1446,
+       {massStorage},
+       "stick 12d1:1446 shows only its built-in CD-ROM / flash drive: it has not been switched to modem mode "
+       "(install the stick's own software from that drive once)"},
       {"CD-ROM mode with a card in the reader",
        0x1446,
        {composite, massStorage, cdRom, cardReader, volume},

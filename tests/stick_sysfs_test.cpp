@@ -74,7 +74,7 @@ TEST(StickSysfs, EveryFixtureCase) {
   EXPECT_EQ(ClassifyStick(two.Devices[1]), kStickRouterMode);
 }
 
-// Six sticks among 240 other entries (devices and their interfaces),
+// Six sticks among 800 other entries (devices and their interfaces),
 // plugged in first, in between and last: all are found.
 TEST(StickSysfs, SticksAmongManyDevices) {
   const StickDeviceList many = ReadFixture("many");

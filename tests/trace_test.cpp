@@ -16,7 +16,9 @@
 #include "trace/trace_file.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -76,7 +78,30 @@ const MaskCase kMaskCases[] = {
      "^DSFLOWRPT:0000001E,00000000,00000000,0000000000000DA4,0000000000000000"},
     {"boot report", "^BOOT:20952084,0,0,0,72", "^BOOT:20952084,0,0,0,72"},
     {"build date", "^VERSION:BDT:Nov 11 2011, 10:20:30", "^VERSION:BDT:Nov 11 2011, 10:20:30"},
-    {"13 digits", "1234567890123", "1234567890123"},
+    {"13 digits", "Counter: 1234567890123", "Counter: 1234567890123"},
+    // Dial strings: every digit but the service prefix, command and echo.
+    {"dial", "ATD+79161234567;\r\r\nOK", "ATD+00000000000;\r\r\nOK"},
+    {"dial tone lower case", "atdt89161234567\r", "atdt00000000000\r"},
+    {"puk and new pin", "ATD**05*87654321*4321*4321#", "ATD**05*00000000*0000*0000#"},
+    {"pin change", "ATD**04*1234*4321*4321#;", "ATD**04*0000*0000*0000#;"},
+    {"pin2 change", "ATD**042*1234*4321*4321#", "ATD**042*0000*0000*0000#"},
+    {"hidden caller id", "ATD*31#+79161234567;", "ATD*31#+00000000000;"},
+    {"balance code stays", "ATD*100#;", "ATD*100#;"},
+    {"blank before equals", "AT+CPIN =\"1234\"", "AT+CPIN =\"0000\""},
+    {"imei mixed joints", "IMEI: 35 209900-176148-1", "IMEI: 35 209900-000000-0"},
+    // Messages: PDU addresses in place (a sender's name stays; the time
+    // stamp's 14 digits are the decimal pass's), 7+ digits in any text.
+    {"pdu deliver", "+CMGL: 1,0,,24\r\n07919761989901F0040B919761214365F70000622170010203210141\r\n\r\nOK",
+     "+CMGL: 1,0,,24\r\n07910000000000F0040B910000000000F00000000000000000000000\r\n\r\nOK"},
+    {"pdu submit", "+CMGR: 2,,18\r\n0011000B919761214365F70000AA0141",
+     "+CMGR: 2,,18\r\n0011000B910000000000F00000AA0141"},
+    {"pdu named sender", "+CMT: ,20\r\n00040AD04D76F9DD0E0000622170010203210141",
+     "+CMT: ,20\r\n00040AD04D76F9DD0E0000000000000000000000"},
+    {"message text", "+CMT: \"+79161234567\",,\"\"\r\nCall 89161234567 now\r\n",
+     "+CMT: \"+00000000000\",,\"\"\r\nCall 00000000000 now\r\n"},
+    {"ussd text", "+CUSD: 0,\"Vash nomer 79161234567\",15", "+CUSD: 0,\"Vash nomer 00000000000\",15"},
+    {"number alone on a line", "\r\n8671420\r\n\r\nOK\r\n39583162\r\n",
+     "\r\n0000000\r\n\r\nOK\r\n00000000\r\n"},
     {"operator code", "+COPS: 0,2,\"250015\",2", "+COPS: 0,2,\"250015\",2"},
     {"six bytes", "35 20 99 00 17 61", "35 20 99 00 17 61"},
 };
@@ -134,6 +159,12 @@ TEST_F(TraceTest, ANumberSplitOverTwoExchangesIsMaskedAsOne) {
   EXPECT_NE(profile.find("\"250010000000000\\r\\n\""), std::string::npos) << profile;
 }
 
+TEST_F(TraceTest, AnImsiThatCameInTheNextExchangeIsStillAnImsi) {
+  Read("AT+CIMI", true, "\r\n", 60);
+  Read("AT+CGMI", true, "250029876543219\r\n\r\nOK\r\n", 60);
+  EXPECT_NE(Profile().find("\"250020000000000\\r\\n\""), std::string::npos) << Profile();
+}
+
 TEST_F(TraceTest, CommandsAndTheirEchoAreMaskedAndOneRuleStaysPerMaskedCommand) {
   Read("AT+CPIN=\"1234\"", true, "AT+CPIN=\"1234\"\r\r\nOK\r\n", 60);
   Read("at+cpin=\"5678\"", true, "", 2000);
@@ -161,6 +192,9 @@ TEST_F(TraceTest, RouterDocumentsBecomeARouterProfile) {
   document("/api/device/basic_information", 200,
            "<response><Msisdn>+79161234567</Msisdn><SerialNumber>L8FDW1234</SerialNumber>"
            "<MacAddress1>0C:1A:2B:3C:4D:5E</MacAddress1><WanIPAddress>127.0.0.9</WanIPAddress></response>");
+  document("/api/sms/sms-list", 200,
+           "<Phone>+79161234567</Phone><Content>Call 89161234567 ATD+79161234567;</Content>\r\n"
+           "8671420\r\n<content>Vash nomer 79161234567</content>");
   const std::string profile = Profile();
   EXPECT_NE(profile.find("\nGET /api/webserver/SesTokInfo status 404\n.\n"), std::string::npos) << profile;
   EXPECT_NE(profile.find("\nGET /api/device/information\n<response>\n<Imei>866123450000000</Imei>\n"
@@ -172,6 +206,10 @@ TEST_F(TraceTest, RouterDocumentsBecomeARouterProfile) {
       profile.find("<Msisdn>+00000000000</Msisdn><SerialNumber>000000000</SerialNumber>"
                    "<MacAddress1>00:00:00:00:00:00</MacAddress1><WanIPAddress>000.0.0.0</WanIPAddress>"),
       std::string::npos)
+      << profile;
+  EXPECT_NE(profile.find("<Phone>+00000000000</Phone><Content>Call 00000000000 ATD+00000000000;</Content>\n"
+                         "0000000\n<content>Vash nomer 00000000000</content>"),
+            std::string::npos)
       << profile;
   EXPECT_EQ(profile.find("echo off"), std::string::npos) << "no serial rules in a router profile";
 }
@@ -234,18 +272,27 @@ std::string FileText(const std::string& path) {
   return text;
 }
 
+// Writes text to path through a trace target; "" on success, else the
+// reason, prefixed by the step that failed.
+std::string WriteThroughTarget(const std::string& path, const std::string& text) {
+  char reason[256] = {};
+  TraceTarget target;
+  if (!OpenTraceTarget(path.c_str(), &target, reason, sizeof reason)) return std::string("open: ") + reason;
+  if (!WriteTraceTarget(&target, text.data(), text.size(), reason, sizeof reason))
+    return std::string("write: ") + reason;
+  return "";
+}
+
 TEST(TraceFile, ReplacesWhatIsThereAndFailsWithTheReason) {
   const std::string path = ::testing::TempDir() + "trace-file-test.profile";
-  char reason[256] = {};
-  ASSERT_TRUE(WriteTraceFile(path.c_str(), "first\n", 6, reason, sizeof reason)) << reason;
-  ASSERT_TRUE(WriteTraceFile(path.c_str(), "second\n", 7, reason, sizeof reason)) << reason;
+  EXPECT_EQ(WriteThroughTarget(path, "first\n"), "");
+  EXPECT_EQ(WriteThroughTarget(path, "second\n"), "");
   EXPECT_EQ(FileText(path), "second\n");
   std::remove(path.c_str());
 
   const std::string missing = ::testing::TempDir() + "no-such-folder/trace.profile";
-  EXPECT_FALSE(CheckTraceFileCreatable(missing.c_str(), reason, sizeof reason));
-  EXPECT_FALSE(WriteTraceFile(missing.c_str(), "x", 1, reason, sizeof reason));
-  EXPECT_STRNE(reason, "");
+  EXPECT_EQ(WriteThroughTarget(missing, "x").rfind("open: ", 0), 0u);
+  EXPECT_EQ(WriteThroughTarget("", "x"), "open: no file name");
 }
 
 #ifndef _WIN32
@@ -258,8 +305,7 @@ TEST(TraceFile, OwnerOnlyAndALinkAtTheTargetIsReplacedNotFollowed) {
   std::fclose(file);
   unlink(link.c_str());
   ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
-  char reason[256] = {};
-  ASSERT_TRUE(WriteTraceFile(link.c_str(), "trace", 5, reason, sizeof reason)) << reason;
+  EXPECT_EQ(WriteThroughTarget(link, "trace"), "");
   struct stat info {};
   ASSERT_EQ(lstat(link.c_str(), &info), 0);
   EXPECT_TRUE(S_ISREG(info.st_mode));
@@ -268,6 +314,54 @@ TEST(TraceFile, OwnerOnlyAndALinkAtTheTargetIsReplacedNotFollowed) {
   EXPECT_EQ(FileText(target), "keep me");
   unlink(link.c_str());
   unlink(target.c_str());
+}
+
+// Whatever is not a regular file stays what it was: a device or FIFO is
+// written straight into (a full device says so), a folder, block device or
+// socket is refused before the run. The nodes are the test's own, made in
+// its temporary folder: never the system's /dev/full or /dev/null.
+struct NodeCase {
+  const char* name;
+  mode_t type;
+  dev_t device;        // for mknod
+  bool needsRoot;      // mknod of a device node
+  const char* result;  // of WriteThroughTarget
+};
+
+const NodeCase kNodeCases[] = {
+    {"null device", S_IFCHR, makedev(1, 3), true, ""},
+    {"full device", S_IFCHR, makedev(1, 7), true, "write: No space left on device"},
+    {"block device", S_IFBLK, makedev(7, 200), true, "open: it is a block device, not a file"},
+    {"fifo", S_IFIFO, 0, false, ""},
+    {"folder", S_IFDIR, 0, false, "open: it is a folder"},
+    {"socket", S_IFSOCK, 0, false, "open: it is a socket, not a file"},
+};
+
+TEST(TraceFile, NeverReplacesWhatIsNotARegularFile) {
+  for (const NodeCase& c : kNodeCases) {
+    if (c.needsRoot && geteuid() != 0) continue;
+    const std::string path = ::testing::TempDir() + "trace-node-" + c.name;
+    std::remove(path.c_str());
+    const int made =
+        c.type == S_IFDIR ? mkdir(path.c_str(), 0700) : mknod(path.c_str(), c.type | 0600, c.device);
+    ASSERT_EQ(made, 0) << c.name;
+    // A reader on the FIFO, so that opening it for writing need not wait.
+    const int reader = c.type == S_IFIFO ? open(path.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+    EXPECT_EQ(WriteThroughTarget(path, "trace"), c.result) << c.name;
+    if (reader >= 0) {
+      char got[8] = {};
+      EXPECT_EQ(read(reader, got, sizeof got), 5) << c.name;
+      EXPECT_STREQ(got, "trace");
+      close(reader);
+    }
+    struct stat info {};
+    ASSERT_EQ(lstat(path.c_str(), &info), 0) << c.name;
+    EXPECT_EQ(info.st_mode & S_IFMT, c.type) << c.name;
+    if (c.type == S_IFDIR)
+      rmdir(path.c_str());
+    else
+      unlink(path.c_str());
+  }
 }
 #endif
 

@@ -93,10 +93,19 @@ std::string RuleCommand(const std::string& command) {
 void MaskExchanges(std::vector<TracedExchange>* exchanges) {
   std::string text;
   std::vector<TextSpan> imsiAnswers;
+  // An answer to AT+CIMI that had not ended (no OK or ERROR yet) goes on
+  // in the next exchange's bytes: a stick that paused before the IMSI.
+  bool imsiAnswerGoesOn = false;
   for (const TracedExchange& exchange : *exchanges) {
     const size_t start = text.size();
     for (const TracedPiece& piece : exchange.pieces) text += piece.bytes;
-    if (SameCommand(exchange.command, "AT+CIMI")) imsiAnswers.push_back({start, text.size()});
+    if (imsiAnswerGoesOn) imsiAnswers.back().end = text.size();
+    imsiAnswerGoesOn = SameCommand(exchange.command, "AT+CIMI");
+    if (!imsiAnswerGoesOn) continue;
+    imsiAnswers.push_back({start, text.size()});
+    const std::string_view answer = std::string_view(text).substr(start);
+    imsiAnswerGoesOn =
+        answer.find("OK") == std::string_view::npos && answer.find("ERROR") == std::string_view::npos;
   }
   const size_t commandsStart = text.size();
   for (const TracedExchange& exchange : *exchanges) text += "\n" + exchange.command + "\r";
@@ -132,21 +141,34 @@ const TracedExchange* RuleFor(const std::vector<TracedExchange>& exchanges, size
 
 // Elements of the web interface that identify the stick, its SIM or its
 // connection without being long numbers: the phone number, the serial
-// number, the adapter's hardware addresses and the addresses the network
-// gave. Their letters and digits become '0', whole.
-constexpr std::string_view kIdentifyingElements[] = {
-    "Msisdn",         "SerialNumber", "MacAddress1",  "MacAddress2",    "WanIPAddress",
-    "WanIPv6Address", "PrimaryDns",   "SecondaryDns", "PrimaryIPv6Dns", "SecondaryIPv6Dns",
+// number, the adapter's hardware addresses, the addresses the network gave
+// and a message's sender or receiver. Their letters and digits become '0',
+// whole. A message's or a USSD answer's text keeps its words and loses
+// every number of 7 digits or more.
+struct MaskedElement {
+  std::string_view name;
+  bool whole;
+};
+
+constexpr MaskedElement kMaskedElements[] = {
+    {"Msisdn", true},         {"SerialNumber", true},     {"MacAddress1", true}, {"MacAddress2", true},
+    {"WanIPAddress", true},   {"WanIPv6Address", true},   {"PrimaryDns", true},  {"SecondaryDns", true},
+    {"PrimaryIPv6Dns", true}, {"SecondaryIPv6Dns", true}, {"Phone", true},       {"Content", false},
+    {"content", false},
 };
 
 void MaskIdentifyingElements(std::string* text) {
-  for (std::string_view name : kIdentifyingElements) {
-    const std::string open = "<" + std::string(name) + ">";
-    const std::string close = "</" + std::string(name) + ">";
+  for (const MaskedElement& element : kMaskedElements) {
+    const std::string open = "<" + std::string(element.name) + ">";
+    const std::string close = "</" + std::string(element.name) + ">";
     for (size_t at = text->find(open); at != std::string::npos; at = text->find(open, at + 1)) {
       const size_t start = at + open.size();
       const size_t end = text->find(close, start);
       if (end == std::string::npos) break;
+      if (!element.whole) {
+        MaskNumbersInText(text->data() + start, end - start);
+        continue;
+      }
       for (size_t i = start; i < end; ++i) {
         char& c = (*text)[i];
         if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) c = '0';

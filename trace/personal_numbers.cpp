@@ -1,7 +1,7 @@
-// MaskPersonalNumbers: four passes over the text, each for one form in
+// MaskPersonalNumbers: six passes over the text, each for one form in
 // which firmware writes a personal number. The decimal pass decides every
 // number from the text as it came (which IMSIs there are is known before
-// anything is masked); the byte, phone and command passes then mask more, never
+// anything is masked); the byte, phone, command, dial and line passes then mask more, never
 // less, so the order in which they run cannot bring a digit back.
 #include "trace/personal_numbers.h"
 
@@ -25,9 +25,13 @@ bool SameLetters(const char* text, std::string_view word) {
 // --- Decimal numbers -----------------------------------------------------
 
 // Digit groups joined by one of these make one number: 35-209900-176148-1,
-// 35 209900 176148 1. One number keeps to one joint: "E1550 11.608.12.02"
-// is a model and a version, not a 14-digit number.
+// 35 209900 176148 1, 35 209900-176148-1. Dashes and blanks mix; a dot
+// only joins groups joined by dots: "E1550 11.608.12.02" is a model and a
+// version, not a 14-digit number.
 bool IsGroupJoint(char c) { return c == '-' || c == ' ' || c == '.'; }
+bool JointsMix(char joint, char next) {
+  return joint == '\0' || joint == next || (joint != '.' && next != '.');
+}
 
 struct DecimalNumber {
   TextSpan span;  // first digit to last digit
@@ -57,7 +61,7 @@ bool FindDecimalNumber(const char* text, size_t length, size_t* from, DecimalNum
     size_t lastGroup = start;
     char joint = '\0';
     while (end + 1 < length && IsGroupJoint(text[end]) && IsDigit(text[end + 1]) &&
-           (joint == '\0' || text[end] == joint)) {
+           JointsMix(joint, text[end])) {
       joint = text[end];
       lastGroup = end + 1;
       const size_t groupDigits = DigitsFrom(text, length, lastGroup);
@@ -241,15 +245,18 @@ constexpr std::string_view kSecretArgumentCommands[] = {
 // An unquoted argument this long is a code, not a mode or an index.
 constexpr size_t kShortestUnquotedCode = 4;
 
-// The length of the secret-argument command name at text + i ("+CPIN"),
-// followed by '=', or 0.
+// Where the '=' of a secret-argument command at text + i ("+CPIN=")
+// stands, or 0. A modem may ignore blanks before the '=' (AT+CPIN ="1234"),
+// so they are skipped too.
 size_t SecretCommandAt(const char* text, size_t length, size_t i) {
   if (text[i] != '+' && text[i] != '^') return 0;
   size_t end = i + 1;
   while (end < length && IsAlnum(text[end])) ++end;
-  if (end >= length || text[end] != '=') return 0;
+  size_t equals = end;
+  while (equals < length && text[equals] == ' ') ++equals;
+  if (equals >= length || text[equals] != '=') return 0;
   for (std::string_view name : kSecretArgumentCommands)
-    if (name.size() == end - i && SameLetters(text + i, name)) return end - i;
+    if (name.size() == end - i && SameLetters(text + i, name)) return equals;
   return 0;
 }
 
@@ -277,8 +284,151 @@ size_t MaskArguments(char* text, size_t length, size_t i) {
 
 void MaskSecretArguments(char* text, size_t length) {
   for (size_t i = 0; i < length; ++i) {
-    const size_t nameLength = SecretCommandAt(text, length, i);
-    if (nameLength != 0) i = MaskArguments(text, length, i + nameLength + 1);
+    const size_t equals = SecretCommandAt(text, length, i);
+    if (equals != 0) i = MaskArguments(text, length, equals + 1);
+  }
+}
+
+// --- Dial strings ---------------------------------------------------------
+
+// ATD dials what follows it up to the end of the line (or the ';' of a
+// voice call): a phone number, or a supplementary-service code that may
+// carry PINs and numbers (**04*OLDPIN*NEWPIN*NEWPIN#, **05*PUK*PIN*PIN#,
+// **21*NUMBER#). The service prefix (**04*, *31#, *100#) stays, so the trace
+// still shows what kind of call it was; every digit after it is masked.
+bool IsServiceMark(char c) { return c == '*' || c == '#'; }
+
+// The end of the service prefix of the dial string at text + i: marks,
+// digits, one mark; i itself when there is none.
+size_t ServicePrefixEnd(const char* text, size_t length, size_t i) {
+  size_t at = i;
+  while (at < length && IsServiceMark(text[at])) ++at;
+  if (at == i) return i;
+  while (at < length && IsDigit(text[at])) ++at;
+  return at < length && IsServiceMark(text[at]) ? at + 1 : i;
+}
+
+bool IsDialCommandAt(const char* text, size_t length, size_t i) {
+  return i + 3 <= length && SameLetters(text + i, "ATD") && (i == 0 || !IsAlnum(text[i - 1]));
+}
+
+void MaskDialStrings(char* text, size_t length) {
+  for (size_t i = 0; i < length; ++i) {
+    if (!IsDialCommandAt(text, length, i)) continue;
+    size_t at = i + 3;
+    // Tone or pulse dialling, and blanks, before the number.
+    while (at < length && (Upper(text[at]) == 'T' || Upper(text[at]) == 'P' || text[at] == ' ')) ++at;
+    for (at = ServicePrefixEnd(text, length, at); at < length && !EndsArguments(text[at]); ++at)
+      if (IsDigit(text[at])) text[at] = '0';
+    i = at;
+  }
+}
+
+// --- Numbers in messages and USSD text, and alone on a line ----------------
+
+// Every run of kShortestPhoneDigits or more digits in text[start, end).
+void MaskDigitRuns(char* text, size_t start, size_t end) {
+  for (size_t i = start; i < end;) {
+    size_t runEnd = i;
+    while (runEnd < end && IsDigit(text[runEnd])) ++runEnd;
+    if (runEnd - i >= kShortestPhoneDigits)
+      for (size_t k = i; k < runEnd; ++k) text[k] = '0';
+    i = runEnd > i ? runEnd : i + 1;
+  }
+}
+
+int HexValue(char c) {
+  if (IsDigit(c)) return c - '0';
+  return Upper(c) - 'A' + 10;
+}
+
+size_t OctetAt(const char* line, size_t k) {
+  return static_cast<size_t>(HexValue(line[2 * k]) * 16 + HexValue(line[2 * k + 1]));
+}
+
+// The address octets [first, first + count) of a PDU: their semi-octets are
+// the digits of a number (nibbles swapped, F filling the last), so every
+// decimal digit becomes '0' and the PDU keeps its length.
+void MaskSemiOctets(char* line, size_t first, size_t count) {
+  for (size_t k = 2 * first; k < 2 * (first + count); ++k)
+    if (IsDigit(line[k])) line[k] = '0';
+}
+
+// A message in PDU mode, as +CMGL, +CMGR, +CMT and +CDS give it: the
+// service centre's address (a length in octets, a type, semi-octets), the
+// first octet, for a message sent or a status report its reference, then
+// the sender's or receiver's address (a length in digits, a type,
+// semi-octets). Both addresses are masked in place; an address written as
+// a name (type of number 5, alphanumeric) stays. False when the line is
+// no such PDU.
+bool MaskPduAddresses(char* line, size_t length) {
+  if (length < 4 || length % 2 != 0) return false;
+  for (size_t i = 0; i < length; ++i)
+    if (!IsHexDigit(line[i])) return false;
+  const size_t octets = length / 2;
+  const size_t centreOctets = OctetAt(line, 0);
+  size_t at = 1 + centreOctets;
+  if (at + 1 > octets) return false;
+  const size_t messageType = OctetAt(line, at++) & 3;
+  if (messageType == 3) return false;
+  if (messageType != 0) ++at;  // the message reference
+  if (at + 2 > octets) return false;
+  const size_t addressOctets = (OctetAt(line, at) + 1) / 2;
+  const bool alphanumeric = ((OctetAt(line, at + 1) >> 4) & 7) == 5;
+  if (at + 2 + addressOctets > octets) return false;
+  if (centreOctets > 1) MaskSemiOctets(line, 2, centreOctets - 1);
+  if (!alphanumeric) MaskSemiOctets(line, at + 2, addressOctets);
+  return true;
+}
+
+bool LineStartsWith(const char* text, size_t start, size_t end, std::string_view word) {
+  return end - start >= word.size() && SameLetters(text + start, word);
+}
+
+// A line that heads a stored or received message; the lines after it, up
+// to a blank line or the next reply, are the message.
+bool IsMessageHeader(const char* text, size_t start, size_t end) {
+  return LineStartsWith(text, start, end, "+CMGL:") || LineStartsWith(text, start, end, "+CMGR:") ||
+         LineStartsWith(text, start, end, "+CMT:") || LineStartsWith(text, start, end, "+CDS:");
+}
+
+// Where "+CUSD" stands in a line (a USSD answer or the command that sends
+// one), or end.
+size_t FindUssd(const char* text, size_t start, size_t end) {
+  for (size_t i = start; i + 5 <= end; ++i)
+    if (SameLetters(text + i, "+CUSD")) return i;
+  return end;
+}
+
+// Line by line: a message's text and a USSD text lose every run of 7 or
+// more digits (a number the network or a sender wrote into it), a PDU its
+// addresses, and a reply line holding nothing but 7 to 13 digits is taken
+// whole: the piece of a number a pause cut into two lines (longer ones are
+// the decimal pass's, which keeps an IMEI's type code).
+void MaskNumbersInLines(char* text, size_t length) {
+  bool inMessage = false;
+  for (size_t start = 0; start < length;) {
+    size_t end = start;
+    while (end < length && text[end] != '\r' && text[end] != '\n') ++end;
+    size_t digits = 0;
+    while (start + digits < end && IsDigit(text[start + digits])) ++digits;
+    if (digits == end - start && digits >= kShortestPhoneDigits && digits < kPersonalNumberDigits) {
+      MaskDigitRuns(text, start, end);
+    } else if (IsMessageHeader(text, start, end)) {
+      inMessage = true;
+    } else if (inMessage &&
+               (end == start || text[start] == '+' || text[start] == '^' ||
+                LineStartsWith(text, start, end, "OK") || LineStartsWith(text, start, end, "ERROR"))) {
+      inMessage = false;
+    } else if (inMessage && !MaskPduAddresses(text + start, end - start)) {
+      MaskDigitRuns(text, start, end);
+    }
+    MaskDigitRuns(text, FindUssd(text, start, end), end);
+    // A blank line (two line feeds in a row) ends a message.
+    size_t feeds = 0;
+    for (start = end; start < length && (text[start] == '\r' || text[start] == '\n'); ++start)
+      feeds += text[start] == '\n' ? 1 : 0;
+    if (feeds > 1) inMessage = false;
   }
 }
 
@@ -291,4 +441,8 @@ void MaskPersonalNumbers(char* text, size_t length, const TextSpan* imsiAnswers,
   MaskByteSequences(text, length);
   MaskQuotedPhoneNumbers(text, length);
   MaskSecretArguments(text, length);
+  MaskDialStrings(text, length);
+  MaskNumbersInLines(text, length);
 }
+
+void MaskNumbersInText(char* text, size_t length) { MaskDigitRuns(text, 0, length); }

@@ -35,9 +35,16 @@ struct TextSpan {
 //   leading '+' (a sender, a caller, the SIM's own number), masked whole;
 //   a bare quoted one of 14 or more digits is taken as above;
 // - the arguments of commands that set a number, PIN, PUK or code
-//   (AT+CPIN="1234", AT+EGMR=1,7,"...", AT^CARDUNLOCK="...", any case):
-//   every quoted argument, and every unquoted one of 4 or more characters,
-//   masked whole, wherever such a command appears (a command line, its echo).
+//   (AT+CPIN="1234", AT+CPIN ="1234", AT+EGMR=1,7,"...",
+//   AT^CARDUNLOCK="...", any case): every quoted argument, and every
+//   unquoted one of 4 or more characters, masked whole, wherever such a
+//   command appears (a command line, its echo);
+// - dial strings (ATD+79161234567;, ATD**05*PUK*PIN*PIN#): every digit
+//   after the service prefix (**05*, *31#), which stays;
+// - messages: the addresses of a PDU (+CMGL, +CMGR, +CMT, +CDS), in place,
+//   and every run of 7 or more digits in a message's or a USSD's text;
+// - a line holding nothing but 7 to 13 digits (a number a pause cut in
+//   two lines), masked whole.
 // Masked digits become '0', masked letters of a code '0' too; nothing else
 // changes, so the text keeps its length and layout.
 //
@@ -47,3 +54,7 @@ struct TextSpan {
 // `AT+CIMI\r\r\n`), or when the same digits were found as an IMSI anywhere
 // else in the text: a number is masked the same way wherever it appears.
 void MaskPersonalNumbers(char* text, size_t length, const TextSpan* imsiAnswers, size_t imsiAnswerCount);
+
+// Masks every run of 7 or more digits in text[0, length): the numbers in a
+// message's or a USSD answer's text, whatever carries it.
+void MaskNumbersInText(char* text, size_t length);

@@ -17,8 +17,9 @@ namespace {
 
 constexpr size_t kPathSize = 512;
 // A machine with hubs, a keyboard, a camera and a card reader easily has a
-// few dozen USB devices; the bound is for devices only (interfaces are
-// listed per device). Every name read here is short: a device or interface
+// few dozen USB devices, a lab machine hundreds: the device level keeps
+// only the vendor's devices, so the bound is never met by others (and
+// interfaces are listed per device). Every name read here is short: a device or interface
 // ("3-1.4.2:1.10"), a ttyUSB / ttyACM port, a network interface (at most
 // 15 characters); a longer one is skipped.
 constexpr int32_t kMaxEntries = 256;
@@ -47,11 +48,20 @@ bool JoinPath(char* path, const char* folder, const char* name) {
   return false;
 }
 
-// Whether ListEntries keeps the interfaces ("1-2:1.0") that sysfs lists
-// beside the devices in bus/usb/devices. They must not take the places of
-// devices: the bound applies in the folder's own order, before sorting, so
-// with them a stick could be left out on a machine with many devices.
-enum EntryKind { kAnyEntry, kNoInterfaces };
+long ReadHexFile(const char* folder, const char* file);
+
+// What ListEntries keeps: any entry, or of bus/usb/devices only the
+// vendor's devices. Neither the interfaces ("1-2:1.0") sysfs lists beside
+// the devices nor other makers' devices may take the places of sticks: the
+// bound applies in the folder's own order, before sorting, so with them a
+// stick could be left out on a machine with many devices.
+enum EntryKind { kAnyEntry, kVendorDevices };
+
+bool IsVendorDevice(const char* folder, const char* name) {
+  if (std::strchr(name, ':') != nullptr) return false;
+  char path[kPathSize];
+  return JoinPath(path, folder, name) && ReadHexFile(path, "idVendor") == kStickVendorId;
+}
 
 // The entries of a folder whose names begin with prefix, sorted; "." and
 // ".." never. A folder that cannot be read has none.
@@ -62,8 +72,8 @@ void ListEntries(const char* folder, const char* prefix, EntryKind kind, EntryLi
   const size_t prefixLength = std::strlen(prefix);
   while (const dirent* entry = readdir(dir)) {
     if (entry->d_name[0] == '.' || std::strncmp(entry->d_name, prefix, prefixLength) != 0) continue;
-    if (kind == kNoInterfaces && std::strchr(entry->d_name, ':') != nullptr) continue;
     if (list->count >= kMaxEntries || std::strlen(entry->d_name) >= kEntrySize) continue;
+    if (kind == kVendorDevices && !IsVendorDevice(folder, entry->d_name)) continue;
     CopyText(list->names[list->count++], kEntrySize, entry->d_name);
   }
   closedir(dir);
@@ -174,11 +184,10 @@ void ReadStickDevicesUnder(const char* sysRoot, const char* routePath, StickDevi
   ReadRouteTable(routePath, routeTable, sizeof g_RouteTable);
   char folder[kPathSize];
   std::snprintf(folder, sizeof folder, "%s/bus/usb/devices", sysRoot);
-  ListEntries(folder, "", kNoInterfaces, &devices);
+  ListEntries(folder, "", kVendorDevices, &devices);
   for (int32_t i = 0; i < devices.count && list->Count < kMaxStickDevices; ++i) {
     char deviceFolder[kPathSize];
     JoinPath(deviceFolder, folder, devices.names[i]);
-    if (ReadHexFile(deviceFolder, "idVendor") != kStickVendorId) continue;
     StickDevice& device = list->Devices[list->Count++];
     device.VendorId = kStickVendorId;
     device.ProductId = static_cast<uint16_t>(ReadHexFile(deviceFolder, "idProduct"));

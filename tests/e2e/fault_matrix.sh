@@ -204,6 +204,16 @@ if [ "$MODE" = native ] && [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; 
   setpriv --reuid=65534 --regid=65534 --clear-groups "$CLI" send "$e2e_pty" AT >"$e2e_tmp/out" 2>"$e2e_tmp/err"
   e2e_check_status "$MODE no permission: send exits 1" 1 $?
   check_cause "$MODE no permission" "$e2e_pty: permission denied (add your user to the dialout group, then log in again)"
+  # A regular file nobody may read is not a serial port, not a dialout
+  # matter (in a folder nobody can pass through, as the test's own is not).
+  open_dir=$(mktemp -d)
+  chmod 755 "$open_dir"
+  : >"$open_dir/unreadable"
+  chmod 600 "$open_dir/unreadable"
+  setpriv --reuid=65534 --regid=65534 --clear-groups "$CLI" send "$open_dir/unreadable" AT >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+  e2e_check_status "$MODE unreadable regular file: send exits 1" 1 $?
+  check_cause "$MODE unreadable regular file" "$open_dir/unreadable: not a serial port"
+  rm -rf "$open_dir"
 fi
 
 # The line as it was found: as an unprivileged user, two reports in a row

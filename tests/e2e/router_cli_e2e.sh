@@ -84,6 +84,16 @@ run_cli report "$router_url" >/dev/null 2>"$e2e_tmp/err"
 grep -q 'asks for its web password' "$e2e_tmp/err"
 e2e_check_status "$MODE router login: says the stick wants its web password" 0 $?
 
+# A web server that answers 500 to one document: the body is not the
+# stick's, the report names the document, keeps the other rows, exit 1.
+sed '/^GET \/api\/device\/information$/s/$/ status 500/' "$ROUTERS/open.router" >"$e2e_tmp/error500.router"
+e2e_start_router "$e2e_tmp/error500.router"
+run_cli report "$router_url" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+e2e_check_status "$MODE router error status: exit" 1 $?
+grep -q 'answered 500 to /api/device/information' "$e2e_tmp/err" && ! grep -q 'E3372' "$e2e_tmp/out" &&
+  grep -q '^Оператор: ..*' "$e2e_tmp/out"
+e2e_check_status "$MODE router error status: says which, no rows from it, the others stay" 0 $?
+
 # The session ends after four documents: 125002, one fresh handshake, and
 # the same document again.
 e2e_start_router "$ROUTERS/session.router"

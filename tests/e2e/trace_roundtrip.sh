@@ -119,6 +119,31 @@ if [ "$MODE" = native ]; then
     [ ! -s "$e2e_tmp/out" ]
   e2e_check_status "trace in a missing folder: says why before any exchange" 0 $?
 
+  # What is not a regular file is never replaced: a folder or an empty name
+  # is refused before anything goes to the stick (no call is placed); a
+  # device (the test's own node, never the system's) and a FIFO are written
+  # straight into.
+  mkdir "$e2e_tmp/folder"
+  for target in "$e2e_tmp/folder" ""; do
+    "$CLI" send --trace "$target" "$e2e_pty" 'ATD+79161234567;' >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+    [ $? -ne 0 ] && [ ! -s "$e2e_tmp/out" ] && [ -d "$e2e_tmp/folder" ] && [ -s "$e2e_tmp/err" ]
+    e2e_check_status "trace into '$target': refused before any exchange" 0 $?
+  done
+  if [ "$(id -u)" = 0 ]; then
+    mknod "$e2e_tmp/full" c 1 7
+    "$CLI" send --trace "$e2e_tmp/full" "$e2e_pty" AT >/dev/null 2>"$e2e_tmp/err"
+    e2e_check_status "trace into a full device: exit" 1 $?
+    grep -q "cannot write the trace $e2e_tmp/full: No space left on device" "$e2e_tmp/err" && [ -c "$e2e_tmp/full" ]
+    e2e_check_status "trace into a full device: says why, stays a device" 0 $?
+  fi
+  mkfifo "$e2e_tmp/fifo"
+  cat "$e2e_tmp/fifo" >"$e2e_tmp/from-fifo" &
+  "$CLI" send --trace "$e2e_tmp/fifo" "$e2e_pty" AT >/dev/null
+  e2e_check_status "trace into a FIFO: exit" 0 $?
+  wait $!
+  [ -p "$e2e_tmp/fifo" ] && grep -q '^> AT$' "$e2e_tmp/from-fifo"
+  e2e_check_status "trace into a FIFO: written straight, stays a FIFO" 0 $?
+
   "$CLI" report --trace "$e2e_tmp/a.profile" --trace "$e2e_tmp/b.profile" "$e2e_pty" >/dev/null 2>"$e2e_tmp/err"
   e2e_check_status "two --trace: usage error" 2 $?
   [ ! -e "$e2e_tmp/a.profile" ] && [ ! -e "$e2e_tmp/b.profile" ]

@@ -102,18 +102,30 @@ e3372_router() {
   route "$1" $'usb0\t0008A8C0\t00000000\t0001\t0\t0\t700\t00FFFFFF\t0\t0\t0'
 }
 
-# A machine with many USB devices: 120 others behind a hub on a second bus,
+# A machine with many USB devices: 400 others behind a hub on a second bus,
 # each with its interface listed beside it, and six sticks plugged in
 # first, in between and last. The folder lists its entries in an order of
 # its own (creation or hash order): whatever it is, some of the sticks come
-# after more than 64 other entries.
+# after more than 256 other entries.
 many_devices() {
-  local i
-  for i in $(seq 1 120); do
-    device "$1" "2-1.$i" 0bda 0129
-    interface "$1" "2-1.$i" 0 03 01 02 usbhid
-    [ $((i % 30)) -ne 0 ] || e1550_storage "$1" "4-$((i / 30))"
+  # In bulk (one mkdir, one ln, the rest shell builtins): a few thousand
+  # processes would cost the test run many seconds.
+  local i base="$out/$1/sys/devices/pci0000:00/0000:00:14.0/usb1" dirs=() links=()
+  for i in $(seq 1 400); do
+    dirs+=("$base/2-1.$i/2-1.$i:1.0")
+    links+=("../../../devices/pci0000:00/0000:00:14.0/usb1/2-1.$i"
+      "../../../devices/pci0000:00/0000:00:14.0/usb1/2-1.$i/2-1.$i:1.0")
   done
+  mkdir -p "${dirs[@]}"
+  for i in $(seq 1 400); do
+    printf '0bda\n' >"$base/2-1.$i/idVendor"
+    printf '0129\n' >"$base/2-1.$i/idProduct"
+    printf '03\n' >"$base/2-1.$i/2-1.$i:1.0/bInterfaceClass"
+    printf '01\n' >"$base/2-1.$i/2-1.$i:1.0/bInterfaceSubClass"
+    printf '02\n' >"$base/2-1.$i/2-1.$i:1.0/bInterfaceProtocol"
+    [ $((i % 100)) -ne 0 ] || e1550_storage "$1" "4-$((i / 100))"
+  done
+  (cd "$out/$1/sys/bus/usb/devices" && ln -s "${links[@]}" .)
 }
 
 others storage;   e1550_storage storage 1-1

@@ -334,6 +334,7 @@ constexpr struct {
     {kRouterNotWebInterface, "По адресу модема ответил не веб-интерфейс модема."},
     {kRouterSessionRefused, "Модем отказал в сеансе веб-интерфейса."},
     {kRouterCut, "Модем перестал отвечать после %d из %d документов: показано то, что он успел отдать."},
+    {kRouterHttpError, "Модем ответил ошибкой %d на запрос %s: показано то, что он отдал без ошибки."},
     {kRouterLoginRequired,
      "Модем просит пароль своего веб-интерфейса: показано то, что он отдаёт без входа."},
 };
@@ -351,10 +352,14 @@ void QuerySelectedEntry(const char* entry) {
   for (const auto& outcome : kRouterOutcomeTexts) {
     if (outcome.outcome != result.outcome) continue;
     char text[kShortTextSize * 2];
-    // (Only the text of a report cut short has numbers to fill in.)
+    // (Only the texts of a report cut short and of an error status have
+    // something to fill in.)
     if (result.outcome == kRouterCut)
       std::snprintf(text, sizeof text, outcome.text, static_cast<int>(result.documentsRead),
                     static_cast<int>(kRouterPathCount));
+    else if (result.outcome == kRouterHttpError)
+      std::snprintf(text, sizeof text, outcome.text, static_cast<int>(result.failedHttpStatus),
+                    kRouterPaths[result.failedPath]);
     else
       CopyText(text, sizeof text, outcome.text);
     wchar_t caption[32];

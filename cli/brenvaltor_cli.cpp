@@ -187,12 +187,17 @@ int RunReport(const char* portName, bool json) {
   int32_t unansweredStep = 0;
   const int32_t result = QueryModemAtPath(path, &unansweredStep);
   if (result == kQueryPortFailed) return ReportPortFailure(portName, path);
-  // A modem that stopped answering still gets the rows it gave.
+  // A modem that stopped answering, or whose answer did not end, still gets
+  // the rows it gave.
   PrintReport(json);
-  if (result != kQueryModemStopped) return kExitOk;
+  if (result != kQueryModemStopped && result != kQueryModemBabbling) return kExitOk;
   std::fflush(stdout);
-  std::fprintf(stderr, "brenvaltor-cli: no answer to %s; the modem stopped answering\n",
-               QuerySequence[unansweredStep].command);
+  if (result == kQueryModemStopped)
+    std::fprintf(stderr, "brenvaltor-cli: no answer to %s; the modem stopped answering\n",
+                 QuerySequence[unansweredStep].command);
+  else
+    std::fprintf(stderr, "brenvaltor-cli: %s got no proper answer; the modem is not answering properly\n",
+                 QuerySequence[unansweredStep].command);
   return kExitFailed;
 }
 

@@ -2,6 +2,7 @@
 // IMSI, command sets).
 #include "report/query.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "report/decoders.h"
@@ -66,34 +67,79 @@ int32_t QueryModemInformation(const char* entryText) {
   return QueryModemAtPath(path);
 }
 
-// A stick that stops answering (a firmware hang, a reset mid-query, its port
-// taken over) must not hold the query: each command it leaves unanswered
-// costs kAnswerBeginMs, and after kUnansweredInARow of them in a row the
-// query ends. What a stick that goes silent mid-query costs on top of the
-// answers it gave is therefore bounded by 2 x 2000 ms of waiting plus the
-// two writes and the flushes around them, about 4.1 s: the window's
-// query stays under the 5 s after which Windows calls a window "not
-// responding". (An answer that has begun is read to its end: that is a stick
-// that answers.)
+namespace {
+
+// The commands that clear the line after an unanswered command: their
+// answers start with a prefix of their own, which no other answer and no
+// unsolicited report does. The second stands in for the first when the
+// first is the command that went unanswered (two such answers could not be
+// told apart).
+struct LineCheck {
+  const char* command;
+  const char* answerLine;
+};
+constexpr LineCheck kLineChecks[] = {{"AT+CSQ", "+CSQ:"}, {"AT+CFUN?", "+CFUN:"}};
+
+// After command went unanswered: sends a line check and reads up to the
+// end of its answer. The stick answers in order, so whatever comes before
+// the check's answer is the late answer of command; it stays in
+// ReceiveBuffer (the check's echo and answer are cleared), and the line is
+// clear for the next command. When the check's answer does not come either,
+// the line cannot be trusted and the query must end.
+AnswerOutcome TakeLateAnswer(PortHandle port, const char* command, uint32_t* lateCount) {
+  const LineCheck& check =
+      std::strcmp(command, kLineChecks[0].command) != 0 ? kLineChecks[0] : kLineChecks[1];
+  uint32_t count = 0;
+  const AnswerOutcome outcome =
+      SendForAnswer(port, check.command, kAnswerBeginMs, check.answerLine, g_App.ReceiveBuffer, &count);
+  *lateCount = 0;
+  if (outcome != kAnswerRead) return outcome;
+  char* const reply = g_App.ReceiveBuffer;
+  const char* answer = FindWholeLine(reply, count, check.answerLine);
+  // A stick whose echo stays on echoes the check just before its answer.
+  const size_t echoLength = std::strlen(check.command);
+  const char* before = answer;
+  while (before > reply && (before[-1] == '\r' || before[-1] == '\n')) --before;
+  if (before - reply >= static_cast<ptrdiff_t>(echoLength) &&
+      std::memcmp(before - echoLength, check.command, echoLength) == 0)
+    answer = before - echoLength;
+  *lateCount = static_cast<uint32_t>(answer - reply);
+  std::memset(reply + *lateCount, 0, count - *lateCount);
+  return kAnswerRead;
+}
+
+}  // namespace
+
+// Each answer goes into the rows of the command it answers, or nowhere.
+// A command whose answer has not begun after kAnswerBeginMs is followed by a
+// line check (TakeLateAnswer) before the next command, so a late answer
+// never lands in the next command's rows. A stick that stops answering (a
+// firmware hang, a reset mid-query, its port taken over) leaves the check
+// unanswered too, and the query ends: what a stick that goes silent
+// mid-query costs on top of the answers it gave is 2 x 2000 ms of waiting
+// plus the two writes and the flushes around them, about 4.1 s, under the
+// 5 s after which Windows calls a window "not responding". A stick whose
+// answer does not end (a dribble, reports without end) ends the query
+// kAnswerBoundMs after that answer began.
 int32_t QueryModemAtPath(const char* devicePath, int32_t* unansweredStep) {
   ClearRowValues();
   const PortHandle port = OpenConfiguredPort(devicePath);
   if (port == kInvalidPort) return kQueryPortFailed;
 
-  int32_t unanswered = 0;
   int32_t result = kQueryComplete;
   for (int32_t index = 0; index < kQueryStepCount; ++index) {
     const QueryStep& step = QuerySequence[index];
-    const uint32_t count =
-        SendAtCommand(port, step.command, kWaitForAnswer, kAnswerBeginMs, g_App.ReceiveBuffer);
-    // No answer, no decoding: the command's rows stay empty.
-    if (!ReplyHoldsAnswer(g_App.ReceiveBuffer, count, step.command)) {
-      if (++unanswered < kUnansweredInARow) continue;
-      if (unansweredStep != nullptr) *unansweredStep = index - (kUnansweredInARow - 1);
-      result = kQueryModemStopped;
+    uint32_t count = 0;
+    AnswerOutcome outcome =
+        SendForAnswer(port, step.command, kAnswerBeginMs, nullptr, g_App.ReceiveBuffer, &count);
+    if (outcome == kAnswerMissing) outcome = TakeLateAnswer(port, step.command, &count);
+    if (outcome != kAnswerRead) {
+      if (unansweredStep != nullptr) *unansweredStep = index;
+      result = outcome == kAnswerEndless ? kQueryModemBabbling : kQueryModemStopped;
       break;
     }
-    unanswered = 0;
+    // No answer, no decoding: the command's rows stay empty.
+    if (!ReplyHoldsAnswer(g_App.ReceiveBuffer, count, step.command)) continue;
     for (int32_t i = 0; i < step.extractionCount; ++i)
       ExtractReplyValue(step.extractions[i].prefix, step.extractions[i].rowId, true);
     if (step.decode != nullptr) step.decode();

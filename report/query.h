@@ -28,16 +28,18 @@ constexpr int kQueryStepCount = 17;
 extern const std::array<QueryStep, kQueryStepCount> QuerySequence;
 
 // A command whose answer has not begun this long after it was sent is
-// unanswered (the terminal's own wait); an answer that has begun is read to
-// its end however long it takes.
+// unanswered (the terminal's own wait). The query then clears the line
+// before the next command (the answer may still come, and the stick answers
+// in order), waiting as long again for the check's answer: an answer that
+// begins up to twice this late is still read into its own rows. An answer
+// that has begun must end within kAnswerBoundMs.
 constexpr uint32_t kAnswerBeginMs = 2000;
-// Unanswered commands in a row after which the modem has stopped answering.
-constexpr int32_t kUnansweredInARow = 2;
 
 enum QueryResult : int32_t {
-  kQueryComplete = 0,      // every command sent (some may have gone unanswered)
-  kQueryPortFailed = 1,    // the port could not be opened; every row empty
-  kQueryModemStopped = 2,  // the modem stopped answering; the rows read so far stay
+  kQueryComplete = 0,       // every command sent (some may have gone unanswered)
+  kQueryPortFailed = 1,     // the port could not be opened; every row empty
+  kQueryModemStopped = 2,   // the modem stopped answering; the rows read so far stay
+  kQueryModemBabbling = 3,  // an answer that did not end (kAnswerBoundMs); the rows read so far stay
 };
 
 // Fills the report for the modem of a selector entry "MODEL (COMn)".
@@ -45,6 +47,6 @@ int32_t QueryModemInformation(const char* entryText);
 
 // The same for a device path (\\.\COM5, /dev/ttyUSB0): empties every row,
 // opens the port, runs the sequence and closes the port. After
-// kQueryModemStopped, *unansweredStep (when given) is the index in
-// QuerySequence of the first command of the unanswered run.
+// kQueryModemStopped or kQueryModemBabbling, *unansweredStep (when given) is
+// the index in QuerySequence of the command that got no proper answer.
 int32_t QueryModemAtPath(const char* devicePath, int32_t* unansweredStep = nullptr);

@@ -15,55 +15,111 @@ uint32_t MsSince(std::chrono::steady_clock::time_point start) {
           .count());
 }
 
-// Reads the reply of the command just sent.
-//
-// The answer has beginByMs to begin. The vendor's firmware sends unsolicited
-// reports (signal, boot, traffic counters, a new SMS...) whenever it likes,
-// also right after a command, and a stick that powers up echoes the command
-// first; a SIM or network command may then answer 150 ms later, long after
-// the 50 ms of quiet that end the first read. That read is not the answer:
-// stopping there would leave the answer queued for the next command, and
-// every later command would take the previous one's answer. So while
-// everything read holds only reports and the echo, the exchange reads on
-// into the rest of the buffer, until the answer begins or beginByMs from
-// the start is spent.
-//
-// A read that its bound cut short while bytes were still coming ends an
-// exchange that waits at most (scan, terminal) with no reply from that read.
-// In the query it means an answer that began just before beginByMs and goes
-// on: it is read on in reads of at most 50 ms, each of which ends the reply
-// when it brings nothing (the quiet), up to kReadTotalBoundMs from the
-// start. So a silent device costs beginByMs and no more, and nothing a stick
-// that answers sends is cut.
-uint32_t ReadAnswer(PortHandle port, const char* command, ExchangeWait wait, uint32_t beginByMs,
-                    char* reply) {
+// Reads the reply of the command just sent, for an exchange that waits at
+// most beginByMs (the terminal). A read that its bound cut short while
+// bytes were still coming ends the exchange with no reply from that read.
+// The vendor's firmware sends unsolicited reports (signal, boot, traffic
+// counters, a new SMS...) whenever it likes, also right after a command,
+// and a stick that powers up echoes the command first, so while everything
+// read holds only reports and the echo, the exchange reads on.
+uint32_t ReadAtMost(PortHandle port, const char* command, uint32_t beginByMs, char* reply) {
   const auto start = std::chrono::steady_clock::now();
-  const uint32_t endByMs = wait == kWaitForAnswer ? kReadTotalBoundMs : beginByMs;
   uint32_t count = 0;
-  bool goingOn = false;  // the last read was cut short in the middle of the answer
   for (;;) {
     const uint32_t elapsedMs = MsSince(start);
-    const uint32_t untilMs = goingOn ? endByMs : beginByMs;
-    if (elapsedMs >= untilMs) break;
-    const uint32_t leftMs = untilMs - elapsedMs;
-    const uint32_t boundMs = goingOn && leftMs > kReadIntervalMs ? kReadIntervalMs : leftMs;
+    if (elapsedMs >= beginByMs) break;
     bool cut = false;
-    const uint32_t got = ReadReplyWithin(port, reply + count, kReadRequestBytes - count, boundMs, &cut);
+    const uint32_t got =
+        ReadReplyWithin(port, reply + count, kReadRequestBytes - count, beginByMs - elapsedMs, &cut);
     if (g_App.TraceSink != nullptr) g_App.TraceSink(command, count == 0, reply + count, got, MsSince(start));
     if (got == 0) break;
-    if (cut && wait == kWaitAtMost) {
+    if (cut) {
       // Still coming when the time ran out: these bytes are not part of the
       // reply.
       std::memset(reply + count, 0, got);
       break;
     }
     count += got;
-    if (count >= kReadRequestBytes) break;
-    const bool answered = !HoldsNoAnswerYet(reply, count, command);
-    goingOn = cut && answered;
-    if (answered && !cut) break;
+    if (count >= kReadRequestBytes || !HoldsNoAnswerYet(reply, count, command)) break;
   }
   return count;
+}
+
+// Reads the answer of the command just sent (the query and the scan).
+//
+// The answer has beginByMs to begin. The first read often holds only the
+// echo and a report (a SIM or network command answers 150 ms after them,
+// long after the 50 ms of quiet that end a read). That is not the answer:
+// stopping there would leave it queued for the next command, so the
+// exchange reads on until the answer begins or beginByMs is spent.
+//
+// Once bytes are coming, they must end. A read that its bound cut short
+// while bytes were still coming is read on in reads of at most 50 ms, the
+// first of which that brings nothing is the quiet that ends the reply; an
+// answer that began just before beginByMs is read whole so. A reply whose
+// last line has no line end yet is not ended by a quiet either (every line
+// of an answer ends in CR LF): a stick that pauses a little longer than
+// usual inside a line must not leave the rest of it to the next command.
+// But a stick that never ends (a byte every 40 ms for ever, reports a byte
+// at a time) would hold the exchange for ever: kAnswerBoundMs after the
+// start of the read that brought the first bytes, whatever is still coming
+// ends the exchange as endless.
+//
+// With answerLine the exchange is the query's check that the line is
+// clear: the answer of a command sent earlier may come first, then the
+// check's own. Its answer may then begin late too, so the wait for it
+// counts anew from the last bytes read.
+AnswerOutcome ReadForAnswer(PortHandle port, const char* command, uint32_t beginByMs, const char* answerLine,
+                            char* reply, uint32_t* countOut) {
+  const auto start = std::chrono::steady_clock::now();
+  uint32_t count = 0;
+  uint32_t boundEndMs = 0;  // when the bytes must have ended, once some came
+  uint32_t lastBytesMs = 0;
+  bool coming = false;    // the last read was cut short with bytes still coming
+  bool answered = false;  // the reply holds more than reports and the echo
+  bool complete = false;  // ... its last line has ended, and it holds answerLine
+  for (;;) {
+    const uint32_t elapsedMs = MsSince(start);
+    uint32_t untilMs = beginByMs;
+    if (coming) {
+      untilMs = boundEndMs;
+    } else if (answered) {
+      untilMs = lastBytesMs + beginByMs < boundEndMs ? lastBytesMs + beginByMs : boundEndMs;
+    }
+    if (elapsedMs >= untilMs) break;
+    const uint32_t leftMs = untilMs - elapsedMs;
+    const uint32_t boundMs = coming && leftMs > kReadIntervalMs ? kReadIntervalMs : leftMs;
+    bool cut = false;
+    const uint32_t got = ReadReplyWithin(port, reply + count, kReadRequestBytes - count, boundMs, &cut);
+    if (g_App.TraceSink != nullptr) g_App.TraceSink(command, count == 0, reply + count, got, MsSince(start));
+    if (got == 0) {
+      // Nothing in all the time left (or the device is gone) ...
+      if (!coming) break;
+      // ... or, after a read cut short, the quiet that ends the reply.
+      coming = false;
+    } else {
+      if (count == 0) boundEndMs = elapsedMs + kAnswerBoundMs;
+      count += got;
+      lastBytesMs = MsSince(start);
+      coming = cut;
+      if (count >= kReadRequestBytes) {
+        // A full buffer ends the reply, whatever is still coming.
+        *countOut = count;
+        return kAnswerRead;
+      }
+      answered = !HoldsNoAnswerYet(reply, count, command);
+      const bool lineEnded = reply[count - 1] == '\r' || reply[count - 1] == '\n';
+      complete = answered && lineEnded &&
+                 (answerLine == nullptr || FindWholeLine(reply, count, answerLine) != nullptr);
+    }
+    if (complete && !coming) break;
+  }
+  *countOut = count;
+  if (complete && !coming) return kAnswerRead;
+  if (count > 0 && MsSince(start) >= boundEndMs && (coming || answered)) return kAnswerEndless;
+  // An answer whose last line never got its line end is still the answer;
+  // the check's answer line is what the check needs.
+  return answered && answerLine == nullptr ? kAnswerRead : kAnswerMissing;
 }
 
 }  // namespace
@@ -72,13 +128,26 @@ bool CommandFitsLine(const char* command) {
   return command == nullptr || std::strlen(command) <= kMaxCommandLength;
 }
 
+const char* FindWholeLine(const char* reply, uint32_t count, const char* prefix) {
+  const size_t prefixLength = std::strlen(prefix);
+  const char* found = nullptr;
+  for (uint32_t at = 0; at + prefixLength < count; ++at) {
+    if (at > 0 && reply[at - 1] != '\r' && reply[at - 1] != '\n') continue;
+    if (std::memcmp(reply + at, prefix, prefixLength) != 0) continue;
+    const void* lineEnd = std::memchr(reply + at + prefixLength, '\r', count - at - prefixLength);
+    if (lineEnd == nullptr) lineEnd = std::memchr(reply + at + prefixLength, '\n', count - at - prefixLength);
+    if (lineEnd != nullptr) found = reply + at;
+  }
+  return found;
+}
+
 bool ReplyHoldsAnswer(const char* reply, uint32_t count, const char* command) {
   return count > 0 && !HoldsNoAnswerYet(reply, count, command != nullptr ? command : "");
 }
 
-uint32_t SendAtCommand(PortHandle port, const char* command, ExchangeWait wait, uint32_t timeoutMs,
-                       char* reply) {
-  if (command == nullptr) command = "";
+// Clears reply, sends command + CR; false when nothing was sent (the command
+// does not fit the line, or the device refused it).
+bool SendCommandLine(PortHandle port, const char* command, char* reply) {
   char line[kCommandLineSize];
   std::memset(line, 0, sizeof line);
   // A zero reply must never leave the previous reply readable.
@@ -89,14 +158,35 @@ uint32_t SendAtCommand(PortHandle port, const char* command, ExchangeWait wait, 
   // nothing, so it is refused. The command-line tool checks CommandFitsLine
   // first and tells the user; the terminal's input box cannot hold that many
   // characters.
-  if (!CommandFitsLine(command)) return 0;
+  if (!CommandFitsLine(command)) return false;
   const int length = std::snprintf(line, sizeof line, "%s\r", command);
 
   FlushPort(port);
   // A device that refuses the command is gone (unplugged mid-query). Nothing
   // can answer, so there is no reply to wait for.
-  if (!WritePort(port, line, static_cast<uint32_t>(length))) return 0;
-  const uint32_t count = ReadAnswer(port, command, wait, timeoutMs, reply);
+  return WritePort(port, line, static_cast<uint32_t>(length));
+}
+
+AnswerOutcome SendForAnswer(PortHandle port, const char* command, uint32_t beginByMs, const char* answerLine,
+                            char* reply, uint32_t* count) {
+  if (command == nullptr) command = "";
+  *count = 0;
+  if (!SendCommandLine(port, command, reply)) return kAnswerMissing;
+  const AnswerOutcome outcome = ReadForAnswer(port, command, beginByMs, answerLine, reply, count);
+  FlushPort(port);
+  return outcome;
+}
+
+uint32_t SendAtCommand(PortHandle port, const char* command, ExchangeWait wait, uint32_t timeoutMs,
+                       char* reply) {
+  if (command == nullptr) command = "";
+  uint32_t count = 0;
+  if (wait == kWaitForAnswer) {
+    SendForAnswer(port, command, timeoutMs, nullptr, reply, &count);
+    return count;
+  }
+  if (!SendCommandLine(port, command, reply)) return 0;
+  count = ReadAtMost(port, command, timeoutMs, reply);
   FlushPort(port);
   return count;
 }

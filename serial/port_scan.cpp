@@ -39,10 +39,17 @@ void ProbeModemPort(void* context, int32_t slot) {
   const PortHandle port = OpenConfiguredPort(paths[slot]);
   if (port == kInvalidPort) return;
   // Echo off first, so that the model reply does not begin with the echo.
-  SendAtCommand(port, "ATE0", kWaitAtMost, kScanTimeoutMs, reply);
-  const uint32_t count = SendAtCommand(port, "AT+CGMM", kWaitAtMost, kScanTimeoutMs, reply);
+  // Both are read as the query reads them: a stick that echoes and reports
+  // at once and answers 150 ms later is read on to its answer, and an
+  // answer that has begun is read to its end (within kAnswerBoundMs), never
+  // cut by the wait: a cut answer would leave the probe's verdict to the
+  // timing of the reads (under wine above all).
+  uint32_t count = 0;
+  SendForAnswer(port, "ATE0", kScanTimeoutMs, nullptr, reply, &count);
+  const AnswerOutcome outcome = SendForAnswer(port, "AT+CGMM", kScanTimeoutMs, nullptr, reply, &count);
   // Unsolicited reports and the echo alone are no answer.
-  g_ProbeAnswered[slot] = reply[0] != '\0' && ReplyHoldsAnswer(reply, count, "AT+CGMM");
+  g_ProbeAnswered[slot] =
+      outcome == kAnswerRead && reply[0] != '\0' && ReplyHoldsAnswer(reply, count, "AT+CGMM");
   ClosePort(port);
 }
 

@@ -1,5 +1,5 @@
-// Finding the modems: every port that answers AT+CGMM within a second is
-// recorded with the model name from its answer (ModemPortNumbers,
+// Finding the modems: every port whose answer to AT+CGMM begins within a
+// second is recorded with the model name from its answer (ModemPortNumbers,
 // ModemModelNames, ModemCount in the global state). The ports are probed
 // side by side, so a scan takes as long as its slowest probe (about two
 // seconds for a port that opens but stays silent), not the sum of them.

@@ -21,24 +21,40 @@ constexpr PortHandle kInvalidPort = -1;
 constexpr size_t kCommandLineSize = 256;
 constexpr size_t kMaxCommandLength = kCommandLineSize - 2;
 
-// The read request of every command, and the bound of a reply once it has
-// begun: 1 ms per requested byte plus 50 ms.
+// The read request of every command, and the read bound a Windows port is
+// set up with before an exchange sets its own: 1 ms per requested byte plus
+// 50 ms.
 constexpr uint32_t kReadRequestBytes = 65535;
 constexpr uint32_t kReadIntervalMs = 50;
 constexpr uint32_t kReadTotalBoundMs = kReadRequestBytes * 1 + 50;
 static_assert(kReadRequestBytes == kTextCapacity);
 
+// How long an answer may take from its first bytes to its end. The longest
+// answer of a real stick (ATI, AT^VERSION?, dripping over a slow serial
+// bridge) takes well under 5 s; one still coming after this long is a stick
+// that babbles (a byte every few ms for ever, an endless line, reports
+// alone without end) and gets no more of the exchange's time. With the 2 s
+// an answer has to begin, an exchange holds the query at most 9 s.
+constexpr uint32_t kAnswerBoundMs = 7000;
+
 bool CommandFitsLine(const char* command);
 
 // How an exchange waits for its reply.
 enum ExchangeWait : int32_t {
-  // The query: the answer must begin within timeoutMs of the command (else
-  // the command is unanswered); once begun, it is read to its end, 50 ms of
-  // quiet, however long it takes within kReadTotalBoundMs.
+  // The query and the scan: the answer must begin within timeoutMs of the
+  // command (else the command is unanswered); once begun, it is read to its
+  // end, 50 ms of quiet, within kAnswerBoundMs of its first bytes.
   kWaitForAnswer,
-  // The scan and the terminal: the whole exchange within timeoutMs; a read
-  // still going when that runs out is no reply.
+  // The terminal: the whole exchange within timeoutMs; a read still going
+  // when that runs out is no reply.
   kWaitAtMost,
+};
+
+// How an exchange that waits for its answer ended.
+enum AnswerOutcome : int32_t {
+  kAnswerRead,     // the answer came and ended
+  kAnswerMissing,  // nothing but reports and the echo, or nothing, in time
+  kAnswerEndless,  // still coming kAnswerBoundMs after its first bytes
 };
 
 // Sends command + CR and collects the reply into reply (kTextBufferSize
@@ -53,6 +69,18 @@ enum ExchangeWait : int32_t {
 // stay in reply.
 uint32_t SendAtCommand(PortHandle port, const char* command, ExchangeWait wait, uint32_t timeoutMs,
                        char* reply);
+
+// SendAtCommand with kWaitForAnswer, telling how the exchange ended; the
+// reply's length goes to *count. With answerLine, the reply is complete
+// only once it holds a whole line that starts with answerLine (what comes
+// before it is read on, however it pauses, within beginByMs of the last
+// bytes): the query clears the line so after an answer that came late.
+AnswerOutcome SendForAnswer(PortHandle port, const char* command, uint32_t beginByMs, const char* answerLine,
+                            char* reply, uint32_t* count);
+
+// Where the last whole line (ended by CR or LF) of the count bytes of reply
+// that starts with prefix begins; nullptr when there is none.
+const char* FindWholeLine(const char* reply, uint32_t count, const char* prefix);
 
 // Whether the count bytes of reply, read after command, hold its answer:
 // something besides unsolicited reports, the echo and blank lines.

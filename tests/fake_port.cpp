@@ -71,6 +71,7 @@ PortHandle OpenModemPort(const char* devicePath) {
   if (!g_Fake.portOpens) return kInvalidPort;
   // A freshly opened port has nothing left over from an earlier session.
   g_Fake.queued.clear();
+  g_Fake.owed.clear();
   ++g_Fake.openCount;
   return kFakePort;
 }
@@ -93,8 +94,20 @@ bool WritePort(PortHandle port, const char* bytes, uint32_t length) {
   g_Fake.written.append(bytes, length);
   std::string command(bytes, length);
   if (!command.empty() && command.back() == '\r') command.pop_back();
+  if (!g_Fake.owed.empty() && --g_Fake.owedFor <= 0) {
+    g_Fake.queued += g_Fake.owed;
+    g_Fake.owed.clear();
+  }
+  if (g_Fake.answersLeft == 0) return true;
+  if (g_Fake.answersLeft > 0) --g_Fake.answersLeft;
+  const auto late = g_Fake.lateReplies.find(command);
   const auto reply = g_Fake.replies.find(command);
-  if (reply != g_Fake.replies.end()) g_Fake.queued += reply->second;
+  if (late != g_Fake.lateReplies.end()) {
+    g_Fake.owed += late->second;
+    g_Fake.owedFor = g_Fake.lateBy;
+  } else if (reply != g_Fake.replies.end()) {
+    (g_Fake.owed.empty() ? g_Fake.queued : g_Fake.owed) += reply->second;
+  }
   return true;
 }
 

@@ -17,6 +17,15 @@ struct FakeModem {
   // Reply bytes per command text (without the CR); commands not listed get
   // no reply at all.
   FakeReplies replies;
+  // Replies that come late, after lateBy more commands have been written:
+  // as a stick that answers in order, the replies of those commands come
+  // after them (owed until then).
+  FakeReplies lateReplies;
+  int lateBy = 1;
+  std::string owed;
+  int owedFor = 0;
+  // Commands answered before the stick falls silent (-1: no end).
+  int answersLeft = -1;
   // Several devices by path: when any is listed, only those paths open, and
   // opening one makes its replies the current ones.
   std::map<std::string, FakeReplies> devices;

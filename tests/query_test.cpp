@@ -103,18 +103,19 @@ std::string CommandLines(int first, int last) {
   return lines;
 }
 
-TEST_F(QueryTest, ASilentModemEndsTheQueryAfterTwoCommandsAndClosesThePort) {
+TEST_F(QueryTest, ASilentModemEndsTheQueryAfterOneCommandAndItsLineCheck) {
   int32_t unansweredStep = -1;
   EXPECT_EQ(QueryModemAtPath("\\\\.\\COM5", &unansweredStep), kQueryModemStopped);
   EXPECT_EQ(unansweredStep, 0);
-  EXPECT_EQ(g_Fake.written, "ATE0\rATI\r");
+  EXPECT_EQ(g_Fake.written, "ATE0\rAT+CSQ\r");
   EXPECT_EQ(g_Fake.closeCount, 1);
   for (int rowId = 0; rowId < kRowTableSize; ++rowId) EXPECT_STREQ(RowValue(rowId), "");
 }
 
 // A stick that answers the first commands and then falls silent: the query
-// ends after the second unanswered command, and the rows of the answered
-// ones are those the same stick gives when the later commands bring no value.
+// ends when the line check after the first unanswered command goes
+// unanswered too, and the rows of the answered ones are those the same
+// stick gives when the later commands bring no value.
 TEST_F(QueryTest, AModemThatStopsAnsweringKeepsTheRowsOfItsAnswers) {
   FakeReplies stick = ProfileReplies("e1550");
   stick.emplace("ATE0", "\r\nOK\r\n");
@@ -128,51 +129,74 @@ TEST_F(QueryTest, AModemThatStopsAnsweringKeepsTheRowsOfItsAnswers) {
     for (int rowId = 0; rowId < kReportRowCount; ++rowId) expected.emplace_back(RowValue(rowId));
 
     ResetFakeModem();
-    for (int i = 0; i < answered; ++i)
-      g_Fake.replies[QuerySequence[i].command] = stick.at(QuerySequence[i].command);
+    g_Fake.replies = stick;
+    g_Fake.answersLeft = answered;
     int32_t unansweredStep = -1;
     EXPECT_EQ(QueryModemAtPath("\\\\.\\COM5", &unansweredStep), kQueryModemStopped) << answered;
     EXPECT_EQ(unansweredStep, answered);
-    EXPECT_EQ(g_Fake.written, CommandLines(0, answered + 2)) << answered;
+    EXPECT_EQ(g_Fake.written, CommandLines(0, answered + 1) + "AT+CSQ\r") << answered;
     EXPECT_EQ(g_Fake.closeCount, 1);
     for (int rowId = 0; rowId < kReportRowCount; ++rowId)
       EXPECT_EQ(RowValue(rowId), expected[rowId]) << answered << " answered, RowId " << rowId;
   }
 }
 
-TEST_F(QueryTest, WhatEndsTheQueryEarly) {
+// Unanswered commands, and answers that come late: each is followed by a
+// line check, and a late answer goes into its own rows or nowhere.
+TEST_F(QueryTest, UnansweredAndLateCommands) {
   struct Case {
     const char* name;
     std::vector<const char*> unanswered;
     std::string reply;  // what the unanswered commands get ("" : nothing)
+    int lateBy;         // their own answers come after this many more commands (0: never)
     int32_t result;
-    int sent;  // commands sent
+    int lines;  // lines written, line checks included
   };
   const Case cases[] = {
-      {"one silent command", {"AT+CGMR"}, "", kQueryComplete, 17},
-      {"two silent commands apart", {"AT+CGMR", "AT+CGSN"}, "", kQueryComplete, 17},
-      {"the last command silent", {"AT^CARDLOCK?"}, "", kQueryComplete, 17},
-      {"the last two silent", {"AT^VERSION?", "AT^CARDLOCK?"}, "", kQueryModemStopped, 17},
-      {"two silent in a row", {"AT+CGMR", "AT+CIMI"}, "", kQueryModemStopped, 7},
+      {"one silent command", {"AT+CGMR"}, "", 0, kQueryComplete, 18},
+      {"two silent commands apart", {"AT+CGMR", "AT+CGSN"}, "", 0, kQueryComplete, 19},
+      {"the last command silent", {"AT^CARDLOCK?"}, "", 0, kQueryComplete, 18},
+      {"two silent in a row", {"AT+CGMR", "AT+CIMI"}, "", 0, kQueryComplete, 19},
       {"reports alone are no answer",
        {"AT+CGMR", "AT+CIMI"},
        "\r\n^RSSI:17\r\n\r\n+CMTI: \"SM\",3\r\n",
-       kQueryModemStopped,
-       7},
-      {"blank lines are an answer", {"AT+CGMR", "AT+CIMI"}, "\r\n", kQueryComplete, 17},
+       0,
+       kQueryComplete,
+       19},
+      {"blank lines are an answer", {"AT+CGMR", "AT+CIMI"}, "\r\n", 0, kQueryComplete, 17},
+      // Late answers read into their own rows: every row as without them.
+      {"IMSI late", {"AT+CIMI"}, "", 1, kQueryComplete, 18},
+      {"signal late, checked by AT+CFUN?", {"AT+CSQ"}, "", 1, kQueryComplete, 18},
+      {"every identity answer late", {"ATI", "AT+CGMI", "AT+CIMI", "AT+CGSN"}, "", 1, kQueryComplete, 21},
+      // Later than the line check: the query ends, nothing in a wrong row.
+      {"IMSI later still", {"AT+CIMI"}, "", 2, kQueryModemStopped, 8},
   };
+  FakeReplies stick = ProfileReplies("e1550");
+  stick.emplace("ATE0", "\r\nOK\r\n");
+  g_Fake.replies = stick;
+  ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), kQueryComplete);
+  std::vector<std::string> rows;
+  for (int rowId = 0; rowId < kReportRowCount; ++rowId) rows.emplace_back(RowValue(rowId));
   for (const Case& c : cases) {
     ResetFakeModem();
-    g_Fake.replies = ProfileReplies("e1550");
-    g_Fake.replies.emplace("ATE0", "\r\nOK\r\n");
+    g_Fake.replies = stick;
+    g_Fake.lateBy = c.lateBy;
     for (const char* command : c.unanswered) {
+      if (c.lateBy != 0) g_Fake.lateReplies[command] = stick.at(command);
       if (c.reply.empty())
         g_Fake.replies.erase(command);
       else
         g_Fake.replies[command] = c.reply;
     }
     EXPECT_EQ(QueryModemInformation("E1550 (COM5)"), c.result) << c.name;
-    EXPECT_EQ(g_Fake.written, CommandLines(0, c.sent)) << c.name;
+    EXPECT_EQ(std::count(g_Fake.written.begin(), g_Fake.written.end(), '\r'), c.lines) << c.name;
+    if (c.lateBy == 0) continue;
+    // Every row holds its own command's value, or (after the end) nothing.
+    for (int rowId = 0; rowId < kReportRowCount; ++rowId) {
+      const std::string value = RowValue(rowId);
+      EXPECT_TRUE(value == rows[rowId] || (c.result != kQueryComplete && value.empty()))
+          << c.name << ", RowId " << rowId << ": " << value;
+    }
   }
 }
 

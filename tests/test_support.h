@@ -34,14 +34,14 @@ inline FakeReplies ProfileReplies(const char* name) {
       for (long i = 0; action.kind == ACTION_TEXT && i < action.count; ++i) reply += action.text;
   }
   // The profile's fallback ("> *") answers the query's commands it has no
-  // rule for, as the simulator does (ATE0 aside: the fake leaves it
-  // unanswered unless a test writes it out).
+  // rule for, and ATE0 gets OK, as the simulator does.
   const auto fallback = replies.find("*");
   if (fallback != replies.end()) {
     const std::string other = fallback->second;
     for (const QueryStep& step : QuerySequence)
       if (std::string_view(step.command) != "ATE0") replies.emplace(step.command, other);
   }
+  replies.emplace("ATE0", "\r\nOK\r\n");
   return replies;
 }
 

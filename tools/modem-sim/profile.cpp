@@ -234,6 +234,12 @@ bool ParseActions(ParseState* st, LineCursor* cur, Token tok) {
             action.kind = ACTION_WAIT;
             if (!ParseNumber(st, arg, "wait", 0, kMaxMs, &action.ms)) return false;
             if (!AddAction(st, action)) return false;
+        } else if (tok.text == "drip") {
+            Token arg;
+            if (!NextToken(st, cur, &arg)) return false;
+            action.kind = ACTION_DRIP;
+            if (!ParseNumber(st, arg, "drip", 0, kMaxMs, &action.ms)) return false;
+            if (!AddAction(st, action)) return false;
         } else if (tok.text == "repeat") {
             Token count, text;
             if (!NextToken(st, cur, &count)) return false;

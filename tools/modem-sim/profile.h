@@ -10,13 +10,14 @@ enum ActionKind {
     ACTION_TEXT,    // send `text`, `count` times in a row
     ACTION_WAIT,    // pause `ms` milliseconds inside the answer
     ACTION_HANGUP,  // close the device, as if the modem was unplugged
+    ACTION_DRIP,    // send the rest of the answer a byte every `ms` milliseconds
 };
 
 struct Action {
     ActionKind kind;
     std::string text;  // ACTION_TEXT: raw bytes, may contain NUL
     long count;        // ACTION_TEXT: 1, or N for `repeat N "text"`
-    long ms;           // ACTION_WAIT
+    long ms;           // ACTION_WAIT, ACTION_DRIP
 };
 
 struct Rule {

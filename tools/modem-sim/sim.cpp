@@ -200,12 +200,12 @@ bool WriteClient(Simulator* sim, const char* data, size_t len) {
     return true;
 }
 
-// Sends one text action. `first` tells whether any byte of this answer has
-// gone out yet, so drip pauses fall only between bytes.
-bool SendText(Simulator* sim, const Action& action, bool* first) {
+// Sends one text action, a byte every `drip` ms when that is not 0.
+// `first` tells whether any byte of this answer has gone out yet, so drip
+// pauses fall only between bytes.
+bool SendText(Simulator* sim, const Action& action, long drip, bool* first) {
     const std::string& text = action.text;
     if (text.empty()) return true;
-    long drip = sim->profile->drip_ms;
     if (drip > 0) {
         for (long i = 0; i < action.count; ++i) {
             for (char c : text) {
@@ -237,13 +237,15 @@ void SendAnswer(Simulator* sim, const Rule& rule) {
     if (rule.actions.empty()) return;  // silent: no delay either
     if (sim->profile->delay_ms > 0) WaitMs(sim, sim->profile->delay_ms);
     bool first = true;
+    long drip = sim->profile->drip_ms;
     for (const Action& action : rule.actions) {
         if (sim->stop) return;
         switch (action.kind) {
             case ACTION_TEXT:
-                if (!SendText(sim, action, &first)) return;
+                if (!SendText(sim, action, drip, &first)) return;
                 break;
             case ACTION_WAIT: WaitMs(sim, action.ms); break;
+            case ACTION_DRIP: drip = action.ms; break;
             case ACTION_HANGUP: sim->hangup = true; return;
         }
     }

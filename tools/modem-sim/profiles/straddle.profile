@@ -1,7 +1,7 @@
 # A device whose model answer begins 900 ms after AT+CGMM and goes on, in
 # pieces 30 ms apart, until about 1.35 s: still coming when the scan's 1 s
-# wait for it runs out, so the scan does not list it (a reply cut off there
-# is no reply), while the terminal's 2 s wait gets all of it.
+# wait for it to begin runs out. The scan reads an answer that has begun to
+# its end and lists it; the terminal's 2 s wait gets all of it too.
 
 echo off
 

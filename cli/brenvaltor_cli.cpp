@@ -170,7 +170,7 @@ int RunReport(const char* portName, bool json) {
   if (result != kQueryModemStopped) return kExitOk;
   std::fflush(stdout);
   std::fprintf(stderr, "brenvaltor-cli: no answer to %s; the modem stopped answering\n",
-               QuerySequence[unansweredStep].command);
+               QueryStepAt(unansweredStep).command);
   return kExitFailed;
 }
 

@@ -1,7 +1,8 @@
 // The whole report from a fuzzed modem behind the unit tests' fake port: the
-// 17-command query, the three outputs of the report (JSON, text lines, the
-// clipboard text), then a port scan over the same modem and its selector
-// entries. Input: the replies of the 17 commands, in query order. Each is a
+// 17-command query with the LTE stick's commands, the three outputs of the
+// report (JSON, text lines, the clipboard text), then a port scan over the
+// same modem and its selector entries. Input: the replies of the 17
+// commands, in query order, then those of FollowUpSequence. Each is a
 // 2-byte little-endian length, a repeat byte and that many bytes, sent
 // (repeat + 1) times and cut at 70,000 bytes, so that a short input still
 // reaches replies longer than one read (the rest stays queued for the next
@@ -26,7 +27,8 @@ constexpr const char* kAbsentModemPath = "fuzz/absent";
 
 FakeReplies RepliesFromInput(const uint8_t* data, size_t size) {
   FakeReplies replies;
-  for (const QueryStep& step : QuerySequence) {
+  for (int32_t index = 0; index < kQueryStepCount + kFollowUpStepCount; ++index) {
+    const QueryStep& step = QueryStepAt(index);
     const size_t wanted = TakeLittleEndian(&data, &size, 2);
     const uint32_t repeat = TakeLittleEndian(&data, &size, 1);
     const size_t length = std::min(wanted, size);
@@ -71,6 +73,26 @@ void CheckEntries(const char* const* paths) {
   }
 }
 
+// The commands written, without each follow-up that comes right after the
+// command it follows.
+std::string WithoutFollowUps(const std::string& written) {
+  std::string sequence;
+  std::string previous;
+  for (size_t start = 0; start < written.size();) {
+    size_t end = written.find('\r', start);
+    end = end == std::string::npos ? written.size() : end + 1;
+    const std::string command = written.substr(start, end - start);
+    bool followUp = false;
+    for (const FollowUpStep& f : FollowUpSequence)
+      followUp = followUp || (command == std::string(f.step.command) + '\r' &&
+                              previous == std::string(QuerySequence[f.after].command) + '\r');
+    if (!followUp) sequence += command;
+    previous = command;
+    start = end;
+  }
+  return sequence;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -84,12 +106,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string lines;
   for (const QueryStep& step : QuerySequence) lines += std::string(step.command) + '\r';
   // A modem that stops answering ends the query early: the commands sent
-  // are then the first ones of the sequence.
+  // are then the first ones of the sequence. An LTE stick's commands each
+  // come at most once, right after the command they follow.
+  const std::string sequence = WithoutFollowUps(g_Fake.written);
   const bool stopped = result == kQueryModemStopped;
-  Require(stopped ? g_Fake.written.size() <= lines.size() &&
-                        lines.compare(0, g_Fake.written.size(), g_Fake.written) == 0
-                  : g_Fake.written == lines,
+  Require(stopped ? sequence.size() <= lines.size() && lines.compare(0, sequence.size(), sequence) == 0
+                  : sequence == lines,
           "the commands go out in order, each ending in one CR");
+  Require(
+      std::count(g_Fake.written.begin(), g_Fake.written.end(), '\r') <= kQueryStepCount + kFollowUpStepCount,
+      "an LTE stick gets at most 20 commands");
   for (int32_t rowId = 0; rowId < kReportRowCount; ++rowId) {
     const char* value = g_App.RowValues[rowId];
     Require(IsTerminated(value, kTextBufferSize), "row value terminated");

@@ -24,6 +24,9 @@ constexpr size_t kShortTextSize = 256;
 // Where SetRowValue mirrors a value besides the row store: the window's list
 // view sets this; the command-line tool leaves it empty.
 using RowValueSink = void (*)(int32_t position, const char* text);
+// Whether a text shows uncut in the value cell of a list position: the
+// window sets this beside RowSink.
+using RowTextFits = bool (*)(int32_t position, const char* text);
 
 // Where SendAtCommand reports every read of an exchange: the command (without
 // its CR), whether this is the exchange's first read, the bytes of that read
@@ -62,6 +65,7 @@ struct AppState {
   // Value text of every RowTable entry, indexed by RowId (28 = ToggleRow).
   char RowValues[kRowTableSize][kTextBufferSize];
   RowValueSink RowSink;
+  RowTextFits RowFits;
   ExchangeTraceSink TraceSink;
   WebExchangeSink WebTraceSink;
   int ExtraRowsShown;

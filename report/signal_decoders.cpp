@@ -64,14 +64,17 @@ constexpr std::string_view kHcsqLteMode = "LTE";
 constexpr std::string_view kRefusalLines[] = {"ERROR", "COMMAND NOT SUPPORT"};
 constexpr std::string_view kErrorNumberPrefix = "+CME ERROR";
 
-// The window's list shows the signal row with the LTE measurements after
-// it; the row's own value, which the report lines and the copy carry, stays
-// as it is.
+// The window's list shows the signal row with RSRP and SINR after it when
+// the whole text fits its cell: people tune their antennas by them. A text
+// the cell would cut ("Удовлетворительно" with a long SINR does not fit)
+// leaves the row as it is. The row's own value, which the report lines and
+// the copy carry, never changes.
 void MirrorSignalRowWithLte() {
-  if (g_App.RowSink == nullptr) return;
+  if (g_App.RowSink == nullptr || g_App.RowFits == nullptr) return;
   char text[kShortTextSize];
   FormatSignalRowWithLte(text, sizeof text);
-  g_App.RowSink(RowTable[kRowSignalLevel].position, text);
+  const int32_t position = RowTable[kRowSignalLevel].position;
+  if (g_App.RowFits(position, text)) g_App.RowSink(position, text);
 }
 
 }  // namespace

@@ -252,4 +252,25 @@ TEST_F(Decoders, LteMeasurements) {
   }
 }
 
+// The window's list gets the longer signal row only when its cell shows it
+// uncut; the row's own value stays.
+std::string g_Mirrored;
+bool g_Fits;
+TEST_F(Decoders, WindowSignalRowOnlyWhenItFits) {
+  for (bool fits : {true, false}) {
+    g_Fits = fits;
+    ResetFakeModem();
+    g_App.RowSink = [](int32_t position, const char* text) {
+      g_Mirrored = std::to_string(position) + ":" + text;
+    };
+    g_App.RowFits = [](int32_t, const char*) { return g_Fits; };
+    SetRowValue(kRowSignalLevel, "-79 dBm (Хорошо)");
+    LoadReply(Line("^HCSQ", "\"LTE\",48,35,86,14"));
+    DecodeLteSignalReply();
+    EXPECT_EQ(g_Mirrored, fits ? "22:-79 dBm (Хорошо); RSRP -106 dBm, SINR -3 dB" : "22:-79 dBm (Хорошо)");
+    EXPECT_STREQ(RowValue(kRowSignalLevel), "-79 dBm (Хорошо)");
+  }
+  ResetFakeModem();
+}
+
 }  // namespace

@@ -24,6 +24,9 @@ constexpr size_t kShortTextSize = 256;
 // Where SetRowValue mirrors a value besides the row store: the window's list
 // view sets this; the command-line tool leaves it empty.
 using RowValueSink = void (*)(int32_t position, const char* text);
+// Whether a text shows uncut in the value cell of a list position: the
+// window sets this beside RowSink.
+using RowTextFits = bool (*)(int32_t position, const char* text);
 
 // Where SendAtCommand reports every read of an exchange: the command (without
 // its CR), whether this is the exchange's first read, the bytes of that read
@@ -38,6 +41,19 @@ using ExchangeTraceSink = void (*)(const char* command, bool firstRead, const ch
 // tool's --trace sets this.
 using WebExchangeSink = void (*)(const char* path, int32_t httpStatus, const char* body, uint32_t length);
 
+// What an LTE stick tells beyond the 28 rows: its measurements (^HCSQ) and
+// the LTE bands it may use (^SYSCFGEX). The measurements are kept in tenths
+// of their unit, since SINR and RSRQ come in steps of 0.2 and 0.5 dB. All
+// zero (the state at start-up) is a report without any of them.
+enum LteMeasurement : int32_t { kLteRssi, kLteRsrp, kLteSinr, kLteRsrq, kLteMeasurementCount };
+struct LteReport {
+  // ^SYSINFOEX or +COPS? said the stick is on LTE: the query asks for ^HCSQ.
+  bool onLte;
+  bool measured[kLteMeasurementCount];
+  int32_t tenths[kLteMeasurementCount];
+  uint64_t bandMask;  // bit n - 1: LTE band n; 0: no LTE bands reported
+};
+
 struct AppState {
   // The raw reply of the last command, exactly as received.
   char ReceiveBuffer[kTextBufferSize];
@@ -49,9 +65,11 @@ struct AppState {
   // Value text of every RowTable entry, indexed by RowId (28 = ToggleRow).
   char RowValues[kRowTableSize][kTextBufferSize];
   RowValueSink RowSink;
+  RowTextFits RowFits;
   ExchangeTraceSink TraceSink;
   WebExchangeSink WebTraceSink;
   int ExtraRowsShown;
+  LteReport Lte;
 
   // What the port scan found, in ascending port order.
   int32_t ModemPortNumbers[kMaxModems];

@@ -10,8 +10,9 @@ namespace {
 // WCDMA, CDMA and LTE forms), boot, traffic counters, mode, service and SIM
 // state, call events, network name and time, the emergency number list,
 // data session state, SIM toolkit, SMS storage. ^HCSQ and ^CERSSI are also
-// commands, but the query never sends them, so a line with their name is a
-// report.
+// commands: a line with their name is a report, except after the command of
+// that name (the query sends AT^HCSQ? to an LTE stick), where it is the
+// answer (HoldsNoAnswerYet).
 constexpr std::array<std::string_view, 28> kVendorReportNames = {{
     "RSSI",     "HRSSILVL", "RSSILVL",   "HCSQ", "CSNR",      "CRSSI",     "CERSSI",
     "ANLEVEL",  "BOOT",     "DSFLOWRPT", "MODE", "SRVST",     "SIMST",     "ORIG",

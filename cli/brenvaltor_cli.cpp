@@ -194,10 +194,10 @@ int RunReport(const char* portName, bool json) {
   std::fflush(stdout);
   if (result == kQueryModemStopped)
     std::fprintf(stderr, "brenvaltor-cli: no answer to %s; the modem stopped answering\n",
-                 QuerySequence[unansweredStep].command);
+                 QueryStepAt(unansweredStep).command);
   else
     std::fprintf(stderr, "brenvaltor-cli: %s got no proper answer; the modem is not answering properly\n",
-                 QuerySequence[unansweredStep].command);
+                 QueryStepAt(unansweredStep).command);
   return kExitFailed;
 }
 

@@ -2,6 +2,7 @@
 #include "cli/report_output.h"
 
 #include "report/cp1251.h"
+#include "report/decoders.h"
 #include "report/report_rows.h"
 
 namespace {
@@ -37,6 +38,33 @@ void PrintJsonString(FILE* out, const char* text) {
   std::fputc('"', out);
 }
 
+// "lte": the measurements the stick gave, each with its unit, and its LTE
+// bands as numbers; left out for a stick that gave none of them.
+void PrintLteJson(FILE* out) {
+  const LteReport& lte = g_App.Lte;
+  bool any = lte.bandMask != 0;
+  for (bool measured : lte.measured) any = any || measured;
+  if (!any) return;
+  std::fputs(",\n\"lte\": {", out);
+  const char* separator = "";
+  for (int32_t m = 0; m < kLteMeasurementCount; ++m) {
+    if (!lte.measured[m]) continue;
+    char number[32];
+    FormatTenths(lte.tenths[m], number, sizeof number);
+    std::fprintf(out, "%s\"%s\": {\"value\": %s, \"unit\": \"%s\"}", separator, LteMeasurementName(m), number,
+                 LteMeasurementUnit(m));
+    separator = ", ";
+  }
+  std::fprintf(out, "%s\"bands\": [", separator);
+  separator = "";
+  for (int32_t bit = 0; bit < 64; ++bit) {
+    if ((lte.bandMask >> bit & 1u) == 0) continue;
+    std::fprintf(out, "%s%d", separator, bit + 1);
+    separator = ", ";
+  }
+  std::fputs("]}", out);
+}
+
 }  // namespace
 
 void PrintReportJson(FILE* out) {
@@ -48,7 +76,9 @@ void PrintReportJson(FILE* out) {
     PrintJsonString(out, RowValue(rowId));
     std::fputc('}', out);
   }
-  std::fputs("\n]}\n", out);
+  std::fputs("\n]", out);
+  PrintLteJson(out);
+  std::fputs("}\n", out);
 }
 
 void PrintUtf8Line(FILE* out, const char* text) {
@@ -63,4 +93,6 @@ void PrintReportLines(FILE* out) {
     PrintUtf8(out, RowValue(rowId));
     std::fputc('\n', out);
   }
+  char line[kShortTextSize];
+  for (int32_t i = 0; LteReportLine(i, line, sizeof line); ++i) PrintUtf8Line(out, line);
 }

@@ -1,6 +1,7 @@
-// Every reply decoder on the same arbitrary reply, and FormatSignalLevel on
-// an arbitrary number. Input: the number (4 bytes, little-endian), the text
-// buffer size (1 byte, 1..256), then the reply.
+// Every reply decoder on the same arbitrary reply, and FormatSignalLevel
+// and FormatLteBands on an arbitrary number; after the LTE decoders, the LTE
+// lines and the window's signal row. Input: the number (4 bytes,
+// little-endian), the text buffer size (1 byte, 1..256), then the reply.
 #include <cstdlib>
 #include <string_view>
 
@@ -25,7 +26,26 @@ constexpr DecoderRows kDecoders[] = {
     {DecodeOperatorReply, kRowNetworkMode, kRowOperator},
     {DecodeSystemConfigReply, kRowNetworkTechnology, kRowRoamingSupport},
     {DecodeCardLockReply, kRowLockStatus, kRowUnlockAttemptsLeft},
+    {DecodeSysinfoExReply, kRowServiceStatus, kRowSimLockState},
+    {DecodeSystemConfigExReply, kRowNetworkTechnology, kRowRoamingSupport},
+    // The LTE measurements have no row.
+    {DecodeLteSignalReply, 0, -1},
 };
+
+// What the LTE report gives in a buffer of exactly textSize bytes (on the
+// heap, so a write past its end is caught).
+void CheckLteTexts(uint32_t number, size_t textSize) {
+  char* text = static_cast<char*>(std::malloc(textSize));
+  for (int32_t i = 0; LteReportLine(i, text, textSize); ++i) {
+    Require(i < kLteMeasurementCount, "at most one line per measurement");
+    Require(IsTerminated(text, textSize), "LTE line terminated within its buffer");
+  }
+  FormatSignalRowWithLte(text, textSize);
+  Require(IsTerminated(text, textSize), "window signal row terminated within its buffer");
+  FormatLteBands(static_cast<uint64_t>(number) << 32 | number, text, textSize);
+  Require(IsTerminated(text, textSize), "band list terminated within its buffer");
+  std::free(text);
+}
 
 // A mark no decoder writes: a control byte can only come in with a reply,
 // and the rows still holding it were left alone.
@@ -45,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   for (const DecoderRows& decoder : kDecoders) {
     for (int32_t rowId = 0; rowId < kRowTableSize; ++rowId) SetRowValue(rowId, kUntouched);
+    g_App.Lte = LteReport{};
     LoadReply(data, size);
     decoder.decode();
     for (int32_t rowId = 0; rowId < kRowTableSize; ++rowId) {
@@ -55,6 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       else
         Require(!HasLineBreak(value), "decoded value is one line");
     }
+    CheckLteTexts(static_cast<uint32_t>(number), textSize);
   }
   return 0;
 }

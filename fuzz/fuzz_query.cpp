@@ -1,7 +1,8 @@
 // The whole report from a fuzzed modem behind the unit tests' fake port: the
-// 17-command query, the three outputs of the report (JSON, text lines, the
-// clipboard text), then a port scan over the same modem and its selector
-// entries. Input: the replies of the 17 commands, in query order. Each is a
+// 17-command query with the LTE stick's commands, the three outputs of the
+// report (JSON, text lines, the clipboard text), then a port scan over the
+// same modem and its selector entries. Input: the replies of the 17
+// commands, in query order, then those of FollowUpSequence. Each is a
 // 2-byte little-endian length, a repeat byte and that many bytes, sent
 // (repeat + 1) times and cut at 70,000 bytes, so that a short input still
 // reaches replies longer than one read (the rest stays queued for the next
@@ -26,7 +27,8 @@ constexpr const char* kAbsentModemPath = "fuzz/absent";
 
 FakeReplies RepliesFromInput(const uint8_t* data, size_t size) {
   FakeReplies replies;
-  for (const QueryStep& step : QuerySequence) {
+  for (int32_t index = 0; index < kQueryStepCount + kFollowUpStepCount; ++index) {
+    const QueryStep& step = QueryStepAt(index);
     const size_t wanted = TakeLittleEndian(&data, &size, 2);
     const uint32_t repeat = TakeLittleEndian(&data, &size, 1);
     const size_t length = std::min(wanted, size);
@@ -71,6 +73,8 @@ void CheckEntries(const char* const* paths) {
   }
 }
 
+// The commands written, without each follow-up that comes right after the
+// command it follows.
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -81,10 +85,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t result = QueryModemAtPath("fuzz/modem");
   Require(result != kQueryPortFailed, "the query runs on an opened port");
   Require(g_Fake.openCount == 1 && g_Fake.closeCount == 1, "the query closes its port");
-  // The commands go out in order, each ending in one CR; an unanswered one
-  // may be followed by a line check. A modem that stops answering ends the
-  // query early, after the first ones of the sequence.
+  // The commands go out in order, each ending in one CR. An unanswered one
+  // may be followed by a line check, and an LTE stick's extra commands come
+  // right after the command they follow. A modem that stops answering ends
+  // the query early, after the first ones of the sequence.
   size_t next = 0;
+  int32_t lastStep = -1;
+  int32_t checks = 0;
+  int32_t sent = 0;
   bool inOrder = true;
   for (size_t start = 0; start < g_Fake.written.size();) {
     const size_t end = g_Fake.written.find('\r', start);
@@ -93,15 +101,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       break;
     }
     const std::string line = g_Fake.written.substr(start, end - start);
+    bool followUp = false;
+    for (const FollowUpStep& f : FollowUpSequence)
+      followUp = followUp || (line == f.step.command && f.after == lastStep);
+    ++sent;
     if (next < QuerySequence.size() && line == QuerySequence[next].command)
-      ++next;
-    else if (line != "AT+CSQ" && line != "AT+CFUN?")
+      lastStep = static_cast<int32_t>(next++);
+    else if (line == "AT+CSQ" || line == "AT+CFUN?")
+      ++checks;
+    else if (!followUp)
       inOrder = false;
     start = end + 1;
   }
   const bool stopped = result == kQueryModemStopped || result == kQueryModemBabbling;
   Require(inOrder && (stopped || next == QuerySequence.size()),
           "the commands go out in order, each ending in one CR");
+  Require(sent - checks <= kQueryStepCount + kFollowUpStepCount, "an LTE stick gets at most 20 commands");
   for (int32_t rowId = 0; rowId < kReportRowCount; ++rowId) {
     const char* value = g_App.RowValues[rowId];
     Require(IsTerminated(value, kTextBufferSize), "row value terminated");

@@ -38,6 +38,11 @@ QUERY = [
     ("AT^SYSCFG?", [("^SYSCFG", None)]),
     ("AT^VERSION?", [("^VERSION:BDT", 24), ("^VERSION:EXTD", 25)]),
     ("AT^CARDLOCK?", [("^CARDLOCK", None)]),
+    # The commands an LTE stick may get besides (FollowUpSequence): their
+    # replies come after the 17 in a fuzz_query input.
+    ("AT^SYSINFOEX", [("^SYSINFOEX", None)]),
+    ("AT^HCSQ?", [("^HCSQ", None)]),
+    ("AT^SYSCFGEX?", [("^SYSCFGEX", None)]),
 ]
 
 # fuzz_extract chooses its prefix by index in this list (fuzz_extract.cpp).
@@ -58,7 +63,7 @@ LONG_REPLY_HEAD = 300
 # binary noise, errors, over-long, a long model) keeps the corpus small. A
 # profile missing from this list still seeds fuzz_query.
 REPLY_SEED_PROFILES = ["e1550", "echoing", "odd-replies", "garbage", "no-sim", "huge-reply",
-                       "long-model"]
+                       "long-model", "lte-e3372"]
 
 SHOP_SEEDS = [
     ("E1550", "11.608.12.02.143"),
@@ -172,7 +177,7 @@ def parse_profile(path):
 
 
 def query_replies(profile):
-    """The bytes the query reads after each of its 17 commands: echo, answer,
+    """The bytes the query reads after each of its commands: echo, answer,
     nothing at all once the device has hung up."""
     replies = []
     echo = profile["echo"]

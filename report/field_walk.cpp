@@ -43,7 +43,24 @@ void DecodeField(const CodeTable& table, int32_t rowId) {
 
 void WriteFieldVerbatim(int32_t rowId) { SetRowValue(rowId, g_App.ReceiveBuffer); }
 
+void UnquoteField() {
+  char* field = g_App.ReceiveBuffer;
+  size_t length = std::strlen(field);
+  if (length > 0 && field[length - 1] == '"') field[--length] = '\0';
+  if (field[0] == '"') std::memmove(field, field + 1, length);
+}
+
+bool TakeFieldAt(int32_t index) {
+  if (index < 0) return false;
+  FieldCursor cursor = TakeFirstField();
+  for (int32_t i = 0; i < index; ++i)
+    if (!TakeNextField(&cursor)) return false;
+  return index >= 0;
+}
+
 void ApplyFieldRule(const FieldRule& rule) {
+  if ((rule.flags & kFieldUnquoted) != 0) UnquoteField();
+  if ((rule.flags & kFieldIfRowEmpty) != 0 && RowValue(rule.rowId)[0] != '\0') return;
   if (rule.table != nullptr)
     DecodeField(*rule.table, rule.rowId);
   else
@@ -56,7 +73,11 @@ void DecodeReplyFields(const char* prefix, const FieldRule* rules, size_t ruleCo
   FieldCursor cursor = TakeFirstField();
   ApplyFieldRule(rules[0]);
   for (size_t i = 1; i < ruleCount; ++i) {
-    if (!TakeNextField(&cursor)) return;
+    if ((rules[i - 1].flags & kFieldReadAgain) != 0) {
+      CopyField(cursor.position);
+    } else if (!TakeNextField(&cursor)) {
+      return;
+    }
     ApplyFieldRule(rules[i]);
   }
 }

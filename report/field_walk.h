@@ -26,11 +26,24 @@ constexpr CodeTable MakeCodeTable(const CodeText (&entries)[N]) {
   return {entries, N};
 }
 
+// How a rule reads its field, beyond the plain match (flags, or-ed).
+enum FieldRuleFlags : uint32_t {
+  kFieldPlain = 0,
+  // The quotes around the field are taken off first ("LTE" is LTE).
+  kFieldUnquoted = 1,
+  // Written only into a row still empty: the stick's own name for a code
+  // the table before it did not know.
+  kFieldIfRowEmpty = 2,
+  // The next rule reads the same field again (one field, two rows).
+  kFieldReadAgain = 4,
+};
+
 // What a decoder does with one field: decode it against a table, or (with
 // no table) write it into the row as it stands.
 struct FieldRule {
   const CodeTable* table;
   int32_t rowId;
+  uint32_t flags = kFieldPlain;
 };
 
 // The walk's position: where the current field begins in ValueBuffer.
@@ -54,6 +67,13 @@ void WriteFieldVerbatim(int32_t rowId);
 
 // Applies a rule to the current field.
 void ApplyFieldRule(const FieldRule& rule);
+
+// Takes the quotes off the current field: one opening, one closing.
+void UnquoteField();
+
+// Field `index` (0 for the first) of ValueBuffer into ReceiveBuffer; false
+// (and nothing taken) when the value has fewer fields.
+bool TakeFieldAt(int32_t index);
 
 // ExtractReplyValue(prefix) without writing, then the rules to fields 1, 2,
 // ... in order, until the value runs out of commas or of rules.

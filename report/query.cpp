@@ -60,6 +60,43 @@ const std::array<QueryStep, kQueryStepCount> QuerySequence = {{
     Decode("AT^CARDLOCK?", DecodeCardLockReply),
 }};
 
+namespace {
+
+// The LTE firmware of the modem vendor's sticks refuses AT^SYSINFO and
+// AT^SYSCFG? in LTE mode (COMMAND NOT SUPPORT); their LTE forms fill the
+// same rows. A 3G stick answers both and never gets these commands.
+bool AfterRefusal(bool refused) { return refused; }
+// ^HCSQ only means something on LTE, which ^SYSINFOEX or +COPS? told.
+bool OnLte(bool) { return g_App.Lte.onLte; }
+
+constexpr int32_t kSysinfoStep = 9;
+constexpr int32_t kOperatorStep = 13;
+constexpr int32_t kSystemConfigStep = 14;
+
+}  // namespace
+
+const std::array<FollowUpStep, kFollowUpStepCount> FollowUpSequence = {{
+    {kSysinfoStep, Decode("AT^SYSINFOEX", DecodeSysinfoExReply), AfterRefusal},
+    {kOperatorStep, Decode("AT^HCSQ?", DecodeLteSignalReply), OnLte},
+    {kSystemConfigStep, Decode("AT^SYSCFGEX?", DecodeSystemConfigExReply), AfterRefusal},
+}};
+
+const QueryStep& QueryStepAt(int32_t index) {
+  if (index >= kQueryStepCount && index < kQueryStepCount + kFollowUpStepCount)
+    return FollowUpSequence[index - kQueryStepCount].step;
+  return QuerySequence[index >= 0 && index < kQueryStepCount ? index : 0];
+}
+
+int32_t NextQueryStep(int32_t index, bool answered, bool refused) {
+  if (index >= kQueryStepCount)
+    index = FollowUpSequence[index - kQueryStepCount].after;
+  else if (answered)
+    for (int32_t i = 0; i < kFollowUpStepCount; ++i)
+      if (FollowUpSequence[i].after == index && FollowUpSequence[i].needed(refused))
+        return kQueryStepCount + i;
+  return index + 1 < kQueryStepCount ? index + 1 : -1;
+}
+
 int32_t QueryModemInformation(const char* entryText) {
   char path[kShortTextSize];
   std::memset(path, 0, sizeof path);
@@ -127,8 +164,10 @@ int32_t QueryModemAtPath(const char* devicePath, int32_t* unansweredStep) {
   if (port == kInvalidPort) return kQueryPortFailed;
 
   int32_t result = kQueryComplete;
-  for (int32_t index = 0; index < kQueryStepCount; ++index) {
-    const QueryStep& step = QuerySequence[index];
+  bool answered = false;
+  bool refused = false;
+  for (int32_t index = 0; index >= 0; index = NextQueryStep(index, answered, refused)) {
+    const QueryStep& step = QueryStepAt(index);
     uint32_t count = 0;
     AnswerOutcome outcome =
         SendForAnswer(port, step.command, kAnswerBeginMs, nullptr, g_App.ReceiveBuffer, &count);
@@ -139,7 +178,9 @@ int32_t QueryModemAtPath(const char* devicePath, int32_t* unansweredStep) {
       break;
     }
     // No answer, no decoding: the command's rows stay empty.
-    if (!ReplyHoldsAnswer(g_App.ReceiveBuffer, count, step.command)) continue;
+    answered = ReplyHoldsAnswer(g_App.ReceiveBuffer, count, step.command);
+    if (!answered) continue;
+    refused = ReplyRefused(g_App.ReceiveBuffer);
     for (int32_t i = 0; i < step.extractionCount; ++i)
       ExtractReplyValue(step.extractions[i].prefix, step.extractions[i].rowId, true);
     if (step.decode != nullptr) step.decode();

@@ -1,5 +1,5 @@
 // The report query: 17 AT commands on one open port, each reply decoded into
-// its rows.
+// its rows, and up to three more for an LTE stick.
 #pragma once
 
 #include <array>
@@ -27,6 +27,24 @@ struct QueryStep {
 constexpr int kQueryStepCount = 17;
 extern const std::array<QueryStep, kQueryStepCount> QuerySequence;
 
+// A command the query adds only when the stick needs it: right after the
+// step `after` of QuerySequence, once that step was answered, when
+// needed(the answer was a refusal) says so.
+struct FollowUpStep {
+  int32_t after;
+  QueryStep step;
+  bool (*needed)(bool refused);
+};
+constexpr int kFollowUpStepCount = 3;
+extern const std::array<FollowUpStep, kFollowUpStepCount> FollowUpSequence;
+
+// The steps of one query by index: 0..16 QuerySequence, from
+// kQueryStepCount on FollowUpSequence.
+const QueryStep& QueryStepAt(int32_t index);
+// The step sent after step `index`: its follow-up when one is needed, else
+// the next step of QuerySequence; -1 after the last.
+int32_t NextQueryStep(int32_t index, bool answered, bool refused);
+
 // A command whose answer has not begun this long after it was sent is
 // unanswered (the terminal's own wait). The query then clears the line
 // before the next command (the answer may still come, and the stick answers
@@ -48,5 +66,5 @@ int32_t QueryModemInformation(const char* entryText);
 // The same for a device path (\\.\COM5, /dev/ttyUSB0): empties every row,
 // opens the port, runs the sequence and closes the port. After
 // kQueryModemStopped or kQueryModemBabbling, *unansweredStep (when given) is
-// the index in QuerySequence of the command that got no proper answer.
+// the QueryStepAt index of the command that got no proper answer.
 int32_t QueryModemAtPath(const char* devicePath, int32_t* unansweredStep = nullptr);

@@ -59,6 +59,7 @@ void SetRowValue(int32_t rowId, const char* text) {
 
 void ClearRowValues() {
   for (int32_t rowId = 0; rowId < kRowTableSize; ++rowId) SetRowValue(rowId, "");
+  g_App.Lte = LteReport{};
 }
 
 const char* RowValue(int32_t rowId) { return IsRowIndex(rowId) ? g_App.RowValues[rowId] : ""; }

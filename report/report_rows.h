@@ -59,7 +59,7 @@ constexpr int32_t kFirstExtraPosition = 9;
 // is ignored.
 void SetRowValue(int32_t rowId, const char* text);
 
-// Empties all 29 values, in RowTable order.
+// Empties all 29 values, in RowTable order, and the LTE report beside them.
 void ClearRowValues();
 
 // The current value of a RowTable entry ("" for an index out of range).

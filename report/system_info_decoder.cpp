@@ -1,6 +1,7 @@
 // AT^SYSINFO: the modem's registration picture as seven comma-separated
 // codes (service status, domain, roaming, system mode, SIM state, SIM lock
-// state, sub-mode).
+// state, sub-mode), and AT^SYSINFOEX, the same picture from an LTE stick,
+// which no longer answers AT^SYSINFO in LTE mode.
 #include "report/decoders.h"
 #include "report/field_walk.h"
 #include "report/report_rows.h"
@@ -27,7 +28,7 @@ constexpr CodeText kRoamingCodes[] = {
 };
 constexpr CodeText kSystemModeCodes[] = {
     {"0", kTextNoService}, {"1", "AMPS"}, {"2", "CDMA"},      {"3", "GSM/GPRS"},        {"4", "HDR"},
-    {"5", kTextWcdma},     {"6", "GPS"},  {"7", "GSM/WCDMA"}, {"8", "CDMA/HDR Hybrid"},
+    {"5", kTextWcdma},     {"6", "GPS"},  {"7", "GSM/WCDMA"}, {"8", "CDMA/HDR Hybrid"}, {"15", kTextTdScdma},
 };
 constexpr CodeText kSimStateCodes[] = {
     {"0", "Неверное состояние карты USIM или pin-код заблокирован"},
@@ -38,8 +39,43 @@ constexpr CodeText kSimStateCodes[] = {
     {"255", "USIM карта отсутствует"},
 };
 constexpr CodeText kSubModeCodes[] = {
-    {"0", kTextNoService}, {"1", "GSM"},   {"2", "GPRS"},  {"3", "EDGE"},
-    {"4", kTextWcdma},     {"5", "HSDPA"}, {"6", "HSUPA"}, {"7", "HSDPA/HSUPA"},
+    {"0", kTextNoService},
+    {"1", "GSM"},
+    {"2", "GPRS"},
+    {"3", "EDGE"},
+    {"4", kTextWcdma},
+    {"5", "HSDPA"},
+    {"6", "HSUPA"},
+    {"7", "HSDPA/HSUPA"},
+    // Later 3G firmware: codes past the first table.
+    {"8", kTextTdScdma},
+    {"9", kTextHspaPlus},
+    {"17", "HSPA+ (64QAM)"},
+    {"18", "HSPA+ (MIMO)"},
+};
+// ^SYSINFOEX numbers its modes afresh: by technology, the sub-modes of each
+// in a block of their own (41.. the WCDMA family, 61.. TD-SCDMA, 101 LTE).
+constexpr CodeText kSystemModeExCodes[] = {
+    {"0", kTextNoService}, {"1", "GSM"},   {"2", "CDMA"},   {"3", kTextWcdma},
+    {"4", kTextTdScdma},   {"5", "WiMAX"}, {"6", kTextLte}, {"7", "EVDO"},
+};
+constexpr CodeText kSubModeExCodes[] = {
+    {"0", kTextNoService},
+    {"1", "GSM"},
+    {"2", "GPRS"},
+    {"3", "EDGE"},
+    {"41", kTextWcdma},
+    {"42", "HSDPA"},
+    {"43", "HSUPA"},
+    {"44", "HSPA"},
+    {"45", kTextHspaPlus},
+    {"46", "DC-HSPA+"},
+    {"61", kTextTdScdma},
+    {"62", "HSDPA (TD-SCDMA)"},
+    {"63", "HSUPA (TD-SCDMA)"},
+    {"64", "HSPA (TD-SCDMA)"},
+    {"65", "HSPA+ (TD-SCDMA)"},
+    {"101", kTextLte},
 };
 
 }  // namespace
@@ -53,6 +89,8 @@ namespace {
 
 constexpr CodeTable kSystemModeTable = MakeCodeTable(kSystemModeCodes);
 constexpr CodeTable kSubModeTable = MakeCodeTable(kSubModeCodes);
+constexpr CodeTable kSystemModeExTable = MakeCodeTable(kSystemModeExCodes);
+constexpr CodeTable kSubModeExTable = MakeCodeTable(kSubModeExCodes);
 
 // Field order of the reply; the sub-mode comes last but shows above the SIM
 // rows, and the SIM lock state is shown as the modem sends it.
@@ -63,6 +101,28 @@ constexpr FieldRule kSysinfoFields[] = {
     {&kSubModeTable, kRowSystemSubMode},
 };
 
+// The first five fields mean what those of ^SYSINFO mean, in the order of
+// the rows. Each mode comes with the stick's own name for it (quoted or
+// not), which the row shows when the table does not know the code.
+constexpr FieldRule kSysinfoExFields[] = {
+    {&kServiceStatusTable, kRowServiceStatus},
+    {&kServiceDomainTable, kRowServiceDomain},
+    {&kRoamingTable, kRowRoamingState},
+    {&kSimStateTable, kRowSimState},
+    {nullptr, kRowSimLockState},
+    {&kSystemModeExTable, kRowSystemMode},
+    {nullptr, kRowSystemMode, kFieldUnquoted | kFieldIfRowEmpty},
+    {&kSubModeExTable, kRowSystemSubMode},
+    {nullptr, kRowSystemSubMode, kFieldUnquoted | kFieldIfRowEmpty},
+};
+constexpr int32_t kSysinfoExModeField = 5;
+constexpr std::string_view kSysinfoExLteMode = "6";
+
 }  // namespace
 
 void DecodeSysinfoReply() { DecodeReplyFields("^SYSINFO", kSysinfoFields); }
+
+void DecodeSysinfoExReply() {
+  DecodeReplyFields("^SYSINFOEX", kSysinfoExFields);
+  if (TakeFieldAt(kSysinfoExModeField) && g_App.ReceiveBuffer == kSysinfoExLteMode) g_App.Lte.onLte = true;
+}

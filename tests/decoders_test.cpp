@@ -32,9 +32,13 @@ const std::map<void (*)(), std::vector<int>> kOwnedRows = {
     {DecodeOperatorReply, {18, 19}},
     {DecodeSystemConfigReply, {20, 21, 22, 23}},
     {DecodeCardLockReply, {26, 27}},
+    {DecodeSysinfoExReply, {8, 9, 10, 11, 12, 13, 14}},
+    {DecodeSystemConfigExReply, {20, 21, 22, 23}},
+    {DecodeLteSignalReply, {}},
 };
 
 std::string Sysinfo(const char* value) { return "\r\n^SYSINFO:" + std::string(value) + "\r\n\r\nOK\r\n"; }
+std::string SysinfoEx(const char* value) { return "\r\n^SYSINFOEX:" + std::string(value) + "\r\n\r\nOK\r\n"; }
 std::string Line(const char* prefix, const char* value) {
   return "\r\n" + std::string(prefix) + ": " + value + "\r\n\r\nOK\r\n";
 }
@@ -61,6 +65,11 @@ const DecoderCase kCases[] = {
      Sysinfo("2,3,0,5,1,x,7,9"),
      {"Нормальный сервис", "Сервисы PS+CS", "Не в роуминге", "WCDMA", "HSDPA/HSUPA",
       "Нормальное состояние карты USIM", "x"}},
+    {"sysinfo later 3G codes",
+     DecodeSysinfoReply,
+     Sysinfo("2,3,0,15,1,0,9"),
+     {"Нормальный сервис", "Сервисы PS+CS", "Не в роуминге", "TD-SCDMA", "HSPA+",
+      "Нормальное состояние карты USIM", "0"}},
     {"sysinfo blanks after commas", DecodeSysinfoReply, Sysinfo("2, 3, 0"), {"Нормальный сервис"}},
     {"sysinfo error reply", DecodeSysinfoReply, "\r\nERROR\r\n", {}},
     {"sysinfo bare prefix", DecodeSysinfoReply, "\r\n^SYSINFO\r\n", {}},
@@ -110,6 +119,49 @@ const DecoderCase kCases[] = {
      "\r\n^SYSCFG:3,2,200\r\n",
      {"", "Сначала 3G, затем 2G", "Primary GSM 900"}},
     {"syscfg error", DecodeSystemConfigReply, "\r\nERROR\r\n", {}},
+    // AT^SYSINFOEX: ^SYSINFO's first five fields (SIM state before the
+    // modes), then each mode's code and the stick's own name for it, shown
+    // only for a code the table does not know.
+    {"sysinfoex lte, names quoted",
+     DecodeSysinfoExReply,
+     SysinfoEx("2,3,0,1,,6,\"LTE\",101,\"LTE\""),
+     {"Нормальный сервис", "Сервисы PS+CS", "Не в роуминге", "LTE", "LTE",
+      "Нормальное состояние карты USIM"}},
+    {"sysinfoex unknown codes show the names",
+     DecodeSysinfoExReply,
+     SysinfoEx("1,2,1,255,2,8,\"NOVAMODE\",120,NOVASUB"),
+     {"Ограниченный сервис", "Только сервис PS", "В роуминге", "NOVAMODE", "NOVASUB",
+      "USIM карта отсутствует", "2"}},
+    {"sysinfoex known codes win over names",
+     DecodeSysinfoExReply,
+     SysinfoEx("2,3,0,1,,3,\"UMTS\",45,\"HSPA PLUS\""),
+     {"Нормальный сервис", "Сервисы PS+CS", "Не в роуминге", "WCDMA", "HSPA+",
+      "Нормальное состояние карты USIM"}},
+    {"sysinfoex refused", DecodeSysinfoExReply, "\r\nCOMMAND NOT SUPPORT\r\n", {}},
+    // AT^SYSCFGEX?: one order field for two rows; the LTE bands follow the
+    // GSM/UMTS band in its row.
+    {"syscfgex published example",
+     DecodeSystemConfigExReply,
+     Line("^SYSCFGEX", "\"00\",3FFFFFFF,1,2,800C5"),
+     {"Автоматический поиск", "Автоматический поиск", "Любой диапазон; LTE: B1, B3, B7, B8, B20",
+      "Поддерживается"}},
+    {"syscfgex order, combined band, every lte band",
+     DecodeSystemConfigExReply,
+     Line("^SYSCFGEX", "\"030201\",2000000400380,0,2,7FFFFFFFFFFFFFFF"),
+     {"2G, 3G и LTE", "Сначала LTE, затем 3G, затем 2G", "LTE: Любой диапазон", "Не поддерживается"}},
+    {"syscfgex top band, lower case, quoted mask",
+     DecodeSystemConfigExReply,
+     Line("^SYSCFGEX", "\"03\",80,2,2,\"800000000000000a\""),
+     {"Только LTE", "Только LTE", "GSM DCS systems; LTE: B2, B4, B64", "Без изменений"}},
+    {"syscfgex mask not hexadecimal",
+     DecodeSystemConfigExReply,
+     Line("^SYSCFGEX", "\"0201\",80,1,2,800G5"),
+     {"2G и 3G", "Сначала 3G, затем 2G", "GSM DCS systems", "Поддерживается"}},
+    {"syscfgex mask of 17 digits",
+     DecodeSystemConfigExReply,
+     Line("^SYSCFGEX", "\"99\",80,1,2,10000000000000001"),
+     {"Без изменений", "Без изменений", "GSM DCS systems", "Поддерживается"}},
+    {"syscfgex refused", DecodeSystemConfigExReply, "\r\nCOMMAND NOT SUPPORT\r\n", {}},
     // AT^CARDLOCK?: the attempts are shown as the modem sent them.
     {"cardlock status only", DecodeCardLockReply, Line("^CARDLOCK", "1"), {"Заблокирован (требуется код)"}},
     {"cardlock attempts verbatim",
@@ -143,13 +195,87 @@ TEST_F(Decoders, RowsTheyDoNotOwnAreUntouched) {
     for (int rowId = 0; rowId < kRowTableSize; ++rowId) SetRowValue(rowId, "marker");
     LoadReply(
         "\r\n^SYSINFO:2,3,0,5,1,0,4\r\n+CFUN: 1\r\n+CSQ: 20,99\r\n+COPS: 0,0,\"A\",2\r\n"
-        "^SYSCFG:2,2,80,1\r\n^CARDLOCK: 1,3,0\r\n");
+        "^SYSCFG:2,2,80,1\r\n^CARDLOCK: 1,3,0\r\n^SYSINFOEX:2,3,0,1,,6,LTE,101,LTE\r\n"
+        "^SYSCFGEX: \"00\",80,1,2,800C5\r\n^HCSQ: \"LTE\",48,35,86,14\r\n");
     decode();
     for (int rowId = 0; rowId < kRowTableSize; ++rowId) {
       if (std::find(owned.begin(), owned.end(), rowId) != owned.end()) continue;
       EXPECT_STREQ(RowValue(rowId), "marker") << "RowId " << rowId;
     }
   }
+}
+
+// AT^HCSQ?: the LTE measurements, as the report lines after the rows and
+// as the window's signal row.
+TEST_F(Decoders, LteMeasurements) {
+  struct Case {
+    const char* name;
+    std::string reply;
+    std::vector<std::string> lines;
+    const char* windowRow;
+  };
+  const char* const csqRow = "-79 dBm (Хорошо)";
+  const Case cases[] = {
+      {"published example",
+       Line("^HCSQ", "\"LTE\",48,35,86,14"),
+       {"LTE RSSI: -73 dBm", "LTE RSRP: -106 dBm", "LTE SINR: -3 dB", "LTE RSRQ: -13 dB"},
+       "-79 dBm (Хорошо); RSRP -106 dBm, SINR -3 dB"},
+      {"lowest numbers, mode unquoted",
+       "\r\n^HCSQ:LTE,0,0,0,0\r\n",
+       {"LTE RSSI: -121 dBm", "LTE RSRP: -141 dBm", "LTE SINR: -20.2 dB", "LTE RSRQ: -20 dB"},
+       "-79 dBm (Хорошо); RSRP -141 dBm, SINR -20.2 dB"},
+      {"highest numbers",
+       Line("^HCSQ", "\"LTE\",96,97,251,34"),
+       {"LTE RSSI: -25 dBm", "LTE RSRP: -44 dBm", "LTE SINR: 30 dB", "LTE RSRQ: -3 dB"},
+       "-79 dBm (Хорошо); RSRP -44 dBm, SINR 30 dB"},
+      {"255 and past the highest are unknown",
+       Line("^HCSQ", "\"LTE\",255,98,100,35"),
+       {"LTE SINR: -0.2 dB"},
+       "-79 dBm (Хорошо); SINR -0.2 dB"},
+      {"half dB steps",
+       Line("^HCSQ", "\"LTE\",x,1,101,15"),
+       {"LTE RSRP: -140 dBm", "LTE SINR: 0 dB", "LTE RSRQ: -12.5 dB"},
+       "-79 dBm (Хорошо); RSRP -140 dBm, SINR 0 dB"},
+      {"wcdma gives none", Line("^HCSQ", "\"WCDMA\",30,30,30"), {}, csqRow},
+      {"a report beside a refusal",
+       "\r\n^HCSQ:\"LTE\",48,35,86,14\r\n\r\nCOMMAND NOT SUPPORT\r\n",
+       {},
+       csqRow},
+      {"a report beside an error", "\r\n^HCSQ: \"LTE\",48,35,86,14\r\n\r\n+CME ERROR: 100\r\n", {}, csqRow},
+  };
+  for (const Case& c : cases) {
+    ResetFakeModem();
+    SetRowValue(kRowSignalLevel, csqRow);
+    LoadReply(c.reply);
+    DecodeLteSignalReply();
+    std::vector<std::string> lines;
+    char line[256];
+    for (int32_t i = 0; LteReportLine(i, line, sizeof line); ++i) lines.emplace_back(line);
+    EXPECT_EQ(lines, c.lines) << c.name;
+    FormatSignalRowWithLte(line, sizeof line);
+    EXPECT_STREQ(line, c.windowRow) << c.name;
+  }
+}
+
+// The window's list gets the longer signal row only when its cell shows it
+// uncut; the row's own value stays.
+std::string g_Mirrored;
+bool g_Fits;
+TEST_F(Decoders, WindowSignalRowOnlyWhenItFits) {
+  for (bool fits : {true, false}) {
+    g_Fits = fits;
+    ResetFakeModem();
+    g_App.RowSink = [](int32_t position, const char* text) {
+      g_Mirrored = std::to_string(position) + ":" + text;
+    };
+    g_App.RowFits = [](int32_t, const char*) { return g_Fits; };
+    SetRowValue(kRowSignalLevel, "-79 dBm (Хорошо)");
+    LoadReply(Line("^HCSQ", "\"LTE\",48,35,86,14"));
+    DecodeLteSignalReply();
+    EXPECT_EQ(g_Mirrored, fits ? "22:-79 dBm (Хорошо); RSRP -106 dBm, SINR -3 dB" : "22:-79 dBm (Хорошо)");
+    EXPECT_STREQ(RowValue(kRowSignalLevel), "-79 dBm (Хорошо)");
+  }
+  ResetFakeModem();
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ uint32_t DeliverQueued(PortHandle port, char* reply, uint32_t capacity) {
 void ResetFakeModem() {
   g_Fake = FakeModem{};
   g_App.RowSink = nullptr;
+  g_App.RowFits = nullptr;
   ClearRowValues();
   std::memset(g_App.ReceiveBuffer, 0, sizeof g_App.ReceiveBuffer);
   std::memset(g_App.ValueBuffer, 0, sizeof g_App.ValueBuffer);

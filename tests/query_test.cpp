@@ -200,6 +200,98 @@ TEST_F(QueryTest, UnansweredAndLateCommands) {
   }
 }
 
+// An LTE stick refuses AT^SYSINFO and AT^SYSCFG?: their LTE forms follow
+// each, and AT^HCSQ? follows AT+COPS? once either ^SYSINFOEX or +COPS? said
+// LTE. The extra commands count as any other when the stick falls silent.
+TEST_F(QueryTest, WhatAnLteStickIsAsked) {
+  struct Case {
+    const char* name;
+    const char* profile;
+    FakeReplies changed;  // an empty reply: none at all
+    std::string sent;     // the commands after AT^HWVER
+    int32_t result;
+    const char* unanswered;  // the command the stopped query names
+  };
+  const std::string refused = "\r\nCOMMAND NOT SUPPORT\r\n";
+  const std::string onLte =
+      "AT^SYSINFO AT^SYSINFOEX AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^HCSQ? AT^SYSCFG? AT^SYSCFGEX? "
+      "AT^VERSION? "
+      "AT^CARDLOCK? ";
+  const Case cases[] = {
+      {"on LTE: 20 commands", "lte-e3372", {}, onLte, kQueryComplete, ""},
+      {"on WCDMA: no measurements",
+       "lte-e3372-wcdma",
+       {},
+       "AT^SYSINFO AT^SYSINFOEX AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^SYSCFG? AT^SYSCFGEX? AT^VERSION? "
+       "AT^CARDLOCK? ",
+       kQueryComplete,
+       ""},
+      {"LTE by +COPS? alone",
+       "lte-e3372-wcdma",
+       {{"AT+COPS?", "\r\n+COPS: 0,0,\"B\",7\r\n\r\nOK\r\n"}},
+       onLte,
+       kQueryComplete,
+       ""},
+      {"LTE by ^SYSINFOEX alone",
+       "lte-e3372",
+       {{"AT+COPS?", "\r\n+COPS: 0,0,\"B\",2\r\n\r\nOK\r\n"}},
+       onLte,
+       kQueryComplete,
+       ""},
+      {"+CME ERROR is a refusal",
+       "lte-e3372",
+       {{"AT^SYSINFO", "\r\n+CME ERROR: 4\r\n"}},
+       onLte,
+       kQueryComplete,
+       ""},
+      {"a bare OK is no refusal",
+       "lte-e3372",
+       {{"AT^SYSINFO", "\r\nOK\r\n"}, {"AT^SYSCFG?", "\r\nOK\r\n"}, {"AT+COPS?", "\r\nOK\r\n"}},
+       "AT^SYSINFO AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^SYSCFG? AT^VERSION? AT^CARDLOCK? ",
+       kQueryComplete,
+       ""},
+      {"an unanswered AT^SYSINFO is no refusal",
+       "lte-e3372",
+       {{"AT^SYSINFO", ""}, {"AT+COPS?", refused}},
+       "AT^SYSINFO AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^SYSCFG? AT^SYSCFGEX? AT^VERSION? AT^CARDLOCK? ",
+       kQueryComplete,
+       ""},
+      {"silent after AT^SYSINFOEX",
+       "lte-e3372",
+       {{"AT^SYSINFOEX", ""}, {"AT+CPIN?", ""}},
+       "AT^SYSINFO AT^SYSINFOEX AT+CPIN? ",
+       kQueryModemStopped,
+       "AT^SYSINFOEX"},
+      {"silent from AT^HCSQ?",
+       "lte-e3372",
+       {{"AT^HCSQ?", ""}, {"AT^SYSCFG?", ""}},
+       "AT^SYSINFO AT^SYSINFOEX AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^HCSQ? AT^SYSCFG? ",
+       kQueryModemStopped,
+       "AT^HCSQ?"},
+      {"one silent extra command", "lte-e3372", {{"AT^SYSCFGEX?", ""}}, onLte, kQueryComplete, ""},
+  };
+  for (const Case& c : cases) {
+    ResetFakeModem();
+    g_Fake.replies = ProfileReplies(c.profile);
+    g_Fake.replies.emplace("ATE0", "\r\nOK\r\n");
+    for (const auto& [command, reply] : c.changed) {
+      if (reply.empty())
+        g_Fake.replies.erase(command);
+      else
+        g_Fake.replies[command] = reply;
+    }
+    int32_t unansweredStep = -1;
+    EXPECT_EQ(QueryModemAtPath("\\\\.\\COM5", &unansweredStep), c.result) << c.name;
+    std::string sent = g_Fake.written.substr(CommandLines(0, 9).size());
+    std::replace(sent.begin(), sent.end(), '\r', ' ');
+    EXPECT_EQ(g_Fake.written.substr(0, CommandLines(0, 9).size()), CommandLines(0, 9)) << c.name;
+    EXPECT_EQ(sent, c.sent) << c.name;
+    if (c.result == kQueryModemStopped) {
+      EXPECT_STREQ(QueryStepAt(unansweredStep).command, c.unanswered) << c.name;
+    }
+  }
+}
+
 using SendAtCommandTest = FakeModemTest;
 
 TEST_F(SendAtCommandTest, LineBytesAndRefusalOfLongCommands) {

@@ -40,6 +40,7 @@ inline FakeReplies ProfileReplies(const char* name) {
     const std::string other = fallback->second;
     for (const QueryStep& step : QuerySequence)
       if (std::string_view(step.command) != "ATE0") replies.emplace(step.command, other);
+    for (const FollowUpStep& followUp : FollowUpSequence) replies.emplace(followUp.step.command, other);
   }
   replies.emplace("ATE0", "\r\nOK\r\n");
   return replies;

@@ -169,6 +169,10 @@ TEST(ReportView, CopyTextTakesTickedRowsInRowTableOrder) {
   EXPECT_EQ(Compose(states), "IMSI: \r\n + Показать доп. информацию: \r\n");
   for (int32_t& s : states) s = 1;
   EXPECT_EQ(Compose(states), "");
+  // An LTE stick's measurements follow the rows.
+  g_App.Lte.measured[kLteRsrp] = true;
+  g_App.Lte.tenths[kLteRsrp] = -1060;
+  EXPECT_EQ(Compose(states), "LTE RSRP: -106 dBm\r\n");
 }
 
 TEST(ReportView, CopyTextLeavesOutLinesThatDoNotFit) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/bounded_text.h"
+#include "report/decoders.h"
 #include "report/report_rows.h"
 #include "shop/shop_link.h"
 
@@ -55,6 +56,16 @@ size_t ComposeReportText(const int32_t stateImages[kRowTableSize], char* out, si
       std::memcpy(out + length, part, partLength);
       length += partLength;
     }
+  }
+  // An LTE stick's measurements follow the rows, as in the command-line
+  // report.
+  char line[kShortTextSize];
+  for (int32_t i = 0; LteReportLine(i, line, sizeof line); ++i) {
+    const size_t lineLength = std::strlen(line);
+    if (length + lineLength + 2 > outSize - 1) continue;
+    std::memcpy(out + length, line, lineLength);
+    std::memcpy(out + length + lineLength, "\r\n", 2);
+    length += lineLength + 2;
   }
   out[length] = '\0';
   return length;

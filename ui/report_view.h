@@ -51,5 +51,6 @@ bool ShopLinkForReport(const char* model, const char* versions, bool dateGateOpe
 // The clipboard text: one "label: value" CR LF line per RowTable entry whose
 // tick box state image is not 1 (an empty box), in RowTable order. A line
 // that would overflow outSize - 1 characters is left out whole; later lines
-// that fit still follow. Returns the length.
+// that fit still follow; the LTE measurement lines of an LTE stick come
+// last. Returns the length.
 size_t ComposeReportText(const int32_t stateImages[kRowTableSize], char* out, size_t outSize);

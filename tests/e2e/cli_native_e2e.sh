@@ -13,12 +13,16 @@ for profile in $(e2e_report_profiles); do
   e2e_check "report $profile" "$EXPECTED/$profile.txt" "$e2e_tmp/out"
 done
 
-e2e_start_sim "$PROFILES/odd-replies.profile"
-"$CLI" report --json "$e2e_pty" >"$e2e_tmp/out"
-e2e_check_status "report --json: exit" 0 $?
-e2e_check "report --json: quotes, backslash and control byte escaped" "$EXPECTED/odd-replies.json" "$e2e_tmp/out"
-python3 -c 'import json,sys; json.load(open(sys.argv[1], encoding="utf-8"))' "$e2e_tmp/out"
-e2e_check_status "report --json: valid JSON" 0 $?
+# odd-replies: quotes, backslash and control byte escaped; lte-e3372: the
+# LTE measurements and bands.
+for profile in odd-replies lte-e3372; do
+  e2e_start_sim "$PROFILES/$profile.profile"
+  "$CLI" report --json "$e2e_pty" >"$e2e_tmp/out"
+  e2e_check_status "report --json $profile: exit" 0 $?
+  e2e_check "report --json $profile" "$EXPECTED/$profile.json" "$e2e_tmp/out"
+  python3 -c 'import json,sys; json.load(open(sys.argv[1], encoding="utf-8"))' "$e2e_tmp/out"
+  e2e_check_status "report --json $profile: valid JSON" 0 $?
+done
 
 # Scan: modems in the order given; a silent device, a missing path and a
 # port that another process holds are skipped, the busy one without delay.

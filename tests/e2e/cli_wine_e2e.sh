@@ -17,10 +17,12 @@ for profile in $(e2e_report_profiles); do
   e2e_check "wine report $profile" "$EXPECTED/$profile.txt" "$e2e_tmp/out"
 done
 
-e2e_start_sim "$PROFILES/odd-replies.profile"
-wine_map_com_port 5 "$e2e_pty"
-wine "$CLI" report --json COM5 >"$e2e_tmp/out"
-e2e_check "wine report --json" "$EXPECTED/odd-replies.json" "$e2e_tmp/out"
+for profile in odd-replies lte-e3372; do
+  e2e_start_sim "$PROFILES/$profile.profile"
+  wine_map_com_port 5 "$e2e_pty"
+  wine "$CLI" report --json COM5 >"$e2e_tmp/out"
+  e2e_check "wine report --json $profile" "$EXPECTED/$profile.json" "$e2e_tmp/out"
+done
 
 # Scan of COM1..COM254: modems on COM3, COM9 (echo stays on) and COM12, a
 # silent device on COM7; every other port does not exist.

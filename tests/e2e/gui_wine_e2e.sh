@@ -5,7 +5,7 @@
 # reads pixels off screenshots. Covers the port scan as the selector shows
 # it, query and copy with their message box, the page's drawing and the
 # buttons' hover highlight, the terminal page, a clean exit on close, sticks
-# that send unsolicited reports, and
+# that send unsolicited reports, an LTE stick, and
 # the same window under the other ANSI code page (1251 or 1252).
 # Usage: gui_wine_e2e.sh BRENVALTOR_EXE UI_PROBE_EXE MODEM_SIM PROFILE_DIR EXPECTED_DIR
 set -u
@@ -167,24 +167,34 @@ printf '\nselected -1\n' >"$e2e_tmp/want"
 e2e_check "no modem: the selector holds one empty entry" "$e2e_tmp/want" "$e2e_tmp/out"
 gui_close "close with no modem: exit status"
 
-# --- Sticks that send unsolicited reports --------------------------------------
+# --- Sticks that send unsolicited reports, and an LTE stick -------------------
 # A report before every answer, a 70 ms report clock, a report 150 ms before
-# the answer: each lists "E1550 (COM5)" and fills the E1550's 28 rows.
+# the answer: each lists "E1550 (COM5)" and fills the E1550's 28 rows. The
+# LTE stick fills its rows from its LTE commands, its signal row shows RSRP
+# and SINR after the row's text, and its copy ends with the LTE lines.
+# Cases: profile|model|expected report|the signal row as the list shows it.
 
-for profile in e1550-reports e1550-clock e1550-slow; do
+for case in "e1550-reports|E1550|e1550|" "e1550-clock|E1550|e1550|" "e1550-slow|E1550|e1550|" \
+  "lte-e3372|E3372|lte-e3372|-73 dBm (Отлично); RSRP -106 dBm, SINR -3 dB"; do
+  IFS='|' read -r profile model expected signal <<<"$case"
   e2e_stop_sims
   wine_clear_com_ports
   gui_add_sim "$PROFILES/$profile.profile" 5
   gui_launch
   probe entries >"$e2e_tmp/out"
-  printf 'E1550 (COM5)\nselected -1\n' >"$e2e_tmp/want"
+  printf '%s (COM5)\nselected -1\n' "$model" >"$e2e_tmp/want"
   e2e_check "$profile: the selector lists the model, not a report" "$e2e_tmp/want" "$e2e_tmp/out"
   probe select 0
   gui_query "$e2e_tmp/com5.log"
   gui_read_rows
   gui_tick_all
   gui_copy_report "$e2e_tmp/out"
-  e2e_check "$profile: the window's report is the E1550's" "$EXPECTED/e1550.txt" "$e2e_tmp/out"
+  e2e_check "$profile: the window's report is the $model's" "$EXPECTED/$expected.txt" "$e2e_tmp/out"
+  if [ -n "$signal" ]; then
+    probe item 22 | sed -n 2p >"$e2e_tmp/out"
+    echo "$signal" >"$e2e_tmp/want"
+    e2e_check "$profile: the list's signal row" "$e2e_tmp/want" "$e2e_tmp/out"
+  fi
   gui_close "close after $profile: exit status"
 done
 

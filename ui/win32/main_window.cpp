@@ -227,6 +227,24 @@ void MirrorRowValue(int32_t position, const char* text) {
   SendMessageW(Control(kReportList), LVM_SETITEMTEXTW, position, reinterpret_cast<LPARAM>(&item));
 }
 
+// The list pads a value's text on both sides within its column.
+constexpr int kValueTextPadding = 12;
+
+// Every value cell is in column 1, so the position does not matter.
+bool ValueFitsCell(int32_t /*position*/, const char* text) {
+  const HWND list = Control(kReportList);
+  const int column = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0));
+  const HDC dc = GetDC(list);
+  if (dc == nullptr) return false;
+  const HGDIOBJ previous = SelectObject(dc, g_Window.font);
+  const wchar_t* wide = Widened(text);
+  SIZE extent{};
+  const bool measured = GetTextExtentPoint32W(dc, wide, static_cast<int>(wcslen(wide)), &extent) != 0;
+  SelectObject(dc, previous);
+  ReleaseDC(list, dc);
+  return measured && extent.cx + kValueTextPadding <= column;
+}
+
 // The pointer passes through the image buttons to the main window (see
 // ImageButtonProc); the three share their class's procedure.
 void SetUpImageButton(ControlId id) {
@@ -251,6 +269,7 @@ void CreateControls(const ClientRect& rc, HINSTANCE instance) {
       case kReportList:
         SetUpReportList();
         g_App.RowSink = MirrorRowValue;
+        g_App.RowFits = ValueFitsCell;
         break;
       case kStickNotice: SetUpStickNotice(); break;
       case kModemSelector: SetUpModemSelector(); break;

@@ -35,7 +35,7 @@ echo on
 "\r\n^HWVER: \"K3520-HW\"\r\n\r\nOK\r\n"
 
 > AT^SYSINFO
-"\r\n^SYSINFO:4,1,0,6,2,0,9\r\n\r\nOK\r\n"
+"\r\n^SYSINFO:4,1,0,6,2,0,19\r\n\r\nOK\r\n"
 
 > AT+CPIN?
 "\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n"

@@ -4,6 +4,7 @@
 // keeps its own handles in the window part (ui/).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -52,6 +53,9 @@ struct AppState {
   ExchangeTraceSink TraceSink;
   WebExchangeSink WebTraceSink;
   int ExtraRowsShown;
+  // Set from another thread (the window, closing): a running query ends
+  // before its next command. The query leaves it as it finds it.
+  std::atomic<bool> QueryStopRequested;
 
   // What the port scan found, in ascending port order.
   int32_t ModemPortNumbers[kMaxModems];

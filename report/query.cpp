@@ -83,6 +83,12 @@ int32_t QueryModemAtPath(const char* devicePath, int32_t* unansweredStep) {
   int32_t unanswered = 0;
   int32_t result = kQueryComplete;
   for (int32_t index = 0; index < kQueryStepCount; ++index) {
+    // Every read is bounded, so a stop asked for between two commands ends
+    // the query within one command's time, the port closed.
+    if (g_App.QueryStopRequested) {
+      result = kQueryStopped;
+      break;
+    }
     const QueryStep& step = QuerySequence[index];
     const uint32_t count =
         SendAtCommand(port, step.command, kWaitForAnswer, kAnswerBeginMs, g_App.ReceiveBuffer);

@@ -38,6 +38,7 @@ enum QueryResult : int32_t {
   kQueryComplete = 0,      // every command sent (some may have gone unanswered)
   kQueryPortFailed = 1,    // the port could not be opened; every row empty
   kQueryModemStopped = 2,  // the modem stopped answering; the rows read so far stay
+  kQueryStopped = 3,       // QueryStopRequested ended it; the rows read so far stay
 };
 
 // Fills the report for the modem of a selector entry "MODEL (COMn)".

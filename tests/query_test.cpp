@@ -146,7 +146,8 @@ TEST_F(QueryTest, WhatEndsTheQueryEarly) {
     std::vector<const char*> unanswered;
     std::string reply;  // what the unanswered commands get ("" : nothing)
     int32_t result;
-    int sent;  // commands sent
+    int sent;                // commands sent
+    bool stopAsked = false;  // QueryStopRequested set before the query
   };
   const Case cases[] = {
       {"one silent command", {"AT+CGMR"}, "", kQueryComplete, 17},
@@ -160,6 +161,7 @@ TEST_F(QueryTest, WhatEndsTheQueryEarly) {
        kQueryModemStopped,
        7},
       {"blank lines are an answer", {"AT+CGMR", "AT+CIMI"}, "\r\n", kQueryComplete, 17},
+      {"a stop asked for", {}, "", kQueryStopped, 0, true},
   };
   for (const Case& c : cases) {
     ResetFakeModem();
@@ -171,8 +173,11 @@ TEST_F(QueryTest, WhatEndsTheQueryEarly) {
       else
         g_Fake.replies[command] = c.reply;
     }
+    g_App.QueryStopRequested = c.stopAsked;
     EXPECT_EQ(QueryModemInformation("E1550 (COM5)"), c.result) << c.name;
+    g_App.QueryStopRequested = false;
     EXPECT_EQ(g_Fake.written, CommandLines(0, c.sent)) << c.name;
+    EXPECT_EQ(g_Fake.closeCount, g_Fake.openCount) << c.name;
   }
 }
 

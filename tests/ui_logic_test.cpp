@@ -133,7 +133,9 @@ TEST(Rescan, ProbesOnlyNewPortsAndSparesTheStickInUse) {
     DropModemEntries(c.now, probe, count);
     EXPECT_EQ(std::vector<int32_t>(g_App.ModemPortNumbers, g_App.ModemPortNumbers + g_App.ModemCount), c.kept)
         << c.name;
-    if (c.kept == std::vector<int32_t>{12}) EXPECT_STREQ(g_App.ModemModelNames[0], "E3372") << c.name;
+    if (c.kept == std::vector<int32_t>{12}) {
+      EXPECT_STREQ(g_App.ModemModelNames[0], "E3372") << c.name;
+    }
   }
   for (const auto& [entry, port] :
        std::initializer_list<std::pair<const char*, int32_t>>{{"E1550 (COM5)", 5},

@@ -23,8 +23,8 @@
 #include "ui/win32/window_part.h"
 #include "ui/win32/window_proc.h"
 
-    static_assert(kDeviceArrival == DBT_DEVICEARRIVAL && kDeviceRemoveComplete == DBT_DEVICEREMOVECOMPLETE &&
-                  kDeviceNodesChanged == DBT_DEVNODES_CHANGED);
+static_assert(kDeviceArrival == DBT_DEVICEARRIVAL && kDeviceRemoveComplete == DBT_DEVICEREMOVECOMPLETE &&
+              kDeviceNodesChanged == DBT_DEVNODES_CHANGED);
 
 namespace {
 
@@ -103,7 +103,6 @@ void ListComPorts(ComPortSet* ports) {
 // What the scan on the worker thread reads and leaves: the kind of scan,
 // the spared ports, the ports found, and whether a new modem came.
 struct ScanOrder {
-  bool startup;
   bool quiet;
   int32_t spared[2];
   int32_t sparedCount;
@@ -174,7 +173,6 @@ void FinishRescan() {
 }
 
 void StartRescan(bool quiet) {
-  g_Scan.startup = false;
   g_Scan.quiet = quiet;
   g_Scan.beforeCount = g_App.ModemCount;
   std::memcpy(g_Scan.before, g_App.ModemPortNumbers, sizeof g_Scan.before);
@@ -245,10 +243,7 @@ bool OnRescanTimer(HWND hwnd, UINT_PTR timer) {
 
 void MarkCommandRunning(bool running) { g_CommandRunning = running; }
 
-void StartStartupScan() {
-  g_Scan.startup = true;
-  StartWork(RunStartupScanWork, FinishStartupScan);
-}
+void StartStartupScan() { StartWork(RunStartupScanWork, FinishStartupScan); }
 
 void SpareTerminalPort(const char* entry) {
   const int32_t port = ComPortOfEntry(entry);

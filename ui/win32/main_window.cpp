@@ -233,6 +233,10 @@ void HoldRowMirror() { g_App.RowSink = nullptr; }
 
 void ReleaseRowMirror() {
   g_App.RowSink = MirrorRowValue;
+  // Every row is emptied first, as the query empties them: each one is
+  // painted anew even when its value stays (the lock-status row's shop
+  // button follows the other rows).
+  for (int32_t rowId = 0; rowId < kRowTableSize; ++rowId) MirrorRowValue(RowTable[rowId].position, "");
   for (int32_t rowId = 0; rowId < kRowTableSize; ++rowId)
     MirrorRowValue(RowTable[rowId].position, RowValue(rowId));
 }

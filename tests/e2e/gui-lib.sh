@@ -208,14 +208,8 @@ gui_colours() {
 # number. Fails after SECONDS (default 90: an answer that has begun may take
 # its time).
 gui_wait_idle() {
-  local start got
-  start=$(date +%s%N)
-  while [ "$(gui_ms_since "$start")" -lt $((${1:-90} * 1000)) ]; do
-    got=$(probe page)
-    case "$got" in 0 | 1) [ "$(probe busy)" = 0 ] && { echo "$got"; return 0; } ;; esac
-    sleep 0.1
-  done
-  return 1
+  probe idle "${1:-90}" || return 1
+  probe page
 }
 
 # gui_query LOG: clicks the query button and waits until the query has run:

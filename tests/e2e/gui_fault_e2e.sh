@@ -172,12 +172,14 @@ gui_add_sim "$PROFILES/e1550-late.profile" 5
 gui_read_rows
 gui_tick_all
 probe select 0
+start=$(date +%s%N)
 gui_click 300 40
 alive=$(probe alive 60)
 e2e_check_status "late answers: the window answers within 1 s throughout the query ($alive)" 0 $?
 gui_wait_idle >/dev/null
+query_ms=$(gui_ms_since "$start")
 gui_copy_report "$e2e_tmp/report"
-e2e_check "late answers: the E1550's report" "$EXPECTED/e1550.txt" "$e2e_tmp/report"
+e2e_check "late answers: the E1550's report (${query_ms} ms)" "$EXPECTED/e1550.txt" "$e2e_tmp/report"
 
 # Closed mid-query: the query ends with the command on its way, the port
 # is closed, and the program exits as usual.

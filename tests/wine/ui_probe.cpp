@@ -38,6 +38,8 @@
 //   devicechange          posts WM_DEVICECHANGE (DBT_DEVNODES_CHANGED), as
 //                         Windows does when a stick is plugged in or out
 //   busy                  1 while a query or scan runs, else 0
+//   idle [SECONDS]        waits until the window answers and no query or
+//                         scan runs (default 90 s)
 //   alive [SECONDS]       once the window says a query or scan runs, sends
 //                         it WM_NULL every 50 ms until the work is over:
 //                         "answered N, longest M ms"; fails when one went
@@ -509,6 +511,21 @@ int PrintBusy() {
   return 0;
 }
 
+// One process polls, rather than one per question: the tests' own load
+// stays off the stick's timing.
+int WaitIdle(double seconds) {
+  const DWORD start = GetTickCount();
+  LRESULT busy = 1;
+  while (!(Ask(MainWindow(), kWorkRunningMessage, 0, 0, &busy, 1000) && busy == 0)) {
+    if (GetTickCount() - start > seconds * 1000) {
+      std::fprintf(stderr, "ui_probe: the window was not idle within %.0f s\n", seconds);
+      return 1;
+    }
+    Sleep(50);
+  }
+  return 0;
+}
+
 // Windows calls a window "not responding" once it leaves messages
 // unanswered for 5 s; the window is to answer within 1 s throughout.
 int WatchAlive(double seconds) {
@@ -547,7 +564,7 @@ int Usage() {
                "  item N | clipboard | text NAME | visible NAME | limit NAME | page | focus |\n"
                "  controls | click NAME |\n"
                "  messagebox [ok] | messageboxes | close | devicechange | busy |\n"
-               "  alive [SECONDS]\n");
+               "  idle [SECONDS] | alive [SECONDS]\n");
   return 2;
 }
 
@@ -575,6 +592,7 @@ int RunCommand(int argc, char** argv) {
   if (command == "close") return PostClose();
   if (command == "devicechange") return PostDeviceChange();
   if (command == "busy") return PrintBusy();
+  if (command == "idle") return WaitIdle(argument.empty() ? 90.0 : std::atof(argument.c_str()));
   if (command == "alive") return WatchAlive(argument.empty() ? 60.0 : std::atof(argument.c_str()));
   return Usage();
 }

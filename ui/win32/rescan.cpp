@@ -119,9 +119,12 @@ struct ScanOrder {
 };
 ScanOrder g_Scan;
 
+// The ports are listed after the scan, not before: under wine the listing
+// opens each linked port, and no port is to be opened just before its
+// probe.
 void RunStartupScanWork() {
-  ListComPorts(&g_Scan.now);
   ScanModemPorts();
+  ListComPorts(&g_Scan.now);
 }
 
 // The ports gone take their entries with them, the new ones are probed;

@@ -3,6 +3,7 @@
 // clipboard text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -136,6 +137,14 @@ TEST(Rescan, ProbesOnlyNewPortsAndSparesTheStickInUse) {
     if (c.kept == std::vector<int32_t>{12}) {
       EXPECT_STREQ(g_App.ModemModelNames[0], "E3372") << c.name;
     }
+  }
+  // What the next scan takes as seen: with the follow-up to come, COM7
+  // stays new; COM12, gone, is new again whenever it comes back.
+  for (const bool followUp : {true, false}) {
+    ComPortSet seen = Ports({5, 12});
+    RememberScannedPorts(&seen, Ports({5, 7}), followUp);
+    const ComPortSet want = followUp ? Ports({5}) : Ports({5, 7});
+    EXPECT_TRUE(std::equal(seen.has, seen.has + kComPortSetSize, want.has)) << followUp;
   }
   for (const auto& [entry, port] :
        std::initializer_list<std::pair<const char*, int32_t>>{{"E1550 (COM5)", 5},

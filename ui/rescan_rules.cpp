@@ -34,6 +34,11 @@ int32_t PortsToProbe(const ComPortSet& before, const ComPortSet& now, const int3
   return count;
 }
 
+void RememberScannedPorts(ComPortSet* seen, const ComPortSet& now, bool followUpComes) {
+  for (int32_t port = 1; port < kComPortSetSize; ++port)
+    seen->has[port] = now.has[port] && (seen->has[port] || !followUpComes);
+}
+
 void DropModemEntries(const ComPortSet& now, const int32_t* probe, int32_t probeCount) {
   int32_t kept = 0;
   for (int32_t slot = 0; slot < g_App.ModemCount; ++slot) {

@@ -43,6 +43,12 @@ struct ComPortSet {
 int32_t PortsToProbe(const ComPortSet& before, const ComPortSet& now, const int32_t* spared,
                      int32_t sparedCount, int32_t* probe);
 
+// The ports a scan leaves as seen: those that exist now. When the follow-up
+// scan is to come, a port new to this scan is not seen yet (its firmware
+// may still be starting: the follow-up probes it once more); a port gone is
+// forgotten at once, so that a stick plugged in again is new.
+void RememberScannedPorts(ComPortSet* seen, const ComPortSet& now, bool followUpComes);
+
 // Drops from the modem list (g_App) every entry whose port is gone, or is
 // about to be probed again; the others keep their entries and their order.
 void DropModemEntries(const ComPortSet& now, const int32_t* probe, int32_t probeCount);

@@ -101,7 +101,8 @@ void ListComPorts(ComPortSet* ports) {
 }
 
 // What the scan on the worker thread reads and leaves: the kind of scan,
-// the spared ports, the ports found, and whether a new modem came.
+// the spared ports, the ports found and those probed, and the modems'
+// ports before it.
 struct ScanOrder {
   bool quiet;
   int32_t spared[2];
@@ -148,11 +149,7 @@ void FinishRescan() {
   const bool foundNew =
       ScanFoundNewPort(g_Scan.before, g_Scan.beforeCount, g_App.ModemPortNumbers, g_App.ModemCount);
   const bool followUpComes = g_Scan.quiet && !foundNew && !g_FollowUpDone;
-  // A port that appeared but did not answer yet (its firmware still
-  // starting) is probed once more by the follow-up; the ports gone are
-  // forgotten at once, so that a stick plugged in again is new.
-  for (int32_t port = 1; port < kComPortSetSize; ++port)
-    g_PortsAtLastScan.has[port] = g_Scan.now.has[port] && (g_PortsAtLastScan.has[port] || !followUpComes);
+  RememberScannedPorts(&g_PortsAtLastScan, g_Scan.now, followUpComes);
 
   const HWND selector = Control(kModemSelector);
   SendMessageW(selector, CB_RESETCONTENT, 0, 0);

@@ -4,6 +4,7 @@
 // keeps its own handles in the window part (ui/).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -70,6 +71,9 @@ struct AppState {
   WebExchangeSink WebTraceSink;
   int ExtraRowsShown;
   LteReport Lte;
+  // Set from another thread (the window, closing): a running query ends
+  // before its next command. The query leaves it as it finds it.
+  std::atomic<bool> QueryStopRequested;
 
   // What the port scan found, in ascending port order.
   int32_t ModemPortNumbers[kMaxModems];

@@ -45,6 +45,11 @@ void DecodeSysinfoExReply();       // rows 8..14, and whether the stick is on LT
 void DecodeSystemConfigExReply();  // rows 20..23, and the LTE bands
 void DecodeLteSignalReply();       // the LTE measurements (no row)
 
+// Shows the signal row in the window's list with RSRP and SINR after it,
+// when the stick measured them and the text fits the cell uncut. The window
+// calls it again once a query's rows reach the list.
+void MirrorSignalRowWithLte();
+
 // Whether a reply holds a refusal line: ERROR, +CME ERROR: <n> or the
 // modem vendor's COMMAND NOT SUPPORT.
 bool ReplyRefused(const char* reply);

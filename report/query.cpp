@@ -167,6 +167,12 @@ int32_t QueryModemAtPath(const char* devicePath, int32_t* unansweredStep) {
   bool answered = false;
   bool refused = false;
   for (int32_t index = 0; index >= 0; index = NextQueryStep(index, answered, refused)) {
+    // Every read is bounded, so a stop asked for between two commands ends
+    // the query within one command's time, the port closed.
+    if (g_App.QueryStopRequested) {
+      result = kQueryStopped;
+      break;
+    }
     const QueryStep& step = QueryStepAt(index);
     uint32_t count = 0;
     AnswerOutcome outcome =

@@ -58,6 +58,7 @@ enum QueryResult : int32_t {
   kQueryPortFailed = 1,     // the port could not be opened; every row empty
   kQueryModemStopped = 2,   // the modem stopped answering; the rows read so far stay
   kQueryModemBabbling = 3,  // an answer that did not end (kAnswerBoundMs); the rows read so far stay
+  kQueryStopped = 4,        // QueryStopRequested ended it; the rows read so far stay
 };
 
 // Fills the report for the modem of a selector entry "MODEL (COMn)".

@@ -64,6 +64,8 @@ constexpr std::string_view kHcsqLteMode = "LTE";
 constexpr std::string_view kRefusalLines[] = {"ERROR", "COMMAND NOT SUPPORT"};
 constexpr std::string_view kErrorNumberPrefix = "+CME ERROR";
 
+}  // namespace
+
 // The window's list shows the signal row with RSRP and SINR after it when
 // the whole text fits its cell: people tune their antennas by them. A text
 // the cell would cut ("Удовлетворительно" with a long SINR does not fit)
@@ -76,8 +78,6 @@ void MirrorSignalRowWithLte() {
   const int32_t position = RowTable[kRowSignalLevel].position;
   if (g_App.RowFits(position, text)) g_App.RowSink(position, text);
 }
-
-}  // namespace
 
 // Numbers too large for the signal range are clamped, which keeps them out
 // of range without overflowing.

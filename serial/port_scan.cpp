@@ -77,22 +77,28 @@ bool RepeatsEarlierPath(const char* const* paths, int32_t index) {
   return false;
 }
 
-// Records the answers of one round in port order. Any answer counts: ERROR
-// is listed as the model ERROR, a bare OK as an empty model name.
-void RecordAnswers(int32_t probeCount, int32_t firstPortNumber) {
+// Records the answers of one round, each in its place by port number (the
+// modems already listed stay). Any answer counts: ERROR is listed as the
+// model ERROR, a bare OK as an empty model name.
+void RecordAnswers(int32_t probeCount, const int32_t* portNumbers, int32_t first) {
   for (int32_t slot = 0; slot < probeCount && g_App.ModemCount < kMaxModems; ++slot) {
     if (!g_ProbeAnswered[slot]) continue;
     TakeReplyValue(g_ProbeReplies[slot], "", g_App.ValueBuffer);
-    const int32_t modem = g_App.ModemCount++;
-    g_App.ModemPortNumbers[modem] = firstPortNumber + slot;
+    const int32_t number = portNumbers != nullptr ? portNumbers[first + slot] : first + slot;
+    int32_t modem = g_App.ModemCount++;
+    for (; modem > 0 && g_App.ModemPortNumbers[modem - 1] > number; --modem) {
+      g_App.ModemPortNumbers[modem] = g_App.ModemPortNumbers[modem - 1];
+      std::memcpy(g_App.ModemModelNames[modem], g_App.ModemModelNames[modem - 1], kModelNameSize);
+    }
+    g_App.ModemPortNumbers[modem] = number;
     CopyText(g_App.ModemModelNames[modem], kModelNameSize, g_App.ValueBuffer);
   }
 }
 
-// Probes paths[0..count) side by side in rounds of kProbeSlots; the port
-// number of paths[i] is firstPortNumber + i. With skipRepeats, a path that
-// leads to the device of an earlier one is left out.
-void ProbePaths(const char* const* paths, int32_t count, int32_t firstPortNumber, bool skipRepeats) {
+// Probes paths[0..count) side by side in rounds of kProbeSlots; paths[i]
+// has the port number portNumbers[i] (i without the numbers). With skipRepeats, a path that leads
+// to the device of an earlier one is left out.
+void ProbePaths(const char* const* paths, int32_t count, const int32_t* portNumbers, bool skipRepeats) {
   for (int32_t first = 0; first < count; first += kProbeSlots) {
     const int32_t probeCount = count - first < kProbeSlots ? count - first : kProbeSlots;
     for (int32_t slot = 0; slot < probeCount; ++slot)
@@ -106,7 +112,7 @@ void ProbePaths(const char* const* paths, int32_t count, int32_t firstPortNumber
     } else {
       RunSideBySide(ProbeModemPort, round, probeCount);
     }
-    RecordAnswers(probeCount, firstPortNumber + first);
+    RecordAnswers(probeCount, portNumbers, first);
   }
 }
 
@@ -136,18 +142,25 @@ void FormatEntry(int32_t slot, const char* portText, char* entry, size_t entrySi
 
 void ScanModemPorts() {
   ResetModemTables();
+  static int32_t numbers[kProbeSlots];
+  for (int32_t n = kFirstComPort; n <= kLastComPort; ++n) numbers[n - kFirstComPort] = n;
+  AddModemsOnPorts(numbers, kProbeSlots);
+}
+
+void AddModemsOnPorts(const int32_t* portNumbers, int32_t count) {
   static char comPaths[kProbeSlots][16];
   static const char* comPathList[kProbeSlots];
-  for (int32_t n = kFirstComPort; n <= kLastComPort; ++n) {
-    std::snprintf(comPaths[n - kFirstComPort], sizeof comPaths[0], "\\\\.\\COM%d", n);
-    comPathList[n - kFirstComPort] = comPaths[n - kFirstComPort];
+  if (count > kProbeSlots) count = kProbeSlots;
+  for (int32_t i = 0; i < count; ++i) {
+    std::snprintf(comPaths[i], sizeof comPaths[0], "\\\\.\\COM%d", static_cast<int>(portNumbers[i]));
+    comPathList[i] = comPaths[i];
   }
-  ProbePaths(comPathList, kProbeSlots, kFirstComPort, false);
+  ProbePaths(comPathList, count, portNumbers, false);
 }
 
 void ScanModemPaths(const char* const* paths, int32_t pathCount) {
   ResetModemTables();
-  ProbePaths(paths, pathCount, 0, true);
+  ProbePaths(paths, pathCount, nullptr, true);
 }
 
 void FormatModemEntry(int32_t slot, char* entry, size_t entrySize) {

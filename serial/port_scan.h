@@ -16,6 +16,11 @@ constexpr uint32_t kScanTimeoutMs = 1000;
 // port order.
 void ScanModemPorts();
 
+// Probes only COMn for the given port numbers and adds the modems found to
+// the modems already listed, keeping the list in ascending port order; the
+// ports not given are left alone (a rescan spares the stick in use).
+void AddModemsOnPorts(const int32_t* portNumbers, int32_t count);
+
 // Probes the given device paths; a modem found on paths[i] is recorded with
 // the port number i, in the order of the paths. (Linux has no COM numbers.)
 // A path that leads to the same device as an earlier one (a link and its

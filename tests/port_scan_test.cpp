@@ -50,6 +50,25 @@ TEST_F(ScanModemPortsTest, ProbesCom1ToCom254InOrderAndListsTheModemsFound) {
   EXPECT_EQ(g_Fake.closeCount, 3);
 }
 
+// A rescan probes only the ports it names: the modems listed stay, the new
+// ones take their places by port number.
+TEST_F(ScanModemPortsTest, AddingModemsProbesOnlyTheGivenPorts) {
+  g_Fake.devices["\\\\.\\COM3"] = Answering("\r\nE1550\r\n\r\nOK\r\n");
+  g_Fake.devices["\\\\.\\COM5"] = Answering("");
+  g_Fake.devices["\\\\.\\COM12"] = Answering("\r\nE173\r\n\r\nOK\r\n");
+  g_Fake.devices["\\\\.\\COM20"] = Answering("\r\nE3372\r\n\r\nOK\r\n");
+  const int32_t listed[] = {3, 20};
+  g_App.ModemCount = 0;
+  AddModemsOnPorts(listed, 2);
+  g_Fake.openedPaths.clear();
+  const int32_t added[] = {5, 12};
+  AddModemsOnPorts(added, 2);
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"E1550 (COM3)", "E173 (COM12)", "E3372 (COM20)"}));
+  std::vector<std::string> opened = g_Fake.openedPaths;
+  std::sort(opened.begin(), opened.end());
+  EXPECT_EQ(opened, (std::vector<std::string>{"\\\\.\\COM12", "\\\\.\\COM5"}));
+}
+
 TEST_F(ScanModemPortsTest, WhatCountsAsAnAnswer) {
   struct Case {
     const char* name;

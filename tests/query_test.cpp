@@ -150,7 +150,8 @@ TEST_F(QueryTest, UnansweredAndLateCommands) {
     std::string reply;  // what the unanswered commands get ("" : nothing)
     int lateBy;         // their own answers come after this many more commands (0: never)
     int32_t result;
-    int lines;  // lines written, line checks included
+    int lines;               // lines written, line checks included
+    bool stopAsked = false;  // QueryStopRequested set before the query
   };
   const Case cases[] = {
       {"one silent command", {"AT+CGMR"}, "", 0, kQueryComplete, 18},
@@ -170,6 +171,7 @@ TEST_F(QueryTest, UnansweredAndLateCommands) {
       {"every identity answer late", {"ATI", "AT+CGMI", "AT+CIMI", "AT+CGSN"}, "", 1, kQueryComplete, 21},
       // Later than the line check: the query ends, nothing in a wrong row.
       {"IMSI later still", {"AT+CIMI"}, "", 2, kQueryModemStopped, 8},
+      {"a stop asked for", {}, "", 0, kQueryStopped, 0, true},
   };
   FakeReplies stick = ProfileReplies("e1550");
   stick.emplace("ATE0", "\r\nOK\r\n");
@@ -188,8 +190,11 @@ TEST_F(QueryTest, UnansweredAndLateCommands) {
       else
         g_Fake.replies[command] = c.reply;
     }
+    g_App.QueryStopRequested = c.stopAsked;
     EXPECT_EQ(QueryModemInformation("E1550 (COM5)"), c.result) << c.name;
+    g_App.QueryStopRequested = false;
     EXPECT_EQ(std::count(g_Fake.written.begin(), g_Fake.written.end(), '\r'), c.lines) << c.name;
+    EXPECT_EQ(g_Fake.closeCount, g_Fake.openCount) << c.name;
     if (c.lateBy == 0) continue;
     // Every row holds its own command's value, or (after the end) nothing.
     for (int rowId = 0; rowId < kReportRowCount; ++rowId) {

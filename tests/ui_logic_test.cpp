@@ -3,8 +3,11 @@
 // clipboard text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "report/report_rows.h"
 #include "shop/shop_link.h"
@@ -95,6 +98,63 @@ TEST(Rescan, DeviceEventsAndNewPorts) {
   EXPECT_FALSE(ScanFoundNewPort(before, 2, nullptr, 0));
   EXPECT_TRUE(ScanFoundNewPort(before, 2, added, 3));
   EXPECT_TRUE(ScanFoundNewPort(nullptr, 0, gone, 1));
+}
+
+ComPortSet Ports(std::initializer_list<int32_t> numbers) {
+  ComPortSet set{};
+  for (int32_t n : numbers) set.has[n] = true;
+  return set;
+}
+
+// What a rescan probes and keeps: the listed modems are E1550 (COM5) and
+// E3372 (COM12); COM5 is the chosen entry's port or the terminal's.
+TEST(Rescan, ProbesOnlyNewPortsAndSparesTheStickInUse) {
+  struct Case {
+    const char* name;
+    ComPortSet before, now;
+    std::vector<int32_t> spared, probed, kept;
+  };
+  const Case cases[] = {
+      {"nothing changed", Ports({1, 5, 12}), Ports({1, 5, 12}), {5}, {}, {5, 12}},
+      {"a new port", Ports({1, 5, 12}), Ports({1, 5, 7, 12}), {5}, {7}, {5, 12}},
+      {"a stick gone", Ports({1, 5, 12}), Ports({1, 5}), {5}, {}, {5}},
+      {"the stick in use gone", Ports({1, 5, 12}), Ports({1, 12}), {5}, {}, {12}},
+      {"a new spared port", Ports({12}), Ports({5, 12, 254}), {5}, {254}, {5, 12}},
+      {"a listed port new again", Ports({5}), Ports({5, 12}), {}, {12}, {5}},
+  };
+  for (const Case& c : cases) {
+    g_App.ModemCount = 2;
+    g_App.ModemPortNumbers[0] = 5;
+    g_App.ModemPortNumbers[1] = 12;
+    std::strcpy(g_App.ModemModelNames[1], "E3372");
+    int32_t probe[kComPortSetSize];
+    const int32_t count =
+        PortsToProbe(c.before, c.now, c.spared.data(), static_cast<int32_t>(c.spared.size()), probe);
+    EXPECT_EQ(std::vector<int32_t>(probe, probe + count), c.probed) << c.name;
+    DropModemEntries(c.now, probe, count);
+    EXPECT_EQ(std::vector<int32_t>(g_App.ModemPortNumbers, g_App.ModemPortNumbers + g_App.ModemCount), c.kept)
+        << c.name;
+    if (c.kept == std::vector<int32_t>{12}) {
+      EXPECT_STREQ(g_App.ModemModelNames[0], "E3372") << c.name;
+    }
+  }
+  // What the next scan takes as seen: with the follow-up to come, COM7
+  // stays new; COM12, gone, is new again whenever it comes back.
+  for (const bool followUp : {true, false}) {
+    ComPortSet seen = Ports({5, 12});
+    RememberScannedPorts(&seen, Ports({5, 7}), followUp);
+    const ComPortSet want = followUp ? Ports({5}) : Ports({5, 7});
+    EXPECT_TRUE(std::equal(seen.has, seen.has + kComPortSetSize, want.has)) << followUp;
+  }
+  for (const auto& [entry, port] :
+       std::initializer_list<std::pair<const char*, int32_t>>{{"E1550 (COM5)", 5},
+                                                              {"E (x) (COM254)", 254},
+                                                              {"E3372 (192.168.8.1)", 0},
+                                                              {"", 0},
+                                                              {"E (COM)", 0},
+                                                              {"E (COM300)", 0},
+                                                              {"E (COM5) x", 0}})
+    EXPECT_EQ(ComPortOfEntry(entry), port) << entry;
 }
 
 TEST(ReportView, ExtraRowsArePaintedOverOnlyWhileHidden) {

@@ -1,5 +1,6 @@
-// When the window scans again: device changes that count, the quiet time
-// before the scan, the one follow-up scan, and whether a scan found
+// When the window scans again and what it probes: device changes that
+// count, the quiet time before the scan, the one follow-up scan, the ports
+// a rescan probes and the entries it keeps, and whether a scan found
 // anything new. Portable, so the rules are tested without a window.
 #pragma once
 
@@ -28,3 +29,30 @@ bool NoModemListed(int32_t modemCount, int32_t routerEntryCount);
 // Whether the ports of a scan (modem port numbers) hold one that the scan
 // before did not.
 bool ScanFoundNewPort(const int32_t* before, int32_t beforeCount, const int32_t* after, int32_t afterCount);
+
+// The COM ports that exist, by number (COM1..COM254; index 0 unused).
+constexpr int32_t kComPortSetSize = 255;
+struct ComPortSet {
+  bool has[kComPortSetSize];
+};
+
+// A rescan never disturbs the stick in use: it probes only the ports that
+// exist now and did not at the last scan, and never a spared port (the
+// chosen entry's, the terminal's). Writes their numbers ascending into
+// probe (room for kComPortSetSize) and returns how many.
+int32_t PortsToProbe(const ComPortSet& before, const ComPortSet& now, const int32_t* spared,
+                     int32_t sparedCount, int32_t* probe);
+
+// The ports a scan leaves as seen: those that exist now. When the follow-up
+// scan is to come, a port new to this scan is not seen yet (its firmware
+// may still be starting: the follow-up probes it once more); a port gone is
+// forgotten at once, so that a stick plugged in again is new.
+void RememberScannedPorts(ComPortSet* seen, const ComPortSet& now, bool followUpComes);
+
+// Drops from the modem list (g_App) every entry whose port is gone, or is
+// about to be probed again; the others keep their entries and their order.
+void DropModemEntries(const ComPortSet& now, const int32_t* probe, int32_t probeCount);
+
+// The COM port number of a selector entry "MODEL (COMn)"; 0 for any other
+// entry (a stick on router firmware, the empty entry).
+int32_t ComPortOfEntry(const char* entry);

@@ -25,6 +25,12 @@ constexpr uint32_t kModemSelectorStyle = 0x54810003;
 constexpr uint32_t kTerminalOutputStyle = 0x40204844;
 constexpr uint32_t kTerminalInputStyle = 0x40810000;
 constexpr uint32_t kStickNoticeStyle = 0x40010804;
+// The main window's own messages (WM_APP and on, by number): the worker
+// thread of a query or scan posts the first when it is done; the second
+// the window answers with 1 while such work runs, else 0 (the window tests
+// ask it).
+constexpr uint32_t kWorkDoneMessage = 0x8000 + 1;
+constexpr uint32_t kWorkRunningMessage = 0x8000 + 2;
 constexpr const char* kWindowClassName = "Brenvaltor";
 constexpr const char* kWindowTitle = "  Brenvaltor v1.1";
 

@@ -66,11 +66,17 @@ probe() {
   wine "$PROBE" "$@" 2>>"$e2e_tmp/probe.err"
 }
 
-# gui_launch: starts the program and waits for its scan; sets gui_ox gui_oy
-# (client origin on the screen) and gui_cw gui_ch (client size).
+# gui_launch [alive]: starts the program and waits for its scan; sets
+# gui_ox gui_oy (client origin on the screen) and gui_cw gui_ch (client
+# size). With alive, the window is watched answering throughout the scan
+# (ui_probe alive): its output in gui_alive, its status in gui_alive_status.
 gui_launch() {
   wine "$EXE" >"$e2e_tmp/exe.out" 2>&1 &
   gui_exe_pid=$!
+  if [ "${1:-}" = alive ]; then
+    gui_alive=$(probe alive 30)
+    gui_alive_status=$?
+  fi
   local ready
   ready=$(probe wait 30) || { echo "the window did not come up"; cat "$e2e_tmp/probe.err"; exit 1; }
   read -r _ gui_ox gui_oy _ gui_cw gui_ch <<<"$(echo $ready)"
@@ -197,23 +203,18 @@ gui_colours() {
     sed -n 's/^ *[0-9]*: (\([0-9]*,[0-9]*,[0-9]*\)).*/\1/p' | sort
 }
 
-# gui_wait_idle [SECONDS]: waits until the window's thread answers again (a
-# query or a terminal exchange blocks it); prints the page number. Fails
-# after SECONDS (default 90: an answer that has begun may take its time).
+# gui_wait_idle [SECONDS]: waits until no query or scan runs and the
+# window's thread answers (a terminal exchange holds it); prints the page
+# number. Fails after SECONDS (default 90: an answer that has begun may take
+# its time).
 gui_wait_idle() {
-  local start got
-  start=$(date +%s%N)
-  while [ "$(gui_ms_since "$start")" -lt $((${1:-90} * 1000)) ]; do
-    got=$(probe page)
-    case "$got" in 0 | 1) echo "$got"; return 0 ;; esac
-    sleep 0.1
-  done
-  return 1
+  probe idle "${1:-90}" || return 1
+  probe page
 }
 
 # gui_query LOG: clicks the query button and waits until the query has run:
-# its first command reaches the sim (LOG grows), then the window answers
-# again. Sets gui_query_ms, from the click until the window answered.
+# its first command reaches the sim (LOG grows), then the query is over.
+# Sets gui_query_ms, from the click until then.
 gui_query() {
   local size start
   size=$(gui_log_size "$1")

@@ -2,7 +2,8 @@
 # The real window under wine against faulty devices: ERROR to everything, a
 # reply past 65,535 bytes, binary garbage, bytes dripping in, a stick pulled
 # out mid-query, a stick that hangs mid-query, an echo that stays on, a
-# silent device, a 300-character model name. For each: no crash, the report rows as expected, the port
+# silent device, a stick whose answers come late, a 300-character model
+# name. For each: no crash, the report rows as expected, the port
 # closed again afterwards (no process of the prefix holds the pty, and the
 # command-line tool opens it while the window is still open), and the
 # window answers and switches pages.
@@ -140,12 +141,15 @@ gui_close "faults: exit status"
 
 # --- A silent device beside a modem -------------------------------------------
 
+# The scan waits about 2 s for the silent device: the window answers all
+# the while.
 e2e_stop_sims
 wine_clear_com_ports
 gui_add_sim "$PROFILES/silent.profile" 5
 silent_pty=$e2e_pty
 gui_add_sim "$PROFILES/e1550.profile" 12
-gui_launch
+gui_launch alive
+e2e_check_status "silent: the window answers within 1 s throughout the scan ($gui_alive)" 0 "$gui_alive_status"
 probe entries >"$e2e_tmp/out"
 printf 'E1550 (COM12)\nselected -1\n' >"$e2e_tmp/want"
 e2e_check "silent: only the modem is listed" "$e2e_tmp/want" "$e2e_tmp/out"
@@ -154,6 +158,47 @@ gui_check_value "silent: asked ATE0 and AT+CGMM, then closed" 'ATE0\rAT+CGMM\r|'
 port_closed "silent" 5 "$silent_pty"
 responds "silent"
 gui_close "silent: exit status"
+
+# --- A stick whose every answer comes 1.5 s late ------------------------------
+
+# The scan lists an E1550 on COM5; then the late stick takes its place. Its
+# query takes about 26 s, and the window answers all the while.
+e2e_stop_sims
+wine_clear_com_ports
+gui_add_sim "$PROFILES/e1550.profile" 5
+gui_launch
+e2e_stop_sims
+gui_add_sim "$PROFILES/e1550-late.profile" 5
+gui_read_rows
+gui_tick_all
+probe select 0
+start=$(date +%s%N)
+gui_click 300 40
+alive=$(probe alive 60)
+e2e_check_status "late answers: the window answers within 1 s throughout the query ($alive)" 0 $?
+gui_wait_idle >/dev/null
+query_ms=$(gui_ms_since "$start")
+gui_copy_report "$e2e_tmp/report"
+e2e_check "late answers: the E1550's report (${query_ms} ms)" "$EXPECTED/e1550.txt" "$e2e_tmp/report"
+
+# Closed mid-query: the query ends with the command on its way, the port
+# is closed, and the program exits as usual.
+gui_click 300 40
+for _ in $(seq 100); do
+  [ "$(tr -cd '\r' <"$e2e_tmp/com5.log" | wc -c)" -ge 19 ] && break
+  sleep 0.05
+done
+gui_click 140 12
+gui_check_value "late answers: the tabs answer mid-query" 1 "$(gui_poll 1 page)"
+start=$(date +%s%N)
+gui_close "late answers: closed mid-query, exit status"
+close_ms=$(gui_ms_since "$start")
+[ "$close_ms" -lt 4000 ]
+e2e_check_status "late answers: the program ended within 4 s of the close (${close_ms} ms)" 0 $?
+sleep 2
+sent=$(tr -cd '\r' <"$e2e_tmp/com5.log" | wc -c)
+[ "$sent" -le 21 ]
+e2e_check_status "late answers: the query stopped at the close ($((sent - 17)) of its commands sent)" 0 $?
 
 # --- A 300-character model name ------------------------------------------------
 

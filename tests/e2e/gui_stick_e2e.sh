@@ -6,7 +6,8 @@
 # the chosen entry stays chosen over the next scan, and the entry of a
 # stick that goes disappears. From the keyboard, Tab reaches the notice
 # where the report list would be, and the focus on the notice goes on to
-# the list when a rescan brings it back.
+# the list when a rescan brings it back. A stick plugged in while the
+# terminal talks to the chosen one: only the new port is probed.
 # Usage: gui_stick_e2e.sh BRENVALTOR_EXE UI_PROBE_EXE MODEM_SIM PROFILE_DIR SHOT_DIR
 set -u
 EXE=$1 PROBE=$2 MODEM_SIM=$3 PROFILES=$4 SHOTS=$5
@@ -113,6 +114,29 @@ sleep 0.5
 gui_shot "$e2e_tmp/terminal.png"
 gui_check_value "terminal page: no busy picture left after the scan" "0,0,0 0,0,0" \
   "$(gui_pixel "$e2e_tmp/terminal.png" 300 300) $(gui_pixel "$e2e_tmp/terminal.png" 400 200)"
+gui_click 40 12
+gui_poll 0 page >/dev/null
+
+# --- A stick plugged in while the terminal talks to the chosen one ------------
+# The rescan probes only the new port: the chosen stick is sent nothing,
+# keeps the echo the user turned on, and its entry stays chosen.
+probe select 0
+gui_click 140 12
+gui_poll 1 page >/dev/null
+xdotool type --delay 50 ATE1
+xdotool key Return
+gui_wait_text terminal-output 'cmd> ATE1.*OK'
+size=$(gui_log_size "$e2e_tmp/com5.log")
+gui_add_sim "$PROFILES/e3372.profile" 7
+probe devicechange
+gui_wait_entries "terminal in use: the new stick appears, the chosen one stays chosen" \
+  "$(printf 'E1550 (COM5)\nE3372 (COM7)\nE3372 (COM12)\nselected 0')"
+gui_check_value "terminal in use: the rescan sent the chosen stick nothing" "" \
+  "$(tail -c +$((size + 1)) "$e2e_tmp/com5.log")"
+xdotool type --delay 50 AT
+xdotool key Return
+gui_wait_text terminal-output $'cmd> AT\aAT'
+e2e_check_status "terminal in use: the stick still echoes after the rescan" 0 $?
 gui_click 40 12
 gui_poll 0 page >/dev/null
 

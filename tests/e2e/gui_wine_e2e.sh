@@ -81,11 +81,7 @@ gui_check_value "hover: leaving restores face and margin exactly" 0 \
 # Query the E1550, copy the default rows.
 probe select 0
 e2e_check_status "select the first entry" 0 $?
-gui_click 300 40
-# The query runs in the window's thread: the probe's question is answered
-# once it is done.
-sleep 0.3
-probe ticks >/dev/null
+gui_query "$e2e_tmp/com5.log"
 gui_click 580 40
 probe messagebox >"$e2e_tmp/out"
 printf 'caption Информация\ntext Информация скопирована в буфер обмена.\n' >"$e2e_tmp/want"

@@ -37,6 +37,14 @@
 //   close                 posts WM_CLOSE to the main window
 //   devicechange          posts WM_DEVICECHANGE (DBT_DEVNODES_CHANGED), as
 //                         Windows does when a stick is plugged in or out
+//   busy                  1 while a query or scan runs, else 0
+//   idle [SECONDS]        waits until the window answers and no query or
+//                         scan runs (default 90 s)
+//   alive [SECONDS]       once the window says a query or scan runs, sends
+//                         it WM_NULL every 50 ms until the work is over:
+//                         "answered N, longest M ms"; fails when one went
+//                         unanswered for 1 s, or the work did not begin and
+//                         end within SECONDS (default 60)
 // NAME: tabs, selector, list, notice, credits, terminal-output,
 // terminal-input, query-button, copy-button, send-button; each is found by
 // the control identifier the program gives it.
@@ -496,12 +504,67 @@ int PostDeviceChange() {
   return PostMessageW(main, WM_DEVICECHANGE, 0x0007, 0) ? 0 : 1;
 }
 
+int PrintBusy() {
+  const HWND main = RequireMain();
+  if (main == nullptr) return 1;
+  std::printf("%ld\n", static_cast<long>(AskOrMinusOne(main, kWorkRunningMessage, 0, 0)));
+  return 0;
+}
+
+// One process polls, rather than one per question: the tests' own load
+// stays off the stick's timing.
+int WaitIdle(double seconds) {
+  const DWORD start = GetTickCount();
+  LRESULT busy = 1;
+  while (!(Ask(MainWindow(), kWorkRunningMessage, 0, 0, &busy, 1000) && busy == 0)) {
+    if (GetTickCount() - start > seconds * 1000) {
+      std::fprintf(stderr, "ui_probe: the window was not idle within %.0f s\n", seconds);
+      return 1;
+    }
+    Sleep(50);
+  }
+  return 0;
+}
+
+// Windows calls a window "not responding" once it leaves messages
+// unanswered for 5 s; the window is to answer within 1 s throughout.
+int WatchAlive(double seconds) {
+  const DWORD start = GetTickCount();
+  const auto late = [&] { return GetTickCount() - start > seconds * 1000; };
+  LRESULT busy = 0;
+  while (!(Ask(MainWindow(), kWorkRunningMessage, 0, 0, &busy, 1000) && busy == 1)) {
+    if (late()) {
+      std::fprintf(stderr, "ui_probe: no query or scan began\n");
+      return 1;
+    }
+    Sleep(20);
+  }
+  int answered = 0;
+  DWORD longest = 0;
+  while (busy == 1 && !late()) {
+    const HWND main = MainWindow();
+    LRESULT ignored = 0;
+    const DWORD sent = GetTickCount();
+    if (!Ask(main, WM_NULL, 0, 0, &ignored, 1000)) {
+      std::printf("unanswered for 1 s after %lu ms of work\n", GetTickCount() - start);
+      return 1;
+    }
+    longest = GetTickCount() - sent > longest ? GetTickCount() - sent : longest;
+    ++answered;
+    Sleep(50);
+    if (!Ask(main, kWorkRunningMessage, 0, 0, &busy, 1000)) busy = -1;
+  }
+  std::printf("answered %d, longest %lu ms\n", answered, longest);
+  return busy == 0 ? 0 : 1;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: ui_probe wait [SECONDS] | entries | select N | ticks | rows | count |\n"
                "  item N | clipboard | text NAME | visible NAME | limit NAME | page | focus |\n"
                "  controls | click NAME |\n"
-               "  messagebox [ok] | messageboxes | close | devicechange\n");
+               "  messagebox [ok] | messageboxes | close | devicechange | busy |\n"
+               "  idle [SECONDS] | alive [SECONDS]\n");
   return 2;
 }
 
@@ -528,6 +591,9 @@ int RunCommand(int argc, char** argv) {
   if (command == "click" && !argument.empty()) return PostButtonClick(argument);
   if (command == "close") return PostClose();
   if (command == "devicechange") return PostDeviceChange();
+  if (command == "busy") return PrintBusy();
+  if (command == "idle") return WaitIdle(argument.empty() ? 90.0 : std::atof(argument.c_str()));
+  if (command == "alive") return WatchAlive(argument.empty() ? 60.0 : std::atof(argument.c_str()));
   return Usage();
 }
 

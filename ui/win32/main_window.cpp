@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "report/decoders.h"
 #include "report/report_rows.h"
 #include "serial/port_scan.h"
 #include "serial/serial_port.h"
@@ -245,6 +246,23 @@ bool ValueFitsCell(int32_t /*position*/, const char* text) {
   return measured && extent.cx + kValueTextPadding <= column;
 }
 
+}  // namespace
+
+void HoldRowMirror() { g_App.RowSink = nullptr; }
+
+void ReleaseRowMirror() {
+  g_App.RowSink = MirrorRowValue;
+  // Every row is emptied first, as the query empties them: each one is
+  // painted anew even when its value stays (the lock-status row's shop
+  // button follows the other rows).
+  for (int32_t rowId = 0; rowId < kRowTableSize; ++rowId) MirrorRowValue(RowTable[rowId].position, "");
+  for (int32_t rowId = 0; rowId < kRowTableSize; ++rowId)
+    MirrorRowValue(RowTable[rowId].position, RowValue(rowId));
+  MirrorSignalRowWithLte();
+}
+
+namespace {
+
 // The pointer passes through the image buttons to the main window (see
 // ImageButtonProc); the three share their class's procedure.
 void SetUpImageButton(ControlId id) {
@@ -368,17 +386,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CreateControls(rc, instance);
   UpdateWindow(g_Window.mainWindow);
 
-  // The busy picture stays on screen while the scan runs: no message is
-  // handled before the loop starts.
+  // The busy picture stays on screen while the scan runs off the window's
+  // thread; the window answers meanwhile (nothing paints over the picture:
+  // the report list shows only once the scan is over).
   DrawBusyPicture(rc);
   ShowWindow(Control(kCreditsLine), SW_SHOW);
-  ScanModemPorts();
-  FillModemSelector();
-  ShowScanResult();
-  SetUpKeyboard();
+  StartStartupScan();
 
   MSG msg{};
   while (GetMessageW(&msg, nullptr, 0, 0) != 0) {
+    if (HeldBackDuringWork(msg)) continue;
     // The window's keys (Tab, F5, Enter in the command box, ...) never
     // reach the focused control.
     if (!HandleKeyDown(msg)) {

@@ -193,6 +193,9 @@ bool OnActivate(WPARAM wParam) {
 }
 
 void OnDestroy() {
+  // A query or scan still running ends first: the port is closed and no
+  // thread is left when the process ends.
+  EndWork();
   for (PngImage& face : g_Window.buttonFaces) ReleasePng(&face);
   if (g_Window.hoverOverlayDc != nullptr) DeleteDC(g_Window.hoverOverlayDc);
   if (g_Window.hoverOverlayBitmap != nullptr) DeleteObject(g_Window.hoverOverlayBitmap);
@@ -339,16 +342,24 @@ constexpr struct {
      "Модем просит пароль своего веб-интерфейса: показано то, что он отдаёт без входа."},
 };
 
-// A stick on router firmware is read from its web interface, any other
-// entry over its serial port.
-void QuerySelectedEntry(const char* entry) {
+// The query as the worker runs it: the entry (and the address of a stick
+// on router firmware) in, the router's result out.
+struct QueryOrder {
+  char entry[kShortTextSize];
+  bool router;
   RouterAddress address;
-  if (!RouterAddressFromEntry(entry, &address)) {
-    QueryModemInformation(entry);
-    return;
-  }
-  RouterQueryResult result;
-  QueryRouterAt(address, &result);
+  RouterQueryResult routerResult;
+};
+QueryOrder g_Query;
+
+void RunQueryWork() {
+  if (g_Query.router)
+    QueryRouterAt(g_Query.address, &g_Query.routerResult);
+  else
+    QueryModemInformation(g_Query.entry);
+}
+
+void ShowRouterOutcome(const RouterQueryResult& result) {
   for (const auto& outcome : kRouterOutcomeTexts) {
     if (outcome.outcome != result.outcome) continue;
     char text[kShortTextSize * 2];
@@ -368,6 +379,23 @@ void QuerySelectedEntry(const char* entry) {
   }
 }
 
+void FinishQueryWork() {
+  ReleaseRowMirror();
+  if (g_Query.router) ShowRouterOutcome(g_Query.routerResult);
+  MarkCommandRunning(false);
+}
+
+// A stick on router firmware is read from its web interface, any other
+// entry over its serial port; either way off the window's thread. The rows
+// reach the list when the query is over.
+void QuerySelectedEntry(const char* entry) {
+  CopyText(g_Query.entry, sizeof g_Query.entry, entry);
+  g_Query.router = RouterAddressFromEntry(entry, &g_Query.address);
+  MarkCommandRunning(true);
+  HoldRowMirror();
+  StartWork(RunQueryWork, FinishQueryWork);
+}
+
 int32_t RunCommand(ImageButtonId button) {
   switch (button) {
     case kQueryButton: {
@@ -378,7 +406,9 @@ int32_t RunCommand(ImageButtonId button) {
     case kCopyButton: return CopyReportToClipboard();
     case kSendButton: {
       char entry[kShortTextSize];
-      RunTerminalCommand(ReadSelectedModemEntry(entry) ? entry : nullptr);
+      const bool selected = ReadSelectedModemEntry(entry);
+      if (selected) SpareTerminalPort(entry);
+      RunTerminalCommand(selected ? entry : nullptr);
       return 0;
     }
     default: return 0;
@@ -388,9 +418,12 @@ int32_t RunCommand(ImageButtonId button) {
 }  // namespace
 
 int32_t RunButtonCommand(ImageButtonId button) {
+  // During a query or scan the buttons and their keys do nothing.
+  if (WorkRunning()) return 0;
   MarkCommandRunning(true);
   const int32_t result = RunCommand(button);
-  MarkCommandRunning(false);
+  // (A query holds the window until its finishing step.)
+  if (!WorkRunning()) MarkCommandRunning(false);
   return result;
 }
 
@@ -410,6 +443,8 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       if (OnActivate(wParam)) return 0;
       break;
     case WM_DEVICECHANGE: OnDeviceChange(hwnd, wParam); return TRUE;
+    case kWorkDoneMessage: OnWorkDone(); return 0;
+    case kWorkRunningMessage: return WorkRunning() ? 1 : 0;
     case WM_TIMER:
       if (OnRescanTimer(hwnd, wParam)) return 0;
       break;

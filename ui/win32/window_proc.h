@@ -104,3 +104,33 @@ bool OnRescanTimer(HWND hwnd, UINT_PTR timer);
 
 // A command (query, copy, terminal) holds the window: no scan meanwhile.
 void MarkCommandRunning(bool running);
+
+// The start-up scan, off the window's thread: the selector fills when it
+// ends.
+void StartStartupScan();
+
+// The terminal talks to the modem of this selector entry: no rescan sends
+// it anything.
+void SpareTerminalPort(const char* entry);
+
+// The list view's copy of the rows: held while a query fills the rows off
+// the window's thread, then brought up to date at once.
+void HoldRowMirror();
+void ReleaseRowMirror();
+
+// --- Work off the window's thread (window_work.cpp) ----------------------------
+
+using WorkStep = void (*)();
+
+// Runs work on a worker thread, then finish on the window's thread
+// (kWorkDoneMessage); false when other work runs still.
+bool StartWork(WorkStep work, WorkStep finish);
+bool WorkRunning();
+// kWorkDoneMessage.
+void OnWorkDone();
+// The window closes: a query is asked to stop, and the worker is waited
+// for (bounded); its finishing step does not run.
+void EndWork();
+// Input the message loop drops while work runs: clicks and keys on the
+// buttons, the selector and the list.
+bool HeldBackDuringWork(const MSG& msg);

@@ -116,7 +116,7 @@ TEST(DescribeStick, OneLinePerStateAndAudience) {
        "its web page http://192.168.8.1/"},
       {&kRouter, kPortsNotChecked, kAudienceWindow,
        "Модем 12d1:14dc с прошивкой роутера: COM-порта нет, только сетевой адаптер. Сведения о модеме на его "
-       "веб-странице http://192.168.8.1/ (щёлкните, чтобы открыть)."},
+       "веб-странице http://192.168.8.1/."},
       {&kRouterNoGateway, kPortsNotChecked, kAudienceLinuxCli,
        "stick 12d1:14dc runs router firmware: no serial port, only a network adapter (usb0), which has no "
        "gateway yet"},

@@ -235,7 +235,8 @@ TEST(StickSources, UsbHardwareIds) {
 // Device nodes of the vendor's sticks in each state as Windows lists them
 // (setup class, service, port or adapter, gateway, problem code), in
 // SetupAPI's order: the USB device, its interfaces, the drives of its mass
-// storage interface and their volumes.
+// storage interface and their volumes. What the stick's line names: its
+// state, its problem code, its ports or adapter and gateway.
 TEST(AddStickNode, WindowsListingsOfEachState) {
   struct Node {
     const char* setupClass;
@@ -246,9 +247,9 @@ TEST(AddStickNode, WindowsListingsOfEachState) {
   };
   struct Case {
     const char* what;
-    uint16_t product;
     std::vector<Node> nodes;
-    const char* line;
+    StickState state;
+    const char* named;  // "#problem name@gateway ..."
   };
   const Node composite = {"USB", "usbccgp", "", "", 0};
   const Node massStorage = {"USB", "USBSTOR", "", "", 0};
@@ -256,59 +257,38 @@ TEST(AddStickNode, WindowsListingsOfEachState) {
   const Node cardReader = {"DiskDrive", "disk", "", "", 0};
   const Node volume = {"Volume", "volume", "", "", 0};
   const Node noDriver = {"", "", "", "", 28};
+  const Node port5 = {"Ports", "usbserial", "COM5", "", 0};
   const Case cases[] = {
-      {"CD-ROM mode",
-       0x1446,
-       {massStorage, cdRom},
-       "stick 12d1:1446 shows only its built-in CD-ROM / flash drive: it has not been switched to modem mode "
-       "(install the stick's own software from that drive once)"},
-      {"CD-ROM mode, the USB node bound to USBSTOR, no drive below it",
-       0x1446,
-       {massStorage},
-       "stick 12d1:1446 shows only its built-in CD-ROM / flash drive: it has not been switched to modem mode "
-       "(install the stick's own software from that drive once)"},
+      {"CD-ROM mode", {massStorage, cdRom}, kStickStorageMode, ""},
+      {"the USB node bound to USBSTOR, no drive below it", {massStorage}, kStickStorageMode, ""},
       {"CD-ROM mode with a card in the reader",
-       0x1446,
        {composite, massStorage, cdRom, cardReader, volume},
-       "stick 12d1:1446 shows only its built-in CD-ROM / flash drive: it has not been switched to modem mode "
-       "(install the stick's own software from that drive once)"},
+       kStickStorageMode,
+       ""},
       {"modem mode",
-       0x1001,
        {composite,
         {"Modem", "usbmodem", "COM4", "", 0},
-        {"Ports", "usbserial", "COM5", "", 0},
+        port5,
         {"Ports", "usbserial", "COM6", "", 0},
         massStorage,
         cdRom,
         cardReader,
         volume},
-       "stick 12d1:1001 has ports COM4, COM5, COM6 but none answered: the stick's own connection software "
-       "may "
-       "hold them (close it), or the stick may still be starting: wait a few seconds"},
+       kStickPortsSilent,
+       "COM4 COM5 COM6"},
       {"router firmware",
-       0x14DC,
        {composite, {"Net", "rndis", "Ethernet 3", "192.168.8.1", 0}, massStorage, cardReader},
-       "stick 12d1:14dc runs router firmware: no serial port, only a network adapter; its information is on "
-       "its "
-       "web page http://192.168.8.1/"},
+       kStickRouterMode,
+       "Ethernet 3@192.168.8.1"},
       {"interfaces without their driver",
-       0x1001,
        {composite, noDriver, noDriver, noDriver, massStorage, cdRom},
-       "stick 12d1:1001 has no working driver (problem code 28 in Device Manager)"},
-      {"no driver for the whole stick",
-       0x1506,
-       {{"USB", "", "", "", 28}},
-       "stick 12d1:1506 has no working driver (problem code 28 in Device Manager)"},
-      {"a port beside a driverless interface",
-       0x1001,
-       {composite, noDriver, {"Ports", "usbserial", "COM5", "", 0}},
-       "stick 12d1:1001 has ports COM5 but none answered: the stick's own connection software may hold them "
-       "(close it), or the stick may still be starting: wait a few seconds"},
+       kStickNoDriver,
+       "#28"},
+      {"no driver for the whole stick", {{"USB", "", "", "", 28}}, kStickNoDriver, "#28"},
+      {"a port beside a driverless interface", {composite, noDriver, port5}, kStickPortsSilent, "#28 COM5"},
   };
   for (const Case& c : cases) {
     StickDevice device{};
-    device.VendorId = kStickVendorId;
-    device.ProductId = c.product;
     for (const Node& n : c.nodes) {
       StickNode node{};
       CopyText(node.SetupClass, sizeof node.SetupClass, n.setupClass);
@@ -319,7 +299,14 @@ TEST(AddStickNode, WindowsListingsOfEachState) {
       node.Problem = n.problem;
       AddStickNode(node, &device);
     }
-    EXPECT_EQ(Describe(device, kPortsNotChecked, kAudienceWindowsCli), c.line) << c.what;
+    std::string named = device.Problem != 0 ? "#" + std::to_string(device.Problem) : "";
+    for (int32_t i = 0; i < device.InterfaceCount; ++i) {
+      const StickInterface& part = device.Interfaces[i];
+      if (part.Name[0] != '\0') named += (named.empty() ? "" : " ") + std::string(part.Name);
+      if (part.Gateway[0] != '\0') named += "@" + std::string(part.Gateway);
+    }
+    EXPECT_EQ(ClassifyStick(device), c.state) << c.what;
+    EXPECT_EQ(named, c.named) << c.what;
   }
 }
 

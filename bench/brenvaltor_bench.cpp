@@ -117,7 +117,9 @@ int ScanExchange(const char* path) {
 
 // One round of everything that opens ports or starts threads: a query
 // (the answers read to their end), then an answered terminal-style exchange.
-int SoakRound(const char* path) { return (QueryModemAtPath(path) != 0) + BoundedExchange(path, "AT", 2000); }
+int SoakRound(const char* path) {
+  return (QueryModemAtPath(path) != 0) + BoundedExchange(path, "AT", kAnswerWaitMs);
+}
 
 // What an exchange that gives up costs: nothing should stay behind (no
 // thread is involved), so this is a figure to print, not a pass/fail test.

@@ -142,42 +142,13 @@ int RunRouterReport(const char* url, bool json) {
   }
   RouterQueryResult result;
   QueryRouterAt(address, &result);
-  switch (result.outcome) {
-    case kRouterNoAnswer:
-      std::fprintf(stderr,
-                   "brenvaltor-cli: no answer from %s (gave up after %.1f s): the stick is not there, or not "
-                   "in router mode\n",
-                   url, result.elapsedMs / 1000.0);
-      return kExitFailed;
-    case kRouterNotWebInterface:
-      std::fprintf(stderr, "brenvaltor-cli: %s answered, but not as a stick's web interface\n", url);
-      return kExitFailed;
-    case kRouterSessionRefused:
-      std::fprintf(stderr, "brenvaltor-cli: %s refused the session after a fresh handshake\n", url);
-      return kExitFailed;
-    case kRouterCut:
-      PrintReport(json);
-      std::fflush(stdout);
-      std::fprintf(stderr, "brenvaltor-cli: the stick at %s stopped answering after %d of %d documents\n",
-                   url, static_cast<int>(result.documentsRead), static_cast<int>(kRouterPathCount));
-      return kExitFailed;
-    case kRouterHttpError:
-      PrintReport(json);
-      std::fflush(stdout);
-      std::fprintf(stderr,
-                   "brenvaltor-cli: the stick at %s answered %d to %s; the rows show the documents it gave\n",
-                   url, static_cast<int>(result.failedHttpStatus), kRouterPaths[result.failedPath]);
-      return kExitFailed;
-    case kRouterLoginRequired:
-      std::fprintf(stderr,
-                   "brenvaltor-cli: the stick at %s asks for its web password for some of its pages; "
-                   "the rows show what it gave without one\n",
-                   url);
-      break;
-    case kRouterRead: break;
-  }
-  PrintReport(json);
-  return kExitOk;
+  char text[kShortTextSize * 2];
+  bool rowsShown = true, failed = false;
+  const bool told = DescribeRouterOutcome(result, true, url, text, sizeof text, &rowsShown, &failed);
+  if (rowsShown) PrintReport(json);
+  std::fflush(stdout);
+  if (told) std::fprintf(stderr, "brenvaltor-cli: %s\n", text);
+  return failed ? kExitFailed : kExitOk;
 }
 
 int RunReport(const char* portName, bool json) {

@@ -128,7 +128,7 @@ AnswerOutcome TakeLateAnswer(PortHandle port, const char* command, uint32_t* lat
       std::strcmp(command, kLineChecks[0].command) != 0 ? kLineChecks[0] : kLineChecks[1];
   uint32_t count = 0;
   const AnswerOutcome outcome =
-      SendForAnswer(port, check.command, kAnswerBeginMs, check.answerLine, g_App.ReceiveBuffer, &count);
+      SendForAnswer(port, check.command, kAnswerWaitMs, check.answerLine, g_App.ReceiveBuffer, &count);
   *lateCount = 0;
   if (outcome != kAnswerRead) return outcome;
   char* const reply = g_App.ReceiveBuffer;
@@ -148,7 +148,7 @@ AnswerOutcome TakeLateAnswer(PortHandle port, const char* command, uint32_t* lat
 }  // namespace
 
 // Each answer goes into the rows of the command it answers, or nowhere.
-// A command whose answer has not begun after kAnswerBeginMs is followed by a
+// A command whose answer has not begun after kAnswerWaitMs is followed by a
 // line check (TakeLateAnswer) before the next command, so a late answer
 // never lands in the next command's rows. A stick that stops answering (a
 // firmware hang, a reset mid-query, its port taken over) leaves the check
@@ -176,7 +176,7 @@ int32_t QueryModemAtPath(const char* devicePath, int32_t* unansweredStep) {
     const QueryStep& step = QueryStepAt(index);
     uint32_t count = 0;
     AnswerOutcome outcome =
-        SendForAnswer(port, step.command, kAnswerBeginMs, nullptr, g_App.ReceiveBuffer, &count);
+        SendForAnswer(port, step.command, kAnswerWaitMs, nullptr, g_App.ReceiveBuffer, &count);
     if (outcome == kAnswerMissing) outcome = TakeLateAnswer(port, step.command, &count);
     if (outcome != kAnswerRead) {
       if (unansweredStep != nullptr) *unansweredStep = index;

@@ -45,13 +45,12 @@ const QueryStep& QueryStepAt(int32_t index);
 // the next step of QuerySequence; -1 after the last.
 int32_t NextQueryStep(int32_t index, bool answered, bool refused);
 
-// A command whose answer has not begun this long after it was sent is
-// unanswered (the terminal's own wait). The query then clears the line
+// A command whose answer has not begun kAnswerWaitMs (serial_port.h) after
+// it was sent is unanswered. The query then clears the line
 // before the next command (the answer may still come, and the stick answers
 // in order), waiting as long again for the check's answer: an answer that
 // begins up to twice this late is still read into its own rows. An answer
 // that has begun must end within kAnswerBoundMs.
-constexpr uint32_t kAnswerBeginMs = 2000;
 
 enum QueryResult : int32_t {
   kQueryComplete = 0,       // every command sent (some may have gone unanswered)

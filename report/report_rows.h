@@ -7,6 +7,15 @@
 
 #include "base/app_state.h"
 
+// The rows are numbered three ways; each name below means one of them only:
+//  - RowId: the index of a row's RowTable entry (kRowMaker 0 ..
+//    kRowUnlockAttemptsLeft 27, kToggleRow 28): what the decoders write to
+//    and the order of the command-line report and its JSON ids;
+//  - list position: where the window's list shows the row
+//    (RowTable[rowId].position; 0..7 main rows, 8 the toggle, 9..28 extra);
+//  - output line: the 1-based line of `brenvaltor-cli report`, RowId + 1
+//    (the toggle has none; an LTE stick's measurement lines follow line 28).
+
 // One RowTable entry: the label (Windows-1251) and the list position that
 // shows it. A RowId is the index of its entry.
 struct RowTableEntry {

@@ -98,6 +98,34 @@ void TakeDocumentElement(void* context, int32_t depth, const char* name, const c
   TakeRouterElement(static_cast<RouterDocument*>(context), depth, name, text, length);
 }
 
+// Each outcome's texts; the numbers they fill in are the outcome's own
+// (see DescribeRouterOutcome), the command line's always after the address.
+struct RouterOutcomeText {
+  RouterOutcome outcome;
+  bool rowsShown, failed;
+  const char* window;
+  const char* cli;
+};
+constexpr RouterOutcomeText kRouterOutcomeTexts[] = {
+    {kRouterNoAnswer, false, true,
+     "Модем не ответил по своему адресу за 3 секунды: он отключён или не в режиме роутера.",
+     "no answer from %s (gave up after %.1f s): the stick is not there, or not in router mode"},
+    {kRouterNotWebInterface, false, true, "По адресу модема ответил не веб-интерфейс модема.",
+     "%s answered, but not as a stick's web interface"},
+    {kRouterSessionRefused, false, true, "Модем отказал в сеансе веб-интерфейса.",
+     "%s refused the session after a fresh handshake"},
+    {kRouterCut, true, true,
+     "Модем перестал отвечать после %d из %d документов: показано то, что он успел отдать.",
+     "the stick at %s stopped answering after %d of %d documents"},
+    {kRouterHttpError, true, true,
+     "Модем ответил ошибкой %d на запрос %s: показано то, что он отдал без ошибки.",
+     "the stick at %s answered %d to %s; the rows show the documents it gave"},
+    {kRouterLoginRequired, true, false,
+     "Модем просит пароль своего веб-интерфейса: показано то, что он отдаёт без входа.",
+     "the stick at %s asks for its web password for some of its pages; the rows show what it gave without "
+     "one"},
+};
+
 }  // namespace
 
 bool RouterAddressFromEntry(const char* entry, RouterAddress* address) {
@@ -204,4 +232,33 @@ void QueryRouterAt(const RouterAddress& address, RouterQueryResult* result) {
   FinishRouterRows();
   result->elapsedMs = static_cast<uint32_t>(
       std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+bool DescribeRouterOutcome(const RouterQueryResult& result, bool cli, const char* url, char* text,
+                           size_t textSize, bool* rowsShown, bool* failed) {
+  CopyText(text, textSize, "");
+  *rowsShown = true;
+  *failed = false;
+  for (const RouterOutcomeText& outcome : kRouterOutcomeTexts) {
+    if (outcome.outcome != result.outcome) continue;
+    *rowsShown = outcome.rowsShown;
+    *failed = outcome.failed;
+    const char* const format = cli ? outcome.cli : outcome.window;
+    const int documents = static_cast<int>(result.documentsRead), paths = static_cast<int>(kRouterPathCount),
+              status = static_cast<int>(result.failedHttpStatus);
+    if (result.outcome == kRouterNoAnswer && cli)
+      std::snprintf(text, textSize, format, url, result.elapsedMs / 1000.0);
+    else if (result.outcome == kRouterCut)
+      cli ? std::snprintf(text, textSize, format, url, documents, paths)
+          : std::snprintf(text, textSize, format, documents, paths);
+    else if (result.outcome == kRouterHttpError)
+      cli ? std::snprintf(text, textSize, format, url, status, kRouterPaths[result.failedPath])
+          : std::snprintf(text, textSize, format, status, kRouterPaths[result.failedPath]);
+    else if (cli)
+      std::snprintf(text, textSize, format, url);
+    else
+      CopyText(text, textSize, format);
+    return true;
+  }
+  return false;
 }

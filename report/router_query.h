@@ -54,3 +54,11 @@ struct RouterQueryResult {
 
 // Empties every row, then fills them from the stick at address.
 void QueryRouterAt(const RouterAddress& address, RouterQueryResult* result);
+
+// What the user is told when a stick did not give its whole report: the
+// window's message (cli false) or the command-line tool's line, which names
+// url. False, and text empty, for a report read in full. rowsShown: whether
+// the rows it gave are shown with the text; failed: whether the tool exits
+// with an error.
+bool DescribeRouterOutcome(const RouterQueryResult& result, bool cli, const char* url, char* text,
+                           size_t textSize, bool* rowsShown, bool* failed);

@@ -45,7 +45,7 @@ constexpr CodeTable kNetworkModeTable = MakeCodeTable(kNetworkModeCodes);
 
 // Elements without a row here (CurrentNetworkType, SignalIcon, rsrp, ...)
 // have no AT equivalent the report shows, and are left alone.
-const RouterField kRouterFields[kRouterFieldCount] = {
+constexpr RouterField kRouterFields[kRouterFieldCount] = {
     {kPathDeviceInformation, "DeviceName", kValueVerbatim, nullptr, kRowModel},
     {kPathDeviceInformation, "SoftwareVersion", kValueVerbatim, nullptr, kRowFirmwareVersion},
     {kPathDeviceInformation, "HardwareVersion", kValueVerbatim, nullptr, kRowHardwareVersion},
@@ -64,6 +64,16 @@ const RouterField kRouterFields[kRouterFieldCount] = {
     {kPathNetMode, "NetworkMode", kValueCode, &kNetworkModeTable, kRowNetworkTechnology},
     {kPathNetMode, "NetworkBand", kValueCode, &kBandTable, kRowFrequencyBand},
 };
+
+// Every field writes a report row, and a code field has its table.
+constexpr bool FieldsWriteRows() {
+  for (const RouterField& field : kRouterFields)
+    if (field.rowId < 0 || field.rowId >= kReportRowCount ||
+        (field.kind == kValueCode) != (field.table != nullptr))
+      return false;
+  return true;
+}
+static_assert(FieldsWriteRows(), "a router field without its row or its code table");
 
 namespace {
 

@@ -39,6 +39,11 @@ constexpr uint32_t kAnswerBoundMs = 7000;
 
 bool CommandFitsLine(const char* command);
 
+// How long a modem is given to answer a command: the query's wait for an
+// answer to begin, the terminal's for its whole reply and the bench's
+// exchanges all use it.
+constexpr uint32_t kAnswerWaitMs = 2000;
+
 // How an exchange waits for its reply.
 enum ExchangeWait : int32_t {
   // The query and the scan: the answer must begin within timeoutMs of the

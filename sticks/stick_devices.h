@@ -140,8 +140,14 @@ struct StickNode {
 // nodes themselves and the volumes of the card reader add none.
 void AddStickNode(const StickNode& node, StickDevice* device);
 
+// The dotted text of an IPv4 address as an in_addr holds it: sAddr is its
+// four bytes in network order, read as a number of the machine's own order
+// ("192.168.8.1"). Both platforms' gateways go through it.
+bool FormatInAddr(uint32_t sAddr, char* text, size_t textSize);
+
 // The IPv4 gateway of a network interface from the text of /proc/net/route
-// (hexadecimal, little-endian), the default route first: "192.168.8.1".
+// (an in_addr printed as a hexadecimal number), the default route first:
+// "192.168.8.1".
 // False when the interface has no route with a gateway.
 bool GatewayFromRouteTable(const char* table, const char* interfaceName, char* gateway, size_t gatewaySize);
 

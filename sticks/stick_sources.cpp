@@ -139,10 +139,14 @@ bool GatewayFromRouteTable(const char* table, const char* interfaceName, char* g
     found = address;
     foundDefault = destination == 0;
   }
-  if (found == 0) return false;
-  const int written = std::snprintf(gateway, gatewaySize, "%u.%u.%u.%u", found & 0xFF, (found >> 8) & 0xFF,
-                                    (found >> 16) & 0xFF, found >> 24);
-  return written > 0 && static_cast<size_t>(written) < gatewaySize;
+  return found != 0 && FormatInAddr(found, gateway, gatewaySize);
+}
+
+bool FormatInAddr(uint32_t sAddr, char* text, size_t textSize) {
+  unsigned char bytes[4];
+  std::memcpy(bytes, &sAddr, sizeof bytes);
+  const int written = std::snprintf(text, textSize, "%u.%u.%u.%u", bytes[0], bytes[1], bytes[2], bytes[3]);
+  return written > 0 && static_cast<size_t>(written) < textSize;
 }
 
 void AddStickNode(const StickNode& node, StickDevice* device) {

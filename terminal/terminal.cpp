@@ -8,7 +8,7 @@
 int32_t SendTerminalCommand(const char* devicePath, const char* command, char* reply) {
   const PortHandle port = OpenConfiguredPort(devicePath);
   if (port == kInvalidPort) return -1;
-  const uint32_t count = SendAtCommand(port, command, kWaitAtMost, kTerminalTimeoutMs, reply);
+  const uint32_t count = SendAtCommand(port, command, kWaitAtMost, kAnswerWaitMs, reply);
   ClosePort(port);
   return static_cast<int32_t>(count);
 }

@@ -5,11 +5,8 @@
 
 #include <cstdint>
 
-// How long a typed command waits for its reply.
-constexpr uint32_t kTerminalTimeoutMs = 2000;
-
 // Opens the port at devicePath, sends command, waits up to
-// kTerminalTimeoutMs for the whole reply, and closes the port. The reply goes into reply
+// kAnswerWaitMs (serial_port.h) for the whole reply, and closes the port. The reply goes into reply
 // (kTextBufferSize bytes). Returns its byte count (0: no reply, or a command
 // too long for the line), or -1 when the port cannot be opened.
 int32_t SendTerminalCommand(const char* devicePath, const char* command, char* reply);

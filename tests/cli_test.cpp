@@ -15,6 +15,7 @@
 #include "cli/report_output.h"
 #include "cli/scan_targets.h"
 #include "report/report_rows.h"
+#include "serial/serial_port.h"
 #include "terminal/terminal.h"
 #include "tests/test_support.h"
 
@@ -87,7 +88,7 @@ TEST(OneShotExchange, WaitsTwoSecondsAtMost) {
   ResetFakeModem();
   g_Fake.replies["AT+CSQ"] = "\r\n+CSQ: 20,99\r\n\r\nOK\r\n";
   EXPECT_EQ(SendTerminalCommand("COM5", "AT+CSQ", g_App.ReceiveBuffer), 21);
-  EXPECT_EQ(g_Fake.readBounds, std::vector<uint32_t>{2000});
+  EXPECT_EQ(g_Fake.readBounds, std::vector<uint32_t>{kAnswerWaitMs});
   EXPECT_EQ(g_Fake.closeCount, 1);
 }
 

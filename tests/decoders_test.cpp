@@ -76,6 +76,8 @@ const DecoderCase kCases[] = {
     {"sysinfo empty fields", DecodeSysinfoReply, Sysinfo(",,,,,,"), {}},
     // AT+CFUN?
     {"cfun first field only", DecodeRadioFunctionReply, Line("+CFUN", "1,0"), {"Полная"}},
+    {"cfun 2", DecodeRadioFunctionReply, Line("+CFUN", "2"), {"Выключен передатчик"}},
+    {"cfun 3", DecodeRadioFunctionReply, Line("+CFUN", "3"), {"Выключен приемник"}},
     {"cfun blank before code", DecodeRadioFunctionReply, "\r\n+CFUN:  1\r\n", {}},
     // AT+CSQ: the edges of every level, and what is not a level.
     {"csq 0", DecodeSignalReply, Line("+CSQ", "0,99"), {"-113 dBm (Плохо)"}},

@@ -229,14 +229,6 @@ TEST(RouterRows, SameTextsAsTheAtDecoders) {
   }
 }
 
-TEST(RouterRows, EveryTableRowIsAReportRow) {
-  for (const RouterField& field : kRouterFields) {
-    EXPECT_GE(field.rowId, 0) << field.element;
-    EXPECT_LT(field.rowId, kReportRowCount) << field.element;
-    EXPECT_EQ(field.kind == kValueCode, field.table != nullptr) << field.element;
-  }
-}
-
 struct AddressCase {
   const char* name;
   const char* text;

@@ -3,6 +3,10 @@
 // lists for each case, and the state and line that follow.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "sticks/stick_devices.h"
@@ -10,7 +14,7 @@
 namespace {
 
 StickDeviceList ReadFixture(const char* name) {
-  const std::string root = std::string(STICK_FIXTURE_DIR) + "/" + name;
+  const std::string root = name[0] == '/' ? name : std::string(STICK_FIXTURE_DIR) + "/" + name;
   StickDeviceList list;
   ReadStickDevicesUnder((root + "/sys").c_str(), (root + "/proc/net/route").c_str(), &list);
   return list;
@@ -31,7 +35,25 @@ std::string Interfaces(const StickDevice& device) {
   return out;
 }
 
+// A stick whose port cdc_acm made: its ttyACM port sits in the interface's
+// "tty" folder. Made here, in a folder of the test's own.
+std::string MakeAcmTree() {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / ("sysfs-acm-" + std::to_string(getpid()));
+  const fs::path device = root / "sys/bus/usb/devices/1-2";
+  fs::create_directories(device / "1-2:1.0/tty/ttyACM0");
+  for (const auto& [file, text] : {std::pair{"idVendor", "12d1"},
+                                   {"idProduct", "1506"},
+                                   {"1-2:1.0/bInterfaceClass", "02"},
+                                   {"1-2:1.0/bInterfaceSubClass", "02"},
+                                   {"1-2:1.0/bInterfaceProtocol", "01"}})
+    std::ofstream(device / file) << text << "\n";
+  fs::create_directory_symlink("../../../bus/usb/drivers/cdc_acm", device / "1-2:1.0/driver");
+  return root.string();
+}
+
 TEST(StickSysfs, EveryFixtureCase) {
+  const std::string acm = MakeAcmTree();
   struct Case {
     const char* fixture;
     int32_t count;
@@ -58,6 +80,7 @@ TEST(StickSysfs, EveryFixtureCase) {
        "storage 08/06/50 usb-storage - -\n"
        "storage 08/06/50 usb-storage - -\n"},
       {"two", 2, 0x1446, kStickStorageMode, "storage 08/06/50 usb-storage - -\n"},
+      {acm.c_str(), 1, 0x1506, kStickPortsSilent, "serial 02/02/01 cdc_acm /dev/ttyACM0 -\n"},
   };
   for (const Case& c : cases) {
     const StickDeviceList list = ReadFixture(c.fixture);
@@ -69,6 +92,7 @@ TEST(StickSysfs, EveryFixtureCase) {
     EXPECT_EQ(ClassifyStick(first), c.state) << c.fixture;
     EXPECT_EQ(Interfaces(first), c.interfaces) << c.fixture;
   }
+  std::filesystem::remove_all(acm);
   const StickDeviceList two = ReadFixture("two");
   EXPECT_EQ(two.Devices[1].ProductId, 0x14DC);
   EXPECT_EQ(ClassifyStick(two.Devices[1]), kStickRouterMode);

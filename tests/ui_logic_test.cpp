@@ -85,11 +85,23 @@ TEST(StickNotice, TakesTheReportListsPlaceOnlyWithoutModem) {
 }
 
 TEST(Rescan, DeviceEventsAndNewPorts) {
-  EXPECT_TRUE(DeviceChangeStartsRescan(kDeviceArrival));
-  EXPECT_TRUE(DeviceChangeStartsRescan(kDeviceRemoveComplete));
-  EXPECT_TRUE(DeviceChangeStartsRescan(kDeviceNodesChanged));
-  EXPECT_FALSE(DeviceChangeStartsRescan(0x8001));  // a query to remove
-  EXPECT_FALSE(DeviceChangeStartsRescan(0x0018));  // configuration changed
+  // A change that counts cancels the follow-up to come; a query to remove
+  // (0x8001) or a configuration change (0x0018) leaves it.
+  for (const auto& [event, counts] : {std::pair{kDeviceArrival, true},
+                                      {kDeviceRemoveComplete, true},
+                                      {kDeviceNodesChanged, true},
+                                      {0x8001u, false},
+                                      {0x0018u, false}}) {
+    FollowUpState followUp = {true, true};
+    EXPECT_EQ(TakeDeviceChange(&followUp, event), counts) << event;
+    EXPECT_EQ(followUp.armed || followUp.done, !counts) << event;
+  }
+  // The follow-up comes once, after a quiet scan that found nothing new.
+  FollowUpState followUp = {};
+  EXPECT_FALSE(ArmFollowUp(&followUp, false, false));
+  EXPECT_FALSE(ArmFollowUp(&followUp, true, true));
+  EXPECT_TRUE(ArmFollowUp(&followUp, true, false));
+  EXPECT_FALSE(ArmFollowUp(&followUp, true, false));
   const int32_t before[] = {5, 12};
   const int32_t gone[] = {12};
   const int32_t added[] = {5, 7, 12};

@@ -47,6 +47,8 @@ struct LoopbackServer {
   std::thread thread;
 };
 
+const std::string kAnswer = "HTTP/1.1 200 OK\r\nContent-Length: 11\r\nConnection: close\r\n\r\n<response/>";
+
 bool WaitReadable(Socket s, int ms) {
   fd_set set;
   FD_ZERO(&set);
@@ -77,7 +79,9 @@ void Serve(LoopbackServer* server, Socket client) {
         "<response><SesInfo>SessionID=a1</SesInfo><TokInfo>t1</TokInfo></response>";
     send(client, session, static_cast<int>(sizeof session - 1), 0);
   } else if (!server->dribble) {
-    send(client, server->reply.data(), static_cast<int>(server->reply.size()), 0);
+    // What a redirect would fetch instead.
+    const std::string& reply = request.find("GET /elsewhere ") == 0 ? kAnswer : server->reply;
+    send(client, reply.data(), static_cast<int>(reply.size()), 0);
   } else {
     const char head[] = "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 100000\r\n\r\n<";
     send(client, head, static_cast<int>(sizeof head - 1), 0);
@@ -131,8 +135,6 @@ WebFetchStatus Get(const LoopbackServer& server, const char* cookie, const char*
   return FetchWebPage(request, body, sizeof body, reply);
 }
 
-const char kAnswer[] = "HTTP/1.1 200 OK\r\nContent-Length: 11\r\nConnection: close\r\n\r\n<response/>";
-
 TEST(WebFetch, TheSticksTextAddsNoHeaderLines) {
   const struct {
     const char *cookie, *token, *sentCookie, *sentToken;
@@ -182,6 +184,20 @@ TEST(WebFetch, TheCookieOfALongSetCookieIsKept) {
     StopServer(&server);
     EXPECT_EQ(std::string(reply.setCookie), c.kept) << c.header;
   }
+}
+
+// A stick's web interface that answers 302 is not followed elsewhere: the
+// report reads what the stick itself answers.
+TEST(WebFetch, ARedirectIsNotFollowed) {
+  LoopbackServer server;
+  StartServer(&server,
+              "HTTP/1.1 302 Found\r\nLocation: /elsewhere\r\nContent-Length: 0\r\nConnection: close\r\n\r\n",
+              false);
+  WebReply reply;
+  EXPECT_EQ(Get(server, "", "", &reply), kWebFetched);
+  StopServer(&server);
+  EXPECT_EQ(reply.httpStatus, 302);
+  EXPECT_EQ(server.lastRequest.find("GET /api/device/information "), 0u) << server.lastRequest;
 }
 
 // The handshake takes 1.5 s and the first document's body comes a byte

@@ -190,6 +190,12 @@ void MaskDocuments(std::vector<TracedDocument>* documents) {
   }
 }
 
+// What the header says the masking keeps, from the counts the masking uses.
+std::string KeptDigitsText() {
+  return "IMEIs keep their first " + std::to_string(kImeiKeptDigits) + " digits, IMSIs their first " +
+         std::to_string(kImsiKeptDigits);
+}
+
 // The router profile: the session handshake is the simulator's business
 // only where the profile asks for it, so a replay serves every document
 // without one. A path asked for twice (a fresh handshake, a document again
@@ -201,9 +207,10 @@ void FormatRouterProfile(std::string* profile) {
       "# A stick on router firmware as brenvaltor-cli --trace saw its web\n"
       "# interface: `modem-sim --http FILE` answers the same. One GET block per\n"
       "# path with the last answer to it, its lines as they came. Personal\n"
-      "# numbers are masked: IMEIs keep their first 8 digits, IMSIs their first\n"
-      "# 5, ICCIDs none; the phone number, serial number and addresses are\n"
-      "# zeros whole.\n";
+      "# numbers are masked: " +
+      KeptDigitsText() +
+      ", ICCIDs\n"
+      "# none; the phone number, serial number and addresses are zeros whole.\n";
   for (size_t i = 0; i < documents.size(); ++i) {
     bool later = false;
     for (size_t j = i + 1; j < documents.size(); ++j) later = later || documents[j].path == documents[i].path;
@@ -261,9 +268,11 @@ void FormatTraceProfile(std::string* profile) {
       "# same. Every rule is one exchange; every quoted piece is what one read\n"
       "# received, after the wait (ms) that puts its last byte where it came.\n"
       "# The echo is part of the pieces, so the simulator's own stays off.\n"
-      "# Personal numbers are masked: IMEIs keep their first 8 digits, IMSIs\n"
-      "# their first 5, the rest are zeros wherever the number appears, and the\n"
-      "# PINs and codes of commands that set one are zeros whole.\n"
+      "# Personal numbers are masked: " +
+      KeptDigitsText() +
+      ",\n"
+      "# the rest are zeros wherever the number appears, and the PINs and codes\n"
+      "# of commands that set one are zeros whole.\n"
       "\n"
       "echo off locked\n";
   for (size_t i = 0; i < exchanges.size(); ++i) {

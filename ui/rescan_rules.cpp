@@ -9,6 +9,18 @@ bool DeviceChangeStartsRescan(uint32_t event) {
   return event == kDeviceArrival || event == kDeviceRemoveComplete || event == kDeviceNodesChanged;
 }
 
+bool TakeDeviceChange(FollowUpState* followUp, uint32_t event) {
+  if (!DeviceChangeStartsRescan(event)) return false;
+  *followUp = {false, false};
+  return true;
+}
+
+bool ArmFollowUp(FollowUpState* followUp, bool quiet, bool foundNew) {
+  followUp->armed = quiet && !foundNew && !followUp->done;
+  followUp->done = followUp->done || followUp->armed;
+  return followUp->armed;
+}
+
 bool NoModemListed(int32_t modemCount, int32_t routerEntryCount) {
   return modemCount == 0 && routerEntryCount == 0;
 }

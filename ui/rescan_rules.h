@@ -21,6 +21,20 @@ constexpr uint32_t kDeviceRemoveComplete = 0x8004;
 constexpr uint32_t kDeviceNodesChanged = 0x0007;
 bool DeviceChangeStartsRescan(uint32_t event);
 
+// The follow-up scan as the window keeps it: whether its timer runs, and
+// whether the quiet scan already had it.
+struct FollowUpState {
+  bool armed;
+  bool done;
+};
+// A device change that starts the quiet time also cancels a follow-up to
+// come: the scan after the quiet time may have one of its own. False (and
+// nothing changed) for a change that does not count.
+bool TakeDeviceChange(FollowUpState* followUp, uint32_t event);
+// After a scan: whether the follow-up comes, once, after a quiet scan that
+// found nothing new.
+bool ArmFollowUp(FollowUpState* followUp, bool quiet, bool foundNew);
+
 // Whether the scan listed nothing to query: no modem answered and no
 // stick on router firmware has a selector entry. The stick notice then
 // stands in the report list's place.

@@ -96,10 +96,8 @@ void ReadAdapter(const char* instanceGuid, StickNode* node) {
          gateway = gateway->Next) {
       const sockaddr* address = gateway->Address.lpSockaddr;
       if (address == nullptr || address->sa_family != AF_INET) continue;
-      const auto* bytes =
-          reinterpret_cast<const unsigned char*>(&reinterpret_cast<const sockaddr_in*>(address)->sin_addr);
-      std::snprintf(node->Gateway, sizeof node->Gateway, "%u.%u.%u.%u", bytes[0], bytes[1], bytes[2],
-                    bytes[3]);
+      FormatInAddr(reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr, node->Gateway,
+                   sizeof node->Gateway);
       return;
     }
     return;

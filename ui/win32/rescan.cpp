@@ -67,8 +67,8 @@ void FillStickNotice() {
 
 // Whether a command holds the window; device changes wait.
 bool g_CommandRunning;
-// Whether the quiet scan already had its follow-up.
-bool g_FollowUpDone;
+// Whether the follow-up scan is to come, or was had.
+FollowUpState g_FollowUp;
 // The modems the selector lists (the tables in g_App change while a scan
 // runs).
 int32_t g_ListedModemCount;
@@ -148,7 +148,7 @@ void FinishStartupScan() {
 void FinishRescan() {
   const bool foundNew =
       ScanFoundNewPort(g_Scan.before, g_Scan.beforeCount, g_App.ModemPortNumbers, g_App.ModemCount);
-  const bool followUpComes = g_Scan.quiet && !foundNew && !g_FollowUpDone;
+  const bool followUpComes = ArmFollowUp(&g_FollowUp, g_Scan.quiet, foundNew);
   RememberScannedPorts(&g_PortsAtLastScan, g_Scan.now, followUpComes);
 
   const HWND selector = Control(kModemSelector);
@@ -166,10 +166,7 @@ void FinishRescan() {
   // The busy picture was drawn over whatever the page shows (the terminal's
   // transcript too): every control paints itself again.
   RedrawWindow(g_Window.mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-  if (followUpComes) {
-    g_FollowUpDone = true;
-    SetTimer(g_Window.mainWindow, kFollowUpTimer, kRescanFollowUpMs, nullptr);
-  }
+  if (followUpComes) SetTimer(g_Window.mainWindow, kFollowUpTimer, kRescanFollowUpMs, nullptr);
 }
 
 void StartRescan(bool quiet) {
@@ -221,10 +218,9 @@ void ShowScanResult() {
 }
 
 void OnDeviceChange(HWND hwnd, WPARAM event) {
-  if (!DeviceChangeStartsRescan(static_cast<uint32_t>(event))) return;
+  if (!TakeDeviceChange(&g_FollowUp, static_cast<uint32_t>(event))) return;
   // Every change starts the quiet time anew.
-  KillTimer(hwnd, kFollowUpTimer);
-  g_FollowUpDone = false;
+  if (!g_FollowUp.armed) KillTimer(hwnd, kFollowUpTimer);
   SetTimer(hwnd, kQuietTimer, kRescanQuietMs, nullptr);
 }
 
@@ -237,6 +233,7 @@ bool OnRescanTimer(HWND hwnd, UINT_PTR timer) {
     SetTimer(hwnd, timer, kRescanQuietMs, nullptr);
     return true;
   }
+  if (timer == kFollowUpTimer) g_FollowUp.armed = false;
   StartRescan(timer == kQuietTimer);
   return true;
 }

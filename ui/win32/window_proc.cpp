@@ -327,21 +327,6 @@ bool ReadSelectedModemEntry(char* entry) {
 
 namespace {
 
-// What the user is told when a stick on router firmware did not give its
-// whole report; nothing for a report read in full.
-constexpr struct {
-  RouterOutcome outcome;
-  const char* text;
-} kRouterOutcomeTexts[] = {
-    {kRouterNoAnswer, "Модем не ответил по своему адресу за 3 секунды: он отключён или не в режиме роутера."},
-    {kRouterNotWebInterface, "По адресу модема ответил не веб-интерфейс модема."},
-    {kRouterSessionRefused, "Модем отказал в сеансе веб-интерфейса."},
-    {kRouterCut, "Модем перестал отвечать после %d из %d документов: показано то, что он успел отдать."},
-    {kRouterHttpError, "Модем ответил ошибкой %d на запрос %s: показано то, что он отдал без ошибки."},
-    {kRouterLoginRequired,
-     "Модем просит пароль своего веб-интерфейса: показано то, что он отдаёт без входа."},
-};
-
 // The query as the worker runs it: the entry (and the address of a stick
 // on router firmware) in, the router's result out.
 struct QueryOrder {
@@ -360,23 +345,12 @@ void RunQueryWork() {
 }
 
 void ShowRouterOutcome(const RouterQueryResult& result) {
-  for (const auto& outcome : kRouterOutcomeTexts) {
-    if (outcome.outcome != result.outcome) continue;
-    char text[kShortTextSize * 2];
-    // (Only the texts of a report cut short and of an error status have
-    // something to fill in.)
-    if (result.outcome == kRouterCut)
-      std::snprintf(text, sizeof text, outcome.text, static_cast<int>(result.documentsRead),
-                    static_cast<int>(kRouterPathCount));
-    else if (result.outcome == kRouterHttpError)
-      std::snprintf(text, sizeof text, outcome.text, static_cast<int>(result.failedHttpStatus),
-                    kRouterPaths[result.failedPath]);
-    else
-      CopyText(text, sizeof text, outcome.text);
-    wchar_t caption[32];
-    WidenInto("Информация", caption, 32);
-    MessageBoxW(g_Window.mainWindow, Widened(text), caption, MB_OK | MB_ICONWARNING);
-  }
+  char text[kShortTextSize * 2];
+  bool rowsShown = false, failed = false;
+  if (!DescribeRouterOutcome(result, false, "", text, sizeof text, &rowsShown, &failed)) return;
+  wchar_t caption[32];
+  WidenInto("Информация", caption, 32);
+  MessageBoxW(g_Window.mainWindow, Widened(text), caption, MB_OK | MB_ICONWARNING);
 }
 
 void FinishQueryWork() {

@@ -333,10 +333,11 @@ if [ "$MODE" = wine ]; then
 else
   missing=/dev/brenvaltor-no-such-port regular=$e2e_tmp/regular-file
 fi
-for case in "missing device:$missing:no such device" "regular file:$regular:not a serial port"; do
-  IFS=: read -r what name cause <<<"$case"
-  run "$CLI" send "$name" AT >"$e2e_tmp/out" 2>"$e2e_tmp/err"
-  e2e_check_status "$MODE $what: send exits 1" 1 $?
+for case in "missing device:report:$missing:no such device" "regular file:send:$regular:not a serial port"; do
+  IFS=: read -r what verb name cause <<<"$case"
+  # shellcheck disable=SC2046
+  run "$CLI" "$verb" "$name" $([ "$verb" = send ] && echo AT) >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+  e2e_check_status "$MODE $what: $verb exits 1" 1 $?
   check_cause "$MODE $what" "$name: $cause"
 done
 # No permission: the modem's pty (root's, mode 600) opened as nobody.

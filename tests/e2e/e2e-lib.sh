@@ -26,6 +26,21 @@ e2e_report_profiles() {
   done
 }
 
+# Three numberings of the report's rows: a RowId (0..27, the JSON's "id"),
+# a list position in the window (the main rows first, then the toggle row,
+# then the rest) and an output line of the text report (RowId + 1).
+# e2e_main_rowids are the rows ticked from the start, the window's list
+# positions 0 to 7.
+e2e_main_rowids="0 1 4 5 24 25 26 27"
+
+# e2e_rows REPORT ROWID...: the report's lines of those rows, in RowId order.
+e2e_rows() {
+  local file=$1 id lines=""
+  shift
+  for id in "$@"; do lines="$lines$((id + 1))p;"; done
+  sed -n "$lines" "$file"
+}
+
 # e2e_add_sim PROFILE: starts one more sim; its pty path ends up in
 # $e2e_pty and the bytes it receives in $e2e_tmp/sim.log.
 e2e_add_sim() {

@@ -41,6 +41,47 @@ e2e_rows() {
   sed -n "$lines" "$file"
 }
 
+# e2e_kept TRACE: the digits an IMEI and an IMSI keep ("8 5"), as the trace's
+# own header says; the oracles below take them from there.
+e2e_kept() {
+  tr -d '#\n' <"$1" | sed -En 's/.*IMEIs keep their first ([0-9]+) digits, IMSIs +their first ([0-9]+).*/\1 \2/p'
+}
+
+# e2e_distinct PROFILE REPORT: the profile and its expected report as
+# $e2e_tmp/distinct.profile and distinct.txt, every
+# number of 14 digits or more with its digits after the fifth changed so no
+# two in a row match (the stock numbers are mostly zeros, and a zero kept
+# looks like a zero masked).
+e2e_distinct() {
+  python3 - "$1" "$2" "$e2e_tmp" <<'PY'
+import re, sys
+text = [open(f, encoding="latin-1").read() for f in sys.argv[1:3]]
+new = {n: n[:5] + "".join(str((int(d) + i + 1) % 10) for i, d in enumerate(n[5:]))
+       for n in re.findall(r"\d{14,}", text[1])}
+for name, t in zip(("distinct.profile", "distinct.txt"), text):
+    for n in sorted(new, key=len, reverse=True): t = t.replace(n, new[n])
+    open(sys.argv[3] + "/" + name, "w", encoding="latin-1").write(t)
+PY
+}
+
+# e2e_mask REPORT IMEI_KEPT IMSI_KEPT: the trace's masking rule applied to an
+# expected report: digit runs of 14 to 16 keep IMEI_KEPT digits, longer ones
+# none, the IMSI row's number keeps IMSI_KEPT.
+e2e_mask() {
+  python3 - "$@" <<'PY'
+import re, sys
+text = open(sys.argv[1], encoding="utf-8").read()
+imei_kept, imsi_kept = int(sys.argv[2]), int(sys.argv[3])
+imsi = re.search(r"^IMSI: (\d+)$", text, re.M)
+imsi = imsi.group(1) if imsi else None
+def cut(m):
+    n = m.group(0)
+    keep = imsi_kept if n == imsi else imei_kept if len(n) <= 16 else 0
+    return n[:keep] + "0" * (len(n) - keep)
+sys.stdout.write(re.sub(r"\d{14,}", cut, text))
+PY
+}
+
 # e2e_add_sim PROFILE: starts one more sim; its pty path ends up in
 # $e2e_pty and the bytes it receives in $e2e_tmp/sim.log.
 e2e_add_sim() {

@@ -22,51 +22,11 @@ report() {
   fi
 }
 
-# kept TRACE: the digits an IMEI and an IMSI keep ("8 5"), as the trace's
-# own header says; the oracles below take them from there.
-kept() {
-  tr -d '#\n' <"$1" | sed -En 's/.*IMEIs keep their first ([0-9]+) digits, IMSIs +their first ([0-9]+).*/\1 \2/p'
-}
-
-# distinct PROFILE: the profile and its expected report in $e2e_tmp, every
-# number of 14 digits or more with its digits after the fifth changed so no
-# two in a row match (the stock numbers are mostly zeros, and a zero kept
-# looks like a zero masked).
-distinct() {
-  python3 - "$PROFILES/$1.profile" "$EXPECTED/$1.txt" "$e2e_tmp" <<'PY'
-import re, sys
-text = [open(f, encoding="latin-1").read() for f in sys.argv[1:3]]
-new = {n: n[:5] + "".join(str((int(d) + i + 1) % 10) for i, d in enumerate(n[5:]))
-       for n in re.findall(r"\d{14,}", text[1])}
-for name, t in zip(("distinct.profile", "distinct.txt"), text):
-    for n in sorted(new, key=len, reverse=True): t = t.replace(n, new[n])
-    open(sys.argv[3] + "/" + name, "w", encoding="latin-1").write(t)
-PY
-}
-
-# mask REPORT IMEI_KEPT IMSI_KEPT: the trace's masking rule applied to an
-# expected report: digit runs of 14 to 16 keep IMEI_KEPT digits, longer ones
-# none, the IMSI row's number keeps IMSI_KEPT.
-mask() {
-  python3 - "$@" <<'PY'
-import re, sys
-text = open(sys.argv[1], encoding="utf-8").read()
-imei_kept, imsi_kept = int(sys.argv[2]), int(sys.argv[3])
-imsi = re.search(r"^IMSI: (\d+)$", text, re.M)
-imsi = imsi.group(1) if imsi else None
-def cut(m):
-    n = m.group(0)
-    keep = imsi_kept if n == imsi else imei_kept if len(n) <= 16 else 0
-    return n[:keep] + "0" * (len(n) - keep)
-sys.stdout.write(re.sub(r"\d{14,}", cut, text))
-PY
-}
-
 trace="$e2e_tmp/trace.profile"
 trace_arg=$trace
 [ "$MODE" = wine ] && trace_arg="Z:$trace"
 for profile in $(e2e_report_profiles 2>/dev/null); do
-  distinct "$profile"
+  e2e_distinct "$PROFILES/$profile.profile" "$EXPECTED/$profile.txt"
   want="$e2e_tmp/distinct.txt"
   e2e_start_sim "$e2e_tmp/distinct.profile"
   report --trace "$trace_arg"
@@ -78,7 +38,7 @@ for profile in $(e2e_report_profiles 2>/dev/null); do
   e2e_check_status "$MODE trace $profile: no full IMEI or IMSI" 0 $leaked
   e2e_start_sim "$trace"
   report
-  mask "$want" $(kept "$trace") >"$e2e_tmp/want"
+  e2e_mask "$want" $(e2e_kept "$trace") >"$e2e_tmp/want"
   e2e_check "$MODE replay $profile: the same report" "$e2e_tmp/want" "$e2e_tmp/out"
 done
 
@@ -97,7 +57,7 @@ for command in 'at+cimi' 'AT^NVRD=0' 'AT^NVRDEX=0' 'AT^ICCID?' 'AT+EGMR=1,7,"352
   fi
   cat "$trace" >>"$leaky"
 done
-python3 - "$leaky" $(kept "$trace") <<'PY'
+python3 - "$leaky" $(e2e_kept "$trace") <<'PY'
 import re, sys
 text = open(sys.argv[1], encoding="latin-1").read()
 imei_kept, imsi_kept = int(sys.argv[2]), int(sys.argv[3])

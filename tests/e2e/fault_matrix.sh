@@ -47,7 +47,8 @@ ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
 # An option that is not ours is bad usage, never a port name.
 for case in "--help:0:out" "-h:0:out" "report -h:0:out" ":2:err" "bogus:2:err" "report:2:err" \
   "scan --verbose:2:err" "report --verbose nowhere:2:err" "send -x nowhere AT:2:err" "scan -:2:err" \
-  "send --json nowhere AT:2:err"; do
+  "send --json nowhere AT:2:err" "scan --wait:2:err" "scan --wait x:2:err" "scan --wait -1:2:err" \
+  "scan --wait 1 --wait 2:2:err" "report --wait 1 nowhere:2:err" "send --wait 1 nowhere AT:2:err"; do
   IFS=: read -r args want stream <<<"$case"
   # shellcheck disable=SC2086
   run "$CLI" $args >"$e2e_tmp/out" 2>"$e2e_tmp/err"

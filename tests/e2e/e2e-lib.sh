@@ -98,6 +98,26 @@ e2e_add_sim() {
   [ -n "$e2e_pty" ] || { echo "modem-sim did not start on $1"; cat "$e2e_tmp/sim.err"; exit 1; }
 }
 
+# e2e_add_router PROFILE [LOG]: one more simulated stick on router firmware
+# (modem-sim --http, on 127.0.0.1); its address in $router_url, the
+# requests it gets in LOG ($e2e_tmp/sim.log).
+e2e_add_router() {
+  local log=${2:-$e2e_tmp/sim.log}
+  : >"$e2e_tmp/sim.out"
+  : >"$log"
+  "$MODEM_SIM" --http --log "$log" "$1" >"$e2e_tmp/sim.out" 2>"$e2e_tmp/sim.err" &
+  e2e_sim_pids+=($!)
+  for _ in $(seq 100); do
+    [ -s "$e2e_tmp/sim.out" ] && break
+    sleep 0.05
+  done
+  router_url=$(head -n 1 "$e2e_tmp/sim.out")
+  case "$router_url" in
+    http://127.0.0.1:*) ;;
+    *) echo "modem-sim --http did not start on $1"; cat "$e2e_tmp/sim.err"; exit 1 ;;
+  esac
+}
+
 # e2e_start_sim PROFILE: the only sim from now on.
 e2e_start_sim() {
   e2e_stop_sims

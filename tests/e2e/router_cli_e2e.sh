@@ -18,23 +18,10 @@ if [ "$MODE" = wine ]; then
   run_cli() { wine "$CLI" "$@"; }
 fi
 
-# e2e_start_router PROFILE: the only simulated router from now on; its
-# address in $router_url, the requests it got in $e2e_tmp/sim.log.
+# e2e_start_router PROFILE: the only simulated router from now on.
 e2e_start_router() {
   e2e_stop_sims
-  : >"$e2e_tmp/sim.out"
-  : >"$e2e_tmp/sim.log"
-  "$MODEM_SIM" --http --log "$e2e_tmp/sim.log" "$1" >"$e2e_tmp/sim.out" 2>"$e2e_tmp/sim.err" &
-  e2e_sim_pids+=($!)
-  for _ in $(seq 100); do
-    [ -s "$e2e_tmp/sim.out" ] && break
-    sleep 0.05
-  done
-  router_url=$(head -n 1 "$e2e_tmp/sim.out")
-  case "$router_url" in
-    http://127.0.0.1:*) ;;
-    *) echo "modem-sim --http did not start on $1"; cat "$e2e_tmp/sim.err"; exit 1 ;;
-  esac
+  e2e_add_router "$1"
 }
 
 # ms_since START_NS

@@ -26,6 +26,62 @@ e2e_report_profiles() {
   done
 }
 
+# Three numberings of the report's rows: a RowId (0..27, the JSON's "id"),
+# a list position in the window (the main rows first, then the toggle row,
+# then the rest) and an output line of the text report (RowId + 1).
+# e2e_main_rowids are the rows ticked from the start, the window's list
+# positions 0 to 7.
+e2e_main_rowids="0 1 4 5 24 25 26 27"
+
+# e2e_rows REPORT ROWID...: the report's lines of those rows, in RowId order.
+e2e_rows() {
+  local file=$1 id lines=""
+  shift
+  for id in "$@"; do lines="$lines$((id + 1))p;"; done
+  sed -n "$lines" "$file"
+}
+
+# e2e_kept TRACE: the digits an IMEI and an IMSI keep ("8 5"), as the trace's
+# own header says; the oracles below take them from there.
+e2e_kept() {
+  tr -d '#\n' <"$1" | sed -En 's/.*IMEIs keep their first ([0-9]+) digits, IMSIs +their first ([0-9]+).*/\1 \2/p'
+}
+
+# e2e_distinct PROFILE REPORT: the profile and its expected report as
+# $e2e_tmp/distinct.profile and distinct.txt, every
+# number of 14 digits or more with its digits after the fifth changed so no
+# two in a row match (the stock numbers are mostly zeros, and a zero kept
+# looks like a zero masked).
+e2e_distinct() {
+  python3 - "$1" "$2" "$e2e_tmp" <<'PY'
+import re, sys
+text = [open(f, encoding="latin-1").read() for f in sys.argv[1:3]]
+new = {n: n[:5] + "".join(str((int(d) + i + 1) % 10) for i, d in enumerate(n[5:]))
+       for n in re.findall(r"\d{14,}", text[1])}
+for name, t in zip(("distinct.profile", "distinct.txt"), text):
+    for n in sorted(new, key=len, reverse=True): t = t.replace(n, new[n])
+    open(sys.argv[3] + "/" + name, "w", encoding="latin-1").write(t)
+PY
+}
+
+# e2e_mask REPORT IMEI_KEPT IMSI_KEPT: the trace's masking rule applied to an
+# expected report: digit runs of 14 to 16 keep IMEI_KEPT digits, longer ones
+# none, the IMSI row's number keeps IMSI_KEPT.
+e2e_mask() {
+  python3 - "$@" <<'PY'
+import re, sys
+text = open(sys.argv[1], encoding="utf-8").read()
+imei_kept, imsi_kept = int(sys.argv[2]), int(sys.argv[3])
+imsi = re.search(r"^IMSI: (\d+)$", text, re.M)
+imsi = imsi.group(1) if imsi else None
+def cut(m):
+    n = m.group(0)
+    keep = imsi_kept if n == imsi else imei_kept if len(n) <= 16 else 0
+    return n[:keep] + "0" * (len(n) - keep)
+sys.stdout.write(re.sub(r"\d{14,}", cut, text))
+PY
+}
+
 # e2e_add_sim PROFILE: starts one more sim; its pty path ends up in
 # $e2e_pty and the bytes it receives in $e2e_tmp/sim.log.
 e2e_add_sim() {
@@ -40,6 +96,26 @@ e2e_add_sim() {
   done
   e2e_pty=$(head -n 1 "$out")
   [ -n "$e2e_pty" ] || { echo "modem-sim did not start on $1"; cat "$e2e_tmp/sim.err"; exit 1; }
+}
+
+# e2e_add_router PROFILE [LOG]: one more simulated stick on router firmware
+# (modem-sim --http, on 127.0.0.1); its address in $router_url, the
+# requests it gets in LOG ($e2e_tmp/sim.log).
+e2e_add_router() {
+  local log=${2:-$e2e_tmp/sim.log}
+  : >"$e2e_tmp/sim.out"
+  : >"$log"
+  "$MODEM_SIM" --http --log "$log" "$1" >"$e2e_tmp/sim.out" 2>"$e2e_tmp/sim.err" &
+  e2e_sim_pids+=($!)
+  for _ in $(seq 100); do
+    [ -s "$e2e_tmp/sim.out" ] && break
+    sleep 0.05
+  done
+  router_url=$(head -n 1 "$e2e_tmp/sim.out")
+  case "$router_url" in
+    http://127.0.0.1:*) ;;
+    *) echo "modem-sim --http did not start on $1"; cat "$e2e_tmp/sim.err"; exit 1 ;;
+  esac
 }
 
 # e2e_start_sim PROFILE: the only sim from now on.

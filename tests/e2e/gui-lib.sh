@@ -22,6 +22,7 @@ gui_cleanup() {
     kill "$gui_exe_pid" 2>/dev/null
     wait "$gui_exe_pid" 2>/dev/null
   fi
+  gui_probe_stop
   e2e_stop_sims
   # The prefix is shared: its browser setting goes back to wine's own.
   [ "$gui_browser_set" = yes ] &&
@@ -60,10 +61,41 @@ gui_start() {
   # manifest gets the classic controls, whose tab page takes the window's grey.
   wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive /d 0 /f \
     >/dev/null 2>&1
+  gui_probe_start
 }
 
+# One ui_probe.exe serves the test's questions (see its "serve"): probe ARGS
+# prints the answer and returns the status one `ui_probe ARGS` would give.
+gui_probe_pid=""
+gui_probe_start() {
+  gui_probe_stop
+  rm -f "$e2e_tmp/probe.in" "$e2e_tmp/probe.out"
+  mkfifo "$e2e_tmp/probe.in" "$e2e_tmp/probe.out"
+  wine "$PROBE" serve <"$e2e_tmp/probe.in" >"$e2e_tmp/probe.out" 2>>"$e2e_tmp/probe.err" &
+  gui_probe_pid=$!
+  exec 7>"$e2e_tmp/probe.in" 8<"$e2e_tmp/probe.out"
+}
+# Processes started since hold the pipe too: the server is stopped, not
+# left to see the end of its input.
+gui_probe_stop() {
+  [ -n "$gui_probe_pid" ] || return 0
+  exec 7>&- 8<&-
+  kill "$gui_probe_pid" 2>/dev/null
+  wait "$gui_probe_pid" 2>/dev/null
+  gui_probe_pid=""
+}
 probe() {
-  wine "$PROBE" "$@" 2>>"$e2e_tmp/probe.err"
+  local line="" answer="" first=yes
+  echo "$*" >&7
+  # The answer's lines up to the status line; the line break before that is
+  # the server's.
+  while IFS= read -r line <&8 && [ "${line#$'\x1e'}" = "$line" ]; do
+    [ $first = yes ] && answer=$line || answer=$answer$'\n'$line
+    first=no
+  done
+  [ "${line#$'\x1e'}" != "$line" ] || { echo "ui_probe serve ended" >>"$e2e_tmp/probe.err"; return 1; }
+  printf '%s' "$answer"
+  return "${line#$'\x1e'}"
 }
 
 # gui_launch [alive]: starts the program and waits for its scan; sets

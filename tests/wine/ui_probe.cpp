@@ -6,7 +6,8 @@
 // windows. Texts are printed as UTF-8 with LF line ends; only the clipboard
 // text comes exactly as it is, CR LF included.
 //
-// Usage: ui_probe COMMAND [ARG]
+// Usage: ui_probe COMMAND [ARG], or ui_probe serve for one COMMAND [ARG] a
+// line from standard input (see Serve)
 //   wait [SECONDS]        until the window exists, its scan has filled the
 //                         selector and the list shows: "origin X Y" (client
 //                         origin on the screen) and "client W H"
@@ -37,7 +38,6 @@
 //   close                 posts WM_CLOSE to the main window
 //   devicechange          posts WM_DEVICECHANGE (DBT_DEVNODES_CHANGED), as
 //                         Windows does when a stick is plugged in or out
-//   busy                  1 while a query or scan runs, else 0
 //   idle [SECONDS]        waits until the window answers and no query or
 //                         scan runs (default 90 s)
 //   alive [SECONDS]       once the window says a query or scan runs, sends
@@ -504,13 +504,6 @@ int PostDeviceChange() {
   return PostMessageW(main, WM_DEVICECHANGE, 0x0007, 0) ? 0 : 1;
 }
 
-int PrintBusy() {
-  const HWND main = RequireMain();
-  if (main == nullptr) return 1;
-  std::printf("%ld\n", static_cast<long>(AskOrMinusOne(main, kWorkRunningMessage, 0, 0)));
-  return 0;
-}
-
 // One process polls, rather than one per question: the tests' own load
 // stays off the stick's timing.
 int WaitIdle(double seconds) {
@@ -563,7 +556,7 @@ int Usage() {
                "usage: ui_probe wait [SECONDS] | entries | select N | ticks | rows | count |\n"
                "  item N | clipboard | text NAME | visible NAME | limit NAME | page | focus |\n"
                "  controls | click NAME |\n"
-               "  messagebox [ok] | messageboxes | close | devicechange | busy |\n"
+               "  messagebox [ok] | messageboxes | close | devicechange |\n"
                "  idle [SECONDS] | alive [SECONDS]\n");
   return 2;
 }
@@ -591,7 +584,6 @@ int RunCommand(int argc, char** argv) {
   if (command == "click" && !argument.empty()) return PostButtonClick(argument);
   if (command == "close") return PostClose();
   if (command == "devicechange") return PostDeviceChange();
-  if (command == "busy") return PrintBusy();
   if (command == "idle") return WaitIdle(argument.empty() ? 90.0 : std::atof(argument.c_str()));
   if (command == "alive") return WatchAlive(argument.empty() ? 60.0 : std::atof(argument.c_str()));
   return Usage();
@@ -599,9 +591,30 @@ int RunCommand(int argc, char** argv) {
 
 }  // namespace
 
+// "serve" answers one question a line from standard input, each answer
+// followed by a line break and a line of RS and its exit status: a test asks
+// all its questions of one wine process, as starting one per question costs
+// more than most questions take.
+int Serve() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  char line[512];
+  while (std::fgets(line, sizeof line, stdin) != nullptr) {
+    std::string text = line;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    const size_t space = text.find(' ');
+    std::string command = text.substr(0, space);
+    std::string argument = space == std::string::npos ? "" : text.substr(space + 1);
+    char* argv[] = {nullptr, command.data(), argument.data()};
+    const int status = RunCommand(argument.empty() ? 2 : 3, argv);
+    std::printf("\n\x1e%d\n", status);
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
 int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
-  const int status = RunCommand(argc, argv);
+  const int status = argc == 2 && std::string(argv[1]) == "serve" ? Serve() : RunCommand(argc, argv);
   std::fflush(stdout);
   return status;
 }

@@ -1,53 +1,99 @@
-# Shell functions for running the Windows programs under wine in the
-# project's private prefix, with simulated modems as COM ports.
-# Source it; BRENVALTOR_WINEPREFIX overrides the prefix folder.
+# Shell functions for running the Windows programs under wine, with
+# simulated modems as COM ports. Source it. Each test has a prefix of its
+# own (BRENVALTOR_WINEPREFIX, or build/wineprefix by default), copied from
+# one booted template, so wine tests run side by side.
 #
 # Wine maps a COM port to whatever its dosdevices/comN link points at, so a
-# modem-sim pty can be COM5. Wine's mount manager also links the machine's
-# own /dev/ttyS* to COM numbers whenever the wine server starts; the tests
-# must never touch real serial ports, so every com link is replaced while a
-# persistent server (wineserver -p) keeps the manager from running again.
+# modem-sim pty can be COM5. Wine's mount manager would also give the
+# machine's own /dev/ttyS* the first COM numbers, in the kernel namespace too,
+# whenever a wine server starts. The tests must never touch real serial
+# ports: the template hides COM1..COM255 (HKLM\Software\Wine\Ports, an empty
+# value per port) before any copy of it starts a server. The manager then
+# also removes a hidden port's link when a server starts, so a test maps its
+# ports after wine_start.
 
 wine_env_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-export WINEPREFIX="${BRENVALTOR_WINEPREFIX:-$(cd "$wine_env_here/../.." && pwd)/build/wineprefix}"
+wine_build_root="$(cd "$wine_env_here/../.." && pwd)/build"
+export WINEPREFIX="${BRENVALTOR_WINEPREFIX:-$wine_build_root/wineprefix}"
+wine_template="${BRENVALTOR_WINE_TEMPLATE:-$wine_build_root/wineprefix-template}"
 export WINEDEBUG=-all
 # No Mono or Gecko install prompts: the programs need neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
-# Creates the prefix once (about 15 s), then starts a persistent server.
-# Test programs may call this at the same time: a lock keeps one wineboot.
-wine_start() {
+# Boots the template once (about 15 s); callers at the same time wait on a
+# lock. The wine processes must not inherit the lock (9>&-), or a server
+# would hold it for ever.
+wine_make_template() {
+  mkdir -p "$(dirname "$wine_template")"
+  (
+    flock 9
+    [ -f "$wine_template/system.reg" ] && exit 0
+    rm -rf "$wine_template"
+    {
+      printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\n'
+      for n in $(seq 255); do printf '"COM%d"=""\n' "$n"; done
+      # The window asks for "Arial" and "Times New Roman"; the metric twins
+      # from Debian's fonts-liberation carry the Cyrillic glyphs.
+      printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n'
+      printf '"Arial"="Liberation Sans"\n"Times New Roman"="Liberation Serif"\n'
+    } >"$wine_template.reg"
+    export WINEPREFIX="$wine_template"
+    wineboot -i >/dev/null 2>&1 9>&-
+    wine regedit /S "$(winepath -w "$wine_template.reg" 2>/dev/null 9>&-)" >/dev/null 2>&1 9>&-
+    wineserver -k 9>&- || true
+    wineserver -w 9>&- || true
+    # The first boot's links to the machine's ports go with it.
+    rm -f "$wine_template"/dosdevices/com*
+  ) 9>"$wine_template.lock"
+}
+
+# Copies the template into this test's prefix if it has none yet.
+wine_prefix_ready() {
+  [ -f "$WINEPREFIX/system.reg" ] && return 0
+  wine_make_template
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    # The wine processes must not inherit the lock, or the persistent
-    # server would hold it for ever.
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-      wineboot -i >/dev/null 2>&1 9>&-
-      wineserver -w 9>&- || true
-      # The window asks for "Arial" and "Times New Roman"; the metric twins
-      # from Debian's fonts-liberation carry the Cyrillic glyphs.
-      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null 2>&1 9>&-
-      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' /d 'Liberation Serif' /f >/dev/null 2>&1 9>&-
-      # wine paints its own theme over every program; without a
-      # common-controls 6 manifest Windows shows the classic look.
-      wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive /d 0 /f >/dev/null 2>&1 9>&-
-      wineserver -w 9>&- || true
-    fi
-    wineserver -p >/dev/null 2>&1 9>&- || true  # fails when it already runs
-    # A first program run brings the services (and the mount manager) up;
-    # after that no new com link appears while the server lives.
-    wine cmd /c exit >/dev/null 2>&1 9>&- || true
-    wine_clear_com_ports
+    [ -f "$WINEPREFIX/system.reg" ] && exit 0
+    rm -rf "$WINEPREFIX.new"
+    # The template's 700 MB are programs wine never writes: links to them
+    # cost nothing. What a test may write (the registry, the .ini files, the
+    # links of dosdevices) is its own copy.
+    cp -al "$wine_template" "$WINEPREFIX.new" || exit 1
+    find "$WINEPREFIX.new" -type f \( -name '*.reg' -o -name '*.ini' \) -exec sh -c \
+      'for f; do cp -p "$f" "$f.own" && mv -f "$f.own" "$f"; done' sh {} +
+    rm -rf "$WINEPREFIX" && mv "$WINEPREFIX.new" "$WINEPREFIX"
   ) 9>"$WINEPREFIX.lock"
+}
+
+# A persistent server (wineserver -p; wine_stop ends it) and a first
+# program run, which brings the services and the mount manager up.
+wine_server_up() {
+  wineserver -p >/dev/null 2>&1 || true  # fails when it already runs
+  wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+# The prefix, its server, and no COM link: ports past the hidden ones
+# (COM256) may still lead to a real device.
+wine_start() {
+  wine_prefix_ready && wine_server_up && wine_clear_com_ports
 }
 
 wine_stop() {
   wineserver -k >/dev/null 2>&1 || true
 }
 
-# Removes every COM link, real serial ports included.
+# wine_stop_prefixes DIR: stops the servers of every prefix in DIR.
+wine_stop_prefixes() {
+  local prefix
+  for prefix in "$1"/*/; do
+    [ -f "$prefix/system.reg" ] && WINEPREFIX=${prefix%/} wineserver -k >/dev/null 2>&1
+  done
+  return 0
+}
+
+# Removes the COM links this test made.
 wine_clear_com_ports() {
   rm -f "$WINEPREFIX"/dosdevices/com*
 }

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 
 int main(int argc, char** argv) {
   int status = 0;

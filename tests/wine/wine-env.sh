@@ -1,16 +1,13 @@
 # Shell functions for running the Windows programs under wine, with
-# simulated modems as COM ports. Source it. Each test has a prefix of its
-# own (BRENVALTOR_WINEPREFIX, or build/wineprefix by default), copied from
-# one booted template, so wine tests run side by side.
+# simulated modems as COM ports (a dosdevices/comN link to a pty). Source it.
+# Each test has a prefix of its own (BRENVALTOR_WINEPREFIX, or
+# build/wineprefix), copied from one booted template.
 #
-# Wine maps a COM port to whatever its dosdevices/comN link points at, so a
-# modem-sim pty can be COM5. Wine's mount manager would also give the
-# machine's own /dev/ttyS* the first COM numbers, in the kernel namespace too,
-# whenever a wine server starts. The tests must never touch real serial
+# Wine's mount manager gives the machine's own /dev/ttyS* the first COM
+# numbers whenever a server starts. The tests must never touch real serial
 # ports: the template hides COM1..COM255 (HKLM\Software\Wine\Ports, an empty
-# value per port) before any copy of it starts a server. The manager then
-# also removes a hidden port's link when a server starts, so a test maps its
-# ports after wine_start.
+# value each); the manager then removes those links at each start, so a test
+# maps its ports after wine_start.
 
 wine_env_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 wine_build_root="$(cd "$wine_env_here/../.." && pwd)/build"
@@ -21,9 +18,8 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
-# Boots the template once (about 15 s); callers at the same time wait on a
-# lock. The wine processes must not inherit the lock (9>&-), or a server
-# would hold it for ever.
+# Boots the template once (about 15 s) under a lock, which no wine process
+# may inherit (9>&-), or a server would hold it for ever.
 wine_make_template() {
   mkdir -p "$(dirname "$wine_template")"
   (
@@ -57,9 +53,7 @@ wine_prefix_ready() {
     flock 9
     [ -f "$WINEPREFIX/system.reg" ] && exit 0
     rm -rf "$WINEPREFIX.new"
-    # The template's 700 MB are programs wine never writes: links to them
-    # cost nothing. What a test may write (the registry, the .ini files, the
-    # links of dosdevices) is its own copy.
+    # Hard links to the 700 MB of programs; own copies of what wine writes.
     cp -al "$wine_template" "$WINEPREFIX.new" || exit 1
     find "$WINEPREFIX.new" -type f \( -name '*.reg' -o -name '*.ini' \) -exec sh -c \
       'for f; do cp -p "$f" "$f.own" && mv -f "$f.own" "$f"; done' sh {} +
@@ -67,8 +61,8 @@ wine_prefix_ready() {
   ) 9>"$WINEPREFIX.lock"
 }
 
-# A persistent server (wineserver -p; wine_stop ends it) and a first
-# program run, which brings the services and the mount manager up.
+# A persistent server (wine_stop ends it); a first program run brings the
+# services and the mount manager up.
 wine_server_up() {
   wineserver -p >/dev/null 2>&1 || true  # fails when it already runs
   wine cmd /c exit >/dev/null 2>&1 || true

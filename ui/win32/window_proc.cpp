@@ -57,16 +57,21 @@ void DrawTabItem(const DRAWITEMSTRUCT* item) {
 }
 
 // A label is drawn in its own DC on what the page shows beneath it: the
-// tabs paint their part of the page into it first. With the visual theme on
-// (as on every Windows 10/11) the page is white, not the window's grey of
-// the back buffer; the text is blended once, on a fresh background.
+// back buffer's grey, as the classic tabs leave it, and over it whatever the
+// tabs paint there. With the visual theme on (as on every Windows 10/11)
+// they paint their page white. The text is blended once, on a fresh
+// background.
 void DrawLabel(const DRAWITEMSTRUCT* item, const wchar_t* text) {
+  POINT inWindow{0, 0};
+  MapWindowPoints(item->hwndItem, g_Window.mainWindow, &inWindow, 1);
+  BitBlt(item->hDC, 0, 0, item->rcItem.right, item->rcItem.bottom, g_Window.backBufferDc, inWindow.x,
+         inWindow.y, SRCCOPY);
   const HWND tabs = Control(kPageTabs);
   POINT origin{0, 0};
   MapWindowPoints(item->hwndItem, tabs, &origin, 1);
   POINT previous{};
   OffsetViewportOrgEx(item->hDC, -origin.x, -origin.y, &previous);
-  SendMessageW(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(item->hDC), PRF_CLIENT | PRF_ERASEBKGND);
+  SendMessageW(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(item->hDC), PRF_CLIENT);
   SetViewportOrgEx(item->hDC, previous.x, previous.y, nullptr);
   DrawLabelTextInColour(item->hDC, item->rcItem, text, 14, kLabelBrushArgb, 'L', FontStyleBold);
 }

@@ -56,6 +56,10 @@ gui_start() {
   # shared with X) runs on this display.
   wine_stop
   wine_start
+  # Wine themes every program; on Windows a program without a Common Controls 6
+  # manifest gets the classic controls, whose tab page takes the window's grey.
+  wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive /d 0 /f \
+    >/dev/null 2>&1
 }
 
 probe() {

@@ -203,13 +203,12 @@ e2e_check_status "$MODE busy port: free again once the holder closed it" 0 $?
 fi
 
 # A port that does not open says why: one cause per kind of failure, exit
-# status 1, nothing on standard output. Under wine the names are COM ports:
-# one past the prefix's hidden COM1..COM255 (they exist, answering nothing),
-# and one whose link leads to a plain file.
+# status 1, nothing on standard output. Under wine the names are COM ports
+# whose links lead nowhere or to a plain file.
 : >"$e2e_tmp/regular-file"
 if [ "$MODE" = wine ]; then
   wine_clear_com_ports
-  missing=COM300 regular=COM10
+  missing=COM9 regular=COM10
   wine_map_com_port 10 "$e2e_tmp/regular-file"
 else
   missing=/dev/brenvaltor-no-such-port regular=$e2e_tmp/regular-file

@@ -3,11 +3,14 @@
 # Each test has a prefix of its own (BRENVALTOR_WINEPREFIX, or
 # build/wineprefix), copied from one booted template.
 #
-# Wine's mount manager gives the machine's own /dev/ttyS* the first COM
+# Wine's mount manager links the machine's own /dev/ttyS* to the first COM
 # numbers whenever a server starts. The tests must never touch real serial
-# ports: the template hides COM1..COM255 (HKLM\Software\Wine\Ports, an empty
-# value each); the manager then removes those links at each start, so a test
-# maps its ports after wine_start.
+# ports: wine_start removes every com link once the server is up, and the
+# persistent server keeps the manager from running again; without its link a
+# COM number is a device of the manager's that answers no serial request.
+# (Hiding the ports in HKLM\Software\Wine\Ports makes each of COM1..COM255
+# such a device, and the window's scan of them takes minutes.) A test maps
+# its ports after wine_start.
 
 wine_env_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 wine_build_root="$(cd "$wine_env_here/../.." && pwd)/build"
@@ -24,16 +27,22 @@ wine_make_template() {
   mkdir -p "$(dirname "$wine_template")"
   (
     flock 9
-    [ -f "$wine_template/system.reg" ] && exit 0
-    rm -rf "$wine_template"
-    {
-      printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\n'
-      for n in $(seq 255); do printf '"COM%d"=""\n' "$n"; done
-      # The window asks for "Arial" and "Times New Roman"; the metric twins
-      # from Debian's fonts-liberation carry the Cyrillic glyphs.
-      printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n'
-      printf '"Arial"="Liberation Sans"\n"Times New Roman"="Liberation Serif"\n'
-    } >"$wine_template.reg"
+    # A template older than these settings is booted afresh.
+    [ "$wine_template.done" -nt "$wine_env_here/wine-env.sh" ] && exit 0
+    rm -rf "$wine_template" "$wine_template.done"
+    # The window asks for "Arial" and "Times New Roman"; the metric twins
+    # from Debian's fonts-liberation carry the Cyrillic glyphs. Without a
+    # common-controls 6 manifest Windows shows the classic look, unthemed.
+    cat >"$wine_template.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"Arial"="Liberation Sans"
+"Times New Roman"="Liberation Serif"
+
+[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\ThemeManager]
+"ThemeActive"="0"
+REG
     export WINEPREFIX="$wine_template"
     wineboot -i >/dev/null 2>&1 9>&-
     wine regedit /S "$(winepath -w "$wine_template.reg" 2>/dev/null 9>&-)" >/dev/null 2>&1 9>&-
@@ -41,6 +50,7 @@ wine_make_template() {
     wineserver -w 9>&- || true
     # The first boot's links to the machine's ports go with it.
     rm -f "$wine_template"/dosdevices/com*
+    touch "$wine_template.done"
   ) 9>"$wine_template.lock"
 }
 
@@ -68,8 +78,7 @@ wine_server_up() {
   wine cmd /c exit >/dev/null 2>&1 || true
 }
 
-# The prefix, its server, and no COM link: ports past the hidden ones
-# (COM256) may still lead to a real device.
+# The prefix, its server, and no COM link.
 wine_start() {
   wine_prefix_ready && wine_server_up && wine_clear_com_ports
 }

@@ -1,53 +1,102 @@
-# Shell functions for running the Windows programs under wine in the
-# project's private prefix, with simulated modems as COM ports.
-# Source it; BRENVALTOR_WINEPREFIX overrides the prefix folder.
+# Shell functions for running the Windows programs under wine, with
+# simulated modems as COM ports (a dosdevices/comN link to a pty). Source it.
+# Each test has a prefix of its own (BRENVALTOR_WINEPREFIX, or
+# build/wineprefix), copied from one booted template.
 #
-# Wine maps a COM port to whatever its dosdevices/comN link points at, so a
-# modem-sim pty can be COM5. Wine's mount manager also links the machine's
-# own /dev/ttyS* to COM numbers whenever the wine server starts; the tests
-# must never touch real serial ports, so every com link is replaced while a
-# persistent server (wineserver -p) keeps the manager from running again.
+# Wine's mount manager links the machine's own /dev/ttyS* to the first COM
+# numbers whenever a server starts. The tests must never touch real serial
+# ports: wine_start removes every com link once the server is up, and the
+# persistent server keeps the manager from running again; without its link a
+# COM number is a device of the manager's that answers no serial request.
+# (Hiding the ports in HKLM\Software\Wine\Ports makes each of COM1..COM255
+# such a device, and the window's scan of them takes minutes.) A test maps
+# its ports after wine_start.
 
 wine_env_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-export WINEPREFIX="${BRENVALTOR_WINEPREFIX:-$(cd "$wine_env_here/../.." && pwd)/build/wineprefix}"
+wine_build_root="$(cd "$wine_env_here/../.." && pwd)/build"
+export WINEPREFIX="${BRENVALTOR_WINEPREFIX:-$wine_build_root/wineprefix}"
+wine_template="${BRENVALTOR_WINE_TEMPLATE:-$wine_build_root/wineprefix-template}"
 export WINEDEBUG=-all
 # No Mono or Gecko install prompts: the programs need neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
-# Creates the prefix once (about 15 s), then starts a persistent server.
-# Test programs may call this at the same time: a lock keeps one wineboot.
-wine_start() {
+# Boots the template once (about 15 s) under a lock, which no wine process
+# may inherit (9>&-), or a server would hold it for ever.
+wine_make_template() {
+  mkdir -p "$(dirname "$wine_template")"
+  (
+    flock 9
+    # A template older than these settings is booted afresh.
+    [ "$wine_template.done" -nt "$wine_env_here/wine-env.sh" ] && exit 0
+    rm -rf "$wine_template" "$wine_template.done"
+    # The window asks for "Arial" and "Times New Roman"; the metric twins
+    # from Debian's fonts-liberation carry the Cyrillic glyphs. Without a
+    # common-controls 6 manifest Windows shows the classic look, unthemed.
+    cat >"$wine_template.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"Arial"="Liberation Sans"
+"Times New Roman"="Liberation Serif"
+
+[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\ThemeManager]
+"ThemeActive"="0"
+REG
+    export WINEPREFIX="$wine_template"
+    wineboot -i >/dev/null 2>&1 9>&-
+    wine regedit /S "$(winepath -w "$wine_template.reg" 2>/dev/null 9>&-)" >/dev/null 2>&1 9>&-
+    wineserver -k 9>&- || true
+    wineserver -w 9>&- || true
+    # The first boot's links to the machine's ports go with it.
+    rm -f "$wine_template"/dosdevices/com*
+    touch "$wine_template.done"
+  ) 9>"$wine_template.lock"
+}
+
+# Copies the template into this test's prefix if it has none yet.
+wine_prefix_ready() {
+  [ -f "$WINEPREFIX/system.reg" ] && return 0
+  wine_make_template
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    # The wine processes must not inherit the lock, or the persistent
-    # server would hold it for ever.
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-      wineboot -i >/dev/null 2>&1 9>&-
-      wineserver -w 9>&- || true
-      # The window asks for "Arial" and "Times New Roman"; the metric twins
-      # from Debian's fonts-liberation carry the Cyrillic glyphs.
-      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null 2>&1 9>&-
-      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' /d 'Liberation Serif' /f >/dev/null 2>&1 9>&-
-      # wine paints its own theme over every program; without a
-      # common-controls 6 manifest Windows shows the classic look.
-      wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive /d 0 /f >/dev/null 2>&1 9>&-
-      wineserver -w 9>&- || true
-    fi
-    wineserver -p >/dev/null 2>&1 9>&- || true  # fails when it already runs
-    # A first program run brings the services (and the mount manager) up;
-    # after that no new com link appears while the server lives.
-    wine cmd /c exit >/dev/null 2>&1 9>&- || true
-    wine_clear_com_ports
+    [ -f "$WINEPREFIX/system.reg" ] && exit 0
+    rm -rf "$WINEPREFIX.new"
+    # Hard links to the 700 MB of programs; own copies of what wine writes.
+    cp -al "$wine_template" "$WINEPREFIX.new" || exit 1
+    find "$WINEPREFIX.new" -type f \( -name '*.reg' -o -name '*.ini' \) -exec sh -c \
+      'for f; do cp -p "$f" "$f.own" && mv -f "$f.own" "$f"; done' sh {} +
+    rm -rf "$WINEPREFIX" && mv "$WINEPREFIX.new" "$WINEPREFIX"
   ) 9>"$WINEPREFIX.lock"
+}
+
+# A persistent server (wine_stop ends it); a first program run brings the
+# services and the mount manager up.
+wine_server_up() {
+  wineserver -p >/dev/null 2>&1 || true  # fails when it already runs
+  wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+# The prefix, its server, and no COM link.
+wine_start() {
+  wine_prefix_ready && wine_server_up && wine_clear_com_ports
 }
 
 wine_stop() {
   wineserver -k >/dev/null 2>&1 || true
 }
 
-# Removes every COM link, real serial ports included.
+# wine_stop_prefixes DIR: stops the servers of every prefix in DIR.
+wine_stop_prefixes() {
+  local prefix
+  for prefix in "$1"/*/; do
+    [ -f "$prefix/system.reg" ] && WINEPREFIX=${prefix%/} wineserver -k >/dev/null 2>&1
+  done
+  return 0
+}
+
+# Removes the COM links this test made.
 wine_clear_com_ports() {
   rm -f "$WINEPREFIX"/dosdevices/com*
 }

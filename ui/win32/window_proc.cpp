@@ -56,14 +56,24 @@ void DrawTabItem(const DRAWITEMSTRUCT* item) {
            lstrlenW(text));
 }
 
-// The label's text goes onto the page's background: laid afresh under it,
-// so that nothing the label covers (its parent clips it out) shows through
-// and the text is never blended twice.
-void DrawLabel(HWND label, const wchar_t* text) {
-  const RECT box = ControlRectInParent(label);
-  BitBlt(g_Window.windowDc, box.left, box.top, box.right - box.left, box.bottom - box.top,
-         g_Window.backBufferDc, box.left, box.top, SRCCOPY);
-  DrawLabelTextInColour(g_Window.windowDc, box, text, 14, kLabelBrushArgb, 'L', FontStyleBold);
+// A label is drawn in its own DC on what the page shows beneath it: the
+// back buffer's grey, as the classic tabs leave it, and over it whatever the
+// tabs paint there. With the visual theme on (as on every Windows 10/11)
+// they paint their page white. The text is blended once, on a fresh
+// background.
+void DrawLabel(const DRAWITEMSTRUCT* item, const wchar_t* text) {
+  POINT inWindow{0, 0};
+  MapWindowPoints(item->hwndItem, g_Window.mainWindow, &inWindow, 1);
+  BitBlt(item->hDC, 0, 0, item->rcItem.right, item->rcItem.bottom, g_Window.backBufferDc, inWindow.x,
+         inWindow.y, SRCCOPY);
+  const HWND tabs = Control(kPageTabs);
+  POINT origin{0, 0};
+  MapWindowPoints(item->hwndItem, tabs, &origin, 1);
+  POINT previous{};
+  OffsetViewportOrgEx(item->hDC, -origin.x, -origin.y, &previous);
+  SendMessageW(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(item->hDC), PRF_CLIENT);
+  SetViewportOrgEx(item->hDC, previous.x, previous.y, nullptr);
+  DrawLabelTextInColour(item->hDC, item->rcItem, text, 14, kLabelBrushArgb, 'L', FontStyleBold);
 }
 
 void CopyFromBackBuffer(HWND control) {
@@ -97,9 +107,9 @@ void OnDrawItem(const DRAWITEMSTRUCT* item) {
   if (control == Control(kPageTabs)) {
     DrawTabItem(item);
   } else if (control == Control(kModemLabel)) {
-    DrawLabel(control, L"Модем:");
+    DrawLabel(item, L"Модем:");
   } else if (control == Control(kCommandLabel)) {
-    DrawLabel(control, L"Команда:");
+    DrawLabel(item, L"Команда:");
   } else if (item->CtlType == ODT_BUTTON) {
     const ImageButtonId id = ButtonOfControl(static_cast<ControlId>(item->CtlID - kFirstControlIdentifier));
     if (id != kNoButton) DrawImageButton(item, id);

@@ -133,6 +133,12 @@ AnswerOutcome TakeLateAnswer(PortHandle port, const char* command, uint32_t* lat
   if (outcome != kAnswerRead) return outcome;
   char* const reply = g_App.ReceiveBuffer;
   const char* answer = FindWholeLine(reply, count, check.answerLine);
+  // A reply that filled the whole buffer without the check's own answer
+  // line: the line is anything but clear.
+  if (answer == nullptr) {
+    std::memset(reply, 0, count);
+    return kAnswerEndless;
+  }
   // A stick whose echo stays on echoes the check just before its answer.
   const size_t echoLength = std::strlen(check.command);
   const char* before = answer;

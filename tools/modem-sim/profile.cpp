@@ -228,17 +228,11 @@ bool ParseActions(ParseState* st, LineCursor* cur, Token tok) {
         if (tok.kind == TOKEN_STRING) {
             action.text = tok.text;
             if (!AddAction(st, action)) return false;
-        } else if (tok.text == "wait") {
+        } else if (tok.text == "wait" || tok.text == "drip") {
             Token arg;
             if (!NextToken(st, cur, &arg)) return false;
-            action.kind = ACTION_WAIT;
-            if (!ParseNumber(st, arg, "wait", 0, kMaxMs, &action.ms)) return false;
-            if (!AddAction(st, action)) return false;
-        } else if (tok.text == "drip") {
-            Token arg;
-            if (!NextToken(st, cur, &arg)) return false;
-            action.kind = ACTION_DRIP;
-            if (!ParseNumber(st, arg, "drip", 0, kMaxMs, &action.ms)) return false;
+            action.kind = tok.text == "wait" ? ACTION_WAIT : ACTION_DRIP;
+            if (!ParseNumber(st, arg, tok.text.c_str(), 0, kMaxMs, &action.ms)) return false;
             if (!AddAction(st, action)) return false;
         } else if (tok.text == "repeat") {
             Token count, text;

@@ -144,3 +144,30 @@ bool HoldsNoAnswerYet(const char* text, size_t length, std::string_view command)
   bool sawReport = false;
   return PassReports(text, text + length, command, &sawReport) == text + length && sawReport;
 }
+
+namespace {
+
+constexpr std::array<std::string_view, 4> kFinalResults = {
+    {"OK", "ERROR", "COMMAND NOT SUPPORT", "TOO MANY PARAMETERS"}};
+constexpr std::array<std::string_view, 2> kFinalResultPrefixes = {{"+CME ERROR", "+CMS ERROR"}};
+
+bool IsFinalResult(std::string_view line) {
+  while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+  while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+  if (Lists(kFinalResults, line)) return true;
+  for (std::string_view prefix : kFinalResultPrefixes)
+    if (line.substr(0, prefix.size()) == prefix) return true;
+  return false;
+}
+
+}  // namespace
+
+bool HoldsFinalResult(const char* text, size_t from, size_t length) {
+  size_t lineStart = from;
+  for (size_t at = from; at < length; ++at) {
+    if (!IsLineEnd(text[at])) continue;
+    if (IsFinalResult(std::string_view(text + lineStart, at - lineStart))) return true;
+    lineStart = at + 1;
+  }
+  return false;
+}

@@ -28,3 +28,9 @@ const char* SkipUnsolicitedReports(const char* text);
 // the command's own name ("+CREG: 0,1" after AT+CREG?) is its answer, never
 // a report. Blank lines alone are an answer (a modem may answer so).
 bool HoldsNoAnswerYet(const char* text, size_t length, std::string_view command);
+
+// True when the text from..length holds a whole line (ended by CR or LF)
+// that is a final result code, the line that ends an answer: "OK", "ERROR",
+// "+CME ERROR: n", "+CMS ERROR: n", or the vendor's refusals "COMMAND NOT
+// SUPPORT" and "TOO MANY PARAMETERS". Blanks around it are allowed.
+bool HoldsFinalResult(const char* text, size_t from, size_t length);

@@ -117,6 +117,12 @@ struct LineCheck {
 };
 constexpr LineCheck kLineChecks[] = {{"AT+CSQ", "+CSQ:"}, {"AT+CFUN?", "+CFUN:"}};
 
+// What the check reads may be the rest of the late command's answer, which
+// had up to kAnswerWaitMs of it already: a stick that sends only reports
+// without end (never an answer, so the command went unanswered) meets its
+// bound within about the same kAnswerBoundMs as any other answer.
+constexpr uint32_t kCheckBoundMs = kAnswerBoundMs - kAnswerWaitMs;
+
 // After command went unanswered: sends a line check and reads up to the
 // end of its answer. The stick answers in order, so whatever comes before
 // the check's answer is the late answer of command; it stays in
@@ -127,8 +133,8 @@ AnswerOutcome TakeLateAnswer(PortHandle port, const char* command, uint32_t* lat
   const LineCheck& check =
       std::strcmp(command, kLineChecks[0].command) != 0 ? kLineChecks[0] : kLineChecks[1];
   uint32_t count = 0;
-  const AnswerOutcome outcome =
-      SendForAnswer(port, check.command, kAnswerWaitMs, check.answerLine, g_App.ReceiveBuffer, &count);
+  const AnswerOutcome outcome = SendForAnswer(port, check.command, kAnswerWaitMs, kCheckBoundMs,
+                                              check.answerLine, g_App.ReceiveBuffer, &count);
   *lateCount = 0;
   if (outcome != kAnswerRead) return outcome;
   char* const reply = g_App.ReceiveBuffer;
@@ -181,8 +187,8 @@ int32_t QueryModemAtPath(const char* devicePath, int32_t* unansweredStep) {
     }
     const QueryStep& step = QueryStepAt(index);
     uint32_t count = 0;
-    AnswerOutcome outcome =
-        SendForAnswer(port, step.command, kAnswerWaitMs, nullptr, g_App.ReceiveBuffer, &count);
+    AnswerOutcome outcome = SendForAnswer(port, step.command, kAnswerWaitMs, kAnswerBoundMs, nullptr,
+                                          g_App.ReceiveBuffer, &count);
     if (outcome == kAnswerMissing) outcome = TakeLateAnswer(port, step.command, &count);
     if (outcome != kAnswerRead) {
       if (unansweredStep != nullptr) *unansweredStep = index;

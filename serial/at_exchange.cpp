@@ -9,6 +9,12 @@
 
 namespace {
 
+// A reply whose last line has ended but that holds no final result code
+// yet ends after this much quiet: a stick that pauses longer than this
+// inside an answer is rare, one that answers without a final result code
+// rarer still.
+constexpr uint32_t kQuietWithoutResultMs = 500;
+
 uint32_t MsSince(std::chrono::steady_clock::time_point start) {
   return static_cast<uint32_t>(
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
@@ -53,24 +59,30 @@ uint32_t ReadAtMost(PortHandle port, const char* command, uint32_t beginByMs, ch
 // stopping there would leave it queued for the next command, so the
 // exchange reads on until the answer begins or beginByMs is spent.
 //
-// Once bytes are coming, they must end. A read that its bound cut short
-// while bytes were still coming is read on in reads of at most 50 ms, the
-// first of which that brings nothing is the quiet that ends the reply; an
-// answer that began just before beginByMs is read whole so. A reply whose
-// last line has no line end yet is not ended by a quiet either (every line
-// of an answer ends in CR LF): a stick that pauses a little longer than
-// usual inside a line must not leave the rest of it to the next command.
+// An answer ends with its final result code (OK, ERROR, +CME ERROR...) and
+// the CR LF after it, so the reply ends at the first quiet after that line. A stick may pause
+// anywhere before it: between two lines for longer than usual, when it is
+// busy, or byte by byte over a slow bridge. Ending the reply at such a
+// pause would leave the rest of the answer to the next command, so a reply
+// without its final result code yet is read on: one whose last line has
+// ended (a stick that answers without a final result code at all) ends
+// after kQuietWithoutResultMs of quiet; one whose last line has not ended
+// goes on waiting, beginByMs after its last bytes. A read that its bound cut
+// short while bytes were still coming is read on in reads of at most 50 ms,
+// so an answer that began just before beginByMs is read whole.
+//
 // But a stick that never ends (a byte every 40 ms for ever, reports a byte
-// at a time) would hold the exchange for ever: kAnswerBoundMs after the
-// start of the read that brought the first bytes, whatever is still coming
-// ends the exchange as endless.
+// at a time) would hold the exchange for ever: boundMs after the start of
+// the read that brought the first bytes, whatever is still coming ends the
+// exchange as endless.
 //
 // With answerLine the exchange is the query's check that the line is
 // clear: the answer of a command sent earlier may come first, then the
-// check's own. Its answer may then begin late too, so the wait for it
-// counts anew from the last bytes read.
-AnswerOutcome ReadForAnswer(PortHandle port, const char* command, uint32_t beginByMs, const char* answerLine,
-                            char* reply, uint32_t* countOut) {
+// check's own, which ends with its own final result code. Its answer may
+// then begin late too, so the wait for it counts anew from the last bytes
+// read.
+AnswerOutcome ReadForAnswer(PortHandle port, const char* command, uint32_t beginByMs, uint32_t boundMs,
+                            const char* answerLine, char* reply, uint32_t* countOut) {
   const auto start = std::chrono::steady_clock::now();
   uint32_t count = 0;
   uint32_t boundEndMs = 0;  // when the bytes must have ended, once some came
@@ -78,27 +90,29 @@ AnswerOutcome ReadForAnswer(PortHandle port, const char* command, uint32_t begin
   bool coming = false;    // the last read was cut short with bytes still coming
   bool answered = false;  // the reply holds more than reports and the echo
   bool complete = false;  // ... its last line has ended, and it holds answerLine
+  bool ended = false;     // ... and the final result code after it
   for (;;) {
     const uint32_t elapsedMs = MsSince(start);
     uint32_t untilMs = beginByMs;
     if (coming) {
       untilMs = boundEndMs;
     } else if (answered) {
-      untilMs = lastBytesMs + beginByMs < boundEndMs ? lastBytesMs + beginByMs : boundEndMs;
+      const uint32_t quietMs = complete ? kQuietWithoutResultMs : beginByMs;
+      untilMs = lastBytesMs + quietMs < boundEndMs ? lastBytesMs + quietMs : boundEndMs;
     }
     if (elapsedMs >= untilMs) break;
     const uint32_t leftMs = untilMs - elapsedMs;
-    const uint32_t boundMs = coming && leftMs > kReadIntervalMs ? kReadIntervalMs : leftMs;
+    const uint32_t readMs = coming && leftMs > kReadIntervalMs ? kReadIntervalMs : leftMs;
     bool cut = false;
-    const uint32_t got = ReadReplyWithin(port, reply + count, kReadRequestBytes - count, boundMs, &cut);
+    const uint32_t got = ReadReplyWithin(port, reply + count, kReadRequestBytes - count, readMs, &cut);
     if (g_App.TraceSink != nullptr) g_App.TraceSink(command, count == 0, reply + count, got, MsSince(start));
     if (got == 0) {
       // Nothing in all the time left (or the device is gone) ...
       if (!coming) break;
-      // ... or, after a read cut short, the quiet that ends the reply.
+      // ... or, after a read cut short, a quiet.
       coming = false;
     } else {
-      if (count == 0) boundEndMs = elapsedMs + kAnswerBoundMs;
+      if (count == 0) boundEndMs = elapsedMs + boundMs;
       count += got;
       lastBytesMs = MsSince(start);
       coming = cut;
@@ -109,10 +123,14 @@ AnswerOutcome ReadForAnswer(PortHandle port, const char* command, uint32_t begin
       }
       answered = !HoldsNoAnswerYet(reply, count, command);
       const bool lineEnded = reply[count - 1] == '\r' || reply[count - 1] == '\n';
-      complete = answered && lineEnded &&
-                 (answerLine == nullptr || FindWholeLine(reply, count, answerLine) != nullptr);
+      const char* own = answerLine == nullptr ? reply : FindWholeLine(reply, count, answerLine);
+      complete = answered && lineEnded && own != nullptr;
+      // The LF after the final result code's CR is part of the answer: left
+      // behind, it would open the next command's reply as a blank line.
+      ended = complete && reply[count - 1] == '\n' &&
+              HoldsFinalResult(reply, static_cast<size_t>(own - reply), count);
     }
-    if (complete && !coming) break;
+    if (ended && !coming) break;
   }
   *countOut = count;
   if (complete && !coming) return kAnswerRead;
@@ -167,12 +185,12 @@ bool SendCommandLine(PortHandle port, const char* command, char* reply) {
   return WritePort(port, line, static_cast<uint32_t>(length));
 }
 
-AnswerOutcome SendForAnswer(PortHandle port, const char* command, uint32_t beginByMs, const char* answerLine,
-                            char* reply, uint32_t* count) {
+AnswerOutcome SendForAnswer(PortHandle port, const char* command, uint32_t beginByMs, uint32_t boundMs,
+                            const char* answerLine, char* reply, uint32_t* count) {
   if (command == nullptr) command = "";
   *count = 0;
   if (!SendCommandLine(port, command, reply)) return kAnswerMissing;
-  const AnswerOutcome outcome = ReadForAnswer(port, command, beginByMs, answerLine, reply, count);
+  const AnswerOutcome outcome = ReadForAnswer(port, command, beginByMs, boundMs, answerLine, reply, count);
   FlushPort(port);
   return outcome;
 }
@@ -182,7 +200,7 @@ uint32_t SendAtCommand(PortHandle port, const char* command, ExchangeWait wait, 
   if (command == nullptr) command = "";
   uint32_t count = 0;
   if (wait == kWaitForAnswer) {
-    SendForAnswer(port, command, timeoutMs, nullptr, reply, &count);
+    SendForAnswer(port, command, timeoutMs, kAnswerBoundMs, nullptr, reply, &count);
     return count;
   }
   if (!SendCommandLine(port, command, reply)) return 0;

@@ -45,8 +45,9 @@ void ProbeModemPort(void* context, int32_t slot) {
   // cut by the wait: a cut answer would leave the probe's verdict to the
   // timing of the reads (under wine above all).
   uint32_t count = 0;
-  SendForAnswer(port, "ATE0", kScanTimeoutMs, nullptr, reply, &count);
-  const AnswerOutcome outcome = SendForAnswer(port, "AT+CGMM", kScanTimeoutMs, nullptr, reply, &count);
+  SendForAnswer(port, "ATE0", kScanTimeoutMs, kAnswerBoundMs, nullptr, reply, &count);
+  const AnswerOutcome outcome =
+      SendForAnswer(port, "AT+CGMM", kScanTimeoutMs, kAnswerBoundMs, nullptr, reply, &count);
   // Unsolicited reports and the echo alone are no answer.
   g_ProbeAnswered[slot] =
       outcome == kAnswerRead && reply[0] != '\0' && ReplyHoldsAnswer(reply, count, "AT+CGMM");

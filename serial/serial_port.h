@@ -48,7 +48,8 @@ constexpr uint32_t kAnswerWaitMs = 2000;
 enum ExchangeWait : int32_t {
   // The query and the scan: the answer must begin within timeoutMs of the
   // command (else the command is unanswered); once begun, it is read to its
-  // end, 50 ms of quiet, within kAnswerBoundMs of its first bytes.
+  // end, the first quiet after its final result code, within kAnswerBoundMs
+  // of its first bytes.
   kWaitForAnswer,
   // The terminal: the whole exchange within timeoutMs; a read still going
   // when that runs out is no reply.
@@ -76,12 +77,14 @@ uint32_t SendAtCommand(PortHandle port, const char* command, ExchangeWait wait, 
                        char* reply);
 
 // SendAtCommand with kWaitForAnswer, telling how the exchange ended; the
-// reply's length goes to *count. With answerLine, the reply is complete
-// only once it holds a whole line that starts with answerLine (what comes
+// reply's length goes to *count. boundMs is the answer bound (normally
+// kAnswerBoundMs): how long bytes may go on coming after the first. With
+// answerLine, the reply is complete only once it holds a whole line that
+// starts with answerLine and a final result code after it (what comes
 // before it is read on, however it pauses, within beginByMs of the last
 // bytes): the query clears the line so after an answer that came late.
-AnswerOutcome SendForAnswer(PortHandle port, const char* command, uint32_t beginByMs, const char* answerLine,
-                            char* reply, uint32_t* count);
+AnswerOutcome SendForAnswer(PortHandle port, const char* command, uint32_t beginByMs, uint32_t boundMs,
+                            const char* answerLine, char* reply, uint32_t* count);
 
 // Where the last whole line (ended by CR or LF) of the count bytes of reply
 // that starts with prefix begins; nullptr when there is none.

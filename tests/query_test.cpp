@@ -141,6 +141,30 @@ TEST_F(QueryTest, AModemThatStopsAnsweringKeepsTheRowsOfItsAnswers) {
   }
 }
 
+// A stick that pauses inside its answers (busy, or a slow bridge), right
+// before the final result code or between its CR and LF: each answer is
+// still read whole, so every row is as without the pauses and nothing is
+// left for the next command.
+TEST_F(QueryTest, AnAnswerEndsAtItsFinalResultCodeNotAtAPause) {
+  const FakeReplies stick = ProfileReplies("e1550");
+  g_Fake.replies = stick;
+  ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), kQueryComplete);
+  std::vector<std::string> rows;
+  for (int rowId = 0; rowId < kReportRowCount; ++rowId) rows.emplace_back(RowValue(rowId));
+  for (size_t fromEnd : {4, 1}) {
+    ResetFakeModem();
+    g_Fake.formFeedPauses = true;
+    for (const auto& [command, reply] : stick) {
+      const size_t pause = fromEnd == 1 ? reply.size() - 1 : reply.rfind("\r\n", reply.size() - 3) + 2;
+      g_Fake.replies[command] = reply.substr(0, pause) + "\f" + reply.substr(pause);
+    }
+    EXPECT_EQ(QueryModemInformation("E1550 (COM5)"), kQueryComplete);
+    for (int rowId = 0; rowId < kReportRowCount; ++rowId)
+      EXPECT_EQ(RowValue(rowId), rows[rowId]) << fromEnd << ", RowId " << rowId;
+    EXPECT_EQ(std::count(g_Fake.written.begin(), g_Fake.written.end(), '\r'), kQueryStepCount);
+  }
+}
+
 // Unanswered commands, and answers that come late: each is followed by a
 // line check, and a late answer goes into its own rows or nowhere.
 TEST_F(QueryTest, UnansweredAndLateCommands) {

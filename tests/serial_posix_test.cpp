@@ -76,12 +76,13 @@ TEST_F(SerialPosixTest, PiecesLessThan50msApartFormOneReply) {
   }
 }
 
-TEST_F(SerialPosixTest, PauseOf50msOrMoreCutsTheReplyAndTheRestStaysQueued) {
+// A 250 ms pause between two lines of an answer: the answer goes on to its
+// final result code, and nothing is left for the next command.
+TEST_F(SerialPosixTest, APauseInsideAnAnswerDoesNotEndIt) {
   uint32_t count = SendAtCommand(port_, "AT+PAUSE", kWaitForAnswer, 1000, g_App.ReceiveBuffer);
-  EXPECT_EQ(Reply(count), "\r\nFIRST\r\n");
-  // The next read on the same open port gets the rest first.
+  EXPECT_EQ(Reply(count), "\r\nFIRST\r\n\r\nSECOND\r\n\r\nOK\r\n");
   count = SendAtCommand(port_, "AT", kWaitForAnswer, 1000, g_App.ReceiveBuffer);
-  EXPECT_EQ(Reply(count).rfind("\r\nSECOND\r\n\r\nOK\r\n", 0), 0u) << Reply(count);
+  EXPECT_EQ(Reply(count), "\r\nOK\r\n");
 }
 
 TEST_F(SerialPosixTest, SilentDeviceGivesNothingWhenTheWaitRunsOut) {

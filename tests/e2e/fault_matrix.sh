@@ -232,8 +232,10 @@ sys.exit([r["value"] for r in rows] != want)' "$e2e_tmp/out" "$EXPECTED/hang.txt
   fi
   [ "$(tr -d '\r' <"$e2e_tmp/err")" = "brenvaltor-cli: no answer to AT+CIMI; the modem stopped answering" ]
   e2e_check_status "$MODE hung stick ($form): says which command got no answer" 0 $?
-  [ "$elapsed" -lt 5000 ]
-  e2e_check_status "$MODE hung stick ($form): ends within 5 s (${elapsed} ms)" 0 $?
+  # About 4.1 s after the last answer; the six answers before it take up to
+  # a second under a sanitizer or wine.
+  [ "$elapsed" -lt 6000 ]
+  e2e_check_status "$MODE hung stick ($form): ends within 5 s of its last answer (${elapsed} ms in all)" 0 $?
 done
 grep -q "^ATE0.ATI.AT^FHVER.AT+CGMI.AT+CGMM.AT+CGMR.AT+CIMI.AT+CSQ.$" <(tr '\r' '.' <"$e2e_tmp/sim.log")
 e2e_check_status "$MODE hung stick: nothing sent after the unanswered line check" 0 $?

@@ -1,6 +1,7 @@
 # A slow serial bridge: every answer byte comes 40 ms after the one before.
 # The gaps stay under the 50 ms that end a read, so each answer is still
-# read whole. Answers are kept short: a query takes about 15 s.
+# read whole; some answers have no final result code (OK), and end after
+# the reader's longer quiet. Answers are kept short: a query takes about 15 s.
 
 echo off
 drip 40

@@ -1,6 +1,7 @@
 # Read-timing cases for the serial tests. Echo is off so each reply is
-# exactly the text below. The reader treats a gap of 50 ms or more as the
-# end of a reply, hence the 20 ms and 250 ms pauses.
+# exactly the text below. A gap of 50 ms or more ends a read, but not an
+# answer, which ends at its final result code: hence the 20 ms and 250 ms
+# pauses.
 
 echo off
 
@@ -11,7 +12,8 @@ echo off
 > AT+PIECES
 "\r\nPART1" wait 20 "PART2" wait 20 "PART3\r\n\r\nOK\r\n"
 
-# A pause of 50 ms or more: the reader stops after FIRST.
+# A pause of 50 ms or more ends a read after FIRST; the query's reader goes
+# on to the OK, the terminal's stops there.
 > AT+PAUSE
 "\r\nFIRST\r\n"
 wait 250

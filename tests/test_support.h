@@ -1,13 +1,15 @@
 // What the core's unit tests share: a fixture that starts every test from a
 // clean fake modem, the replies of a modem-sim profile for the fake, and
-// readable names for table-driven cases.
+// readable names and compact texts for table-driven cases.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "report/query.h"
 #include "tests/fake_port.h"
@@ -44,6 +46,19 @@ inline FakeReplies ProfileReplies(const char* name) {
   }
   replies.emplace("ATE0", "\r\nOK\r\n");
   return replies;
+}
+
+// The parts of a case's text between '|' marks ("a|b|" gives a, b and an
+// empty last part; "" gives none): tables of cases stay one line a case.
+inline std::vector<std::string> Parts(const char* text) {
+  std::vector<std::string> parts;
+  for (const char* part = text; *part != '\0';) {
+    const size_t size = std::strcspn(part, "|");
+    parts.emplace_back(part, size);
+    part += size;
+    if (*part == '|' && *++part == '\0') parts.emplace_back();
+  }
+  return parts;
 }
 
 // The case's own name with every character that GoogleTest does not accept

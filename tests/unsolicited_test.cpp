@@ -58,11 +58,12 @@ TEST_P(FirstLine, SkipsReportsBeforeTheValue) {
 
 INSTANTIATE_TEST_SUITE_P(Unsolicited, FirstLine, ::testing::ValuesIn(kFirstLineCases), CaseNameFromField());
 
-// Replies given in pieces, one per read, as a port ends a read at a pause.
+// Replies given in pieces ('|' between them), one per read, as a port
+// ends a read at a pause.
 struct ExchangeCase {
   const char* name;
   const char* command;
-  std::vector<std::string> pieces;
+  const char* pieces;
   ExchangeWait wait;
   size_t cutRead;  // the read its bound cuts short with the reply still coming (0: none)
   int reads;       // reads taken
@@ -70,104 +71,37 @@ struct ExchangeCase {
 };
 
 const ExchangeCase kExchangeCases[] = {
-    {"report then answer, query",
-     "AT",
-     {"\r\n^RSSI:17\r\n", "\r\nE1550\r\n\r\nOK\r\n"},
-     kWaitForAnswer,
-     0,
-     2,
+    {"report then answer, query", "AT", "\r\n^RSSI:17\r\n|\r\nE1550\r\n\r\nOK\r\n", kWaitForAnswer, 0, 2,
      "\r\n^RSSI:17\r\n\r\nE1550\r\n\r\nOK\r\n"},
-    {"report then answer, at most",
-     "AT",
-     {"\r\r^BOOT:1,0\r\r", "\r\nOK\r\n"},
-     kWaitAtMost,
-     0,
-     2,
+    {"report then answer, at most", "AT", "\r\r^BOOT:1,0\r\r|\r\nOK\r\n", kWaitAtMost, 0, 2,
      "\r\r^BOOT:1,0\r\r\r\nOK\r\n"},
-    {"two report reads",
-     "AT",
-     {"\r\n^RSSI:17\r\n", "\r\n^MODE:5,4\r\n", "\r\nOK\r\n"},
-     kWaitForAnswer,
-     0,
-     3,
+    {"two report reads", "AT", "\r\n^RSSI:17\r\n|\r\n^MODE:5,4\r\n|\r\nOK\r\n", kWaitForAnswer, 0, 3,
      "\r\n^RSSI:17\r\n\r\n^MODE:5,4\r\n\r\nOK\r\n"},
-    {"answer first ends the exchange",
-     "AT",
-     {"\r\nOK\r\n", "\r\n^RSSI:17\r\n"},
-     kWaitForAnswer,
-     0,
-     1,
+    {"answer first ends the exchange", "AT", "\r\nOK\r\n|\r\n^RSSI:17\r\n", kWaitForAnswer, 0, 1,
      "\r\nOK\r\n"},
-    {"a paused answer still ends",
-     "AT",
-     {"\r\nFIRST\r\n", "\r\nSECOND\r\n"},
-     kWaitForAnswer,
-     0,
-     1,
+    {"a paused answer still ends", "AT", "\r\nFIRST\r\n|\r\nSECOND\r\n", kWaitForAnswer, 0, 1,
      "\r\nFIRST\r\n"},
-    {"blank lines alone are an answer", "AT", {"\r\n", "\r\nOK\r\n"}, kWaitAtMost, 0, 1, "\r\n"},
-    {"the echo alone is no answer",
-     "ATE0",
-     {"ATE0\r", "\r\nOK\r\n"},
-     kWaitForAnswer,
-     0,
-     2,
-     "ATE0\r\r\nOK\r\n"},
-    {"echo and a report are no answer",
-     "ATE0",
-     {"ATE0\r\r\n^RSSI:17\r\n", "\r\nOK\r\n"},
-     kWaitForAnswer,
-     0,
-     2,
+    {"blank lines alone are an answer", "AT", "\r\n|\r\nOK\r\n", kWaitAtMost, 0, 1, "\r\n"},
+    {"the echo alone is no answer", "ATE0", "ATE0\r|\r\nOK\r\n", kWaitForAnswer, 0, 2, "ATE0\r\r\nOK\r\n"},
+    {"echo and a report are no answer", "ATE0", "ATE0\r\r\n^RSSI:17\r\n|\r\nOK\r\n", kWaitForAnswer, 0, 2,
      "ATE0\r\r\n^RSSI:17\r\n\r\nOK\r\n"},
-    {"another command's echo is an answer", "AT", {"ATI\r", "\r\nOK\r\n"}, kWaitForAnswer, 0, 1, "ATI\r"},
-    {"standard reports",
-     "AT+CGMR",
-     {"\r\n+CMTI: \"SM\",3\r\n", "\r\nRING\r\n", "\r\n11.608\r\n\r\nOK\r\n"},
-     kWaitForAnswer,
-     0,
-     3,
-     "\r\n+CMTI: \"SM\",3\r\n\r\nRING\r\n\r\n11.608\r\n\r\nOK\r\n"},
-    {"an SMS report's text line is no answer",
-     "AT",
-     {"\r\n+CMT: ,24\r\n07911326040000F0\r\n", "\r\nOK\r\n"},
-     kWaitForAnswer,
-     0,
-     2,
-     "\r\n+CMT: ,24\r\n07911326040000F0\r\n\r\nOK\r\n"},
-    {"+CREG is the answer to its own command",
-     "AT+CREG?",
-     {"\r\n+CREG: 0,1\r\n", "\r\nOK\r\n"},
-     kWaitForAnswer,
-     0,
-     1,
-     "\r\n+CREG: 0,1\r\n"},
-    {"+CREG is a report to another command",
-     "AT",
-     {"\r\n+CREG: 1\r\n", "\r\nOK\r\n"},
-     kWaitForAnswer,
-     0,
-     2,
+    {"another command's echo is an answer", "AT", "ATI\r|\r\nOK\r\n", kWaitForAnswer, 0, 1, "ATI\r"},
+    {"standard reports", "AT+CGMR", "\r\n+CMTI: \"SM\",3\r\n|\r\nRING\r\n|\r\n11.608\r\n\r\nOK\r\n",
+     kWaitForAnswer, 0, 3, "\r\n+CMTI: \"SM\",3\r\n\r\nRING\r\n\r\n11.608\r\n\r\nOK\r\n"},
+    {"an SMS report's text line is no answer", "AT", "\r\n+CMT: ,24\r\n07911326040000F0\r\n|\r\nOK\r\n",
+     kWaitForAnswer, 0, 2, "\r\n+CMT: ,24\r\n07911326040000F0\r\n\r\nOK\r\n"},
+    {"+CREG is the answer to its own command", "AT+CREG?", "\r\n+CREG: 0,1\r\n|\r\nOK\r\n", kWaitForAnswer, 0,
+     1, "\r\n+CREG: 0,1\r\n"},
+    {"+CREG is a report to another command", "AT", "\r\n+CREG: 1\r\n|\r\nOK\r\n", kWaitForAnswer, 0, 2,
      "\r\n+CREG: 1\r\n\r\nOK\r\n"},
-    {"reports and no answer", "AT", {"\r\n^RSSI:17\r\n"}, kWaitAtMost, 0, 2, "\r\n^RSSI:17\r\n"},
-    {"silent device: one read", "AT", {}, kWaitForAnswer, 0, 1, ""},
+    {"reports and no answer", "AT", "\r\n^RSSI:17\r\n", kWaitAtMost, 0, 2, "\r\n^RSSI:17\r\n"},
+    {"silent device: one read", "AT", "", kWaitForAnswer, 0, 1, ""},
     // A reply still coming when the wait runs out is no reply; what came
     // before it (reports) stays.
-    {"cut at the bound, at most", "AT", {"\r\nE15", "50\r\n"}, kWaitAtMost, 1, 1, ""},
-    {"cut after a report, at most",
-     "AT",
-     {"\r\n^RSSI:17\r\n", "\r\nE15"},
-     kWaitAtMost,
-     2,
-     2,
-     "\r\n^RSSI:17\r\n"},
+    {"cut at the bound, at most", "AT", "\r\nE15|50\r\n", kWaitAtMost, 1, 1, ""},
+    {"cut after a report, at most", "AT", "\r\n^RSSI:17\r\n|\r\nE15", kWaitAtMost, 2, 2, "\r\n^RSSI:17\r\n"},
     // In the query an answer that has begun is read to its end.
-    {"cut at the bound, query",
-     "AT",
-     {"\r\nE15", "50\r\n\r\nOK\r\n"},
-     kWaitForAnswer,
-     1,
-     2,
+    {"cut at the bound, query", "AT", "\r\nE15|50\r\n\r\nOK\r\n", kWaitForAnswer, 1, 2,
      "\r\nE1550\r\n\r\nOK\r\n"},
 };
 
@@ -178,7 +112,7 @@ class Exchange : public FakeModemTest, public ::testing::WithParamInterface<Exch
 TEST_P(Exchange, ReadsOnPastReportsAndTheEchoOnly) {
   const ExchangeCase& c = GetParam();
   std::string all;
-  for (const std::string& piece : c.pieces) {
+  for (const std::string& piece : Parts(c.pieces)) {
     all += piece;
     g_Fake.readSizes.push_back(piece.size());
   }
@@ -204,9 +138,7 @@ using UnsolicitedQuery = FakeModemTest;
 
 TEST_F(UnsolicitedQuery, ReportsInReadsOfTheirOwnLeaveTheRowsAlone) {
   // The report of the stick without reports first.
-  // (modem-sim answers ATE0 itself; the fake needs it written out.)
   FakeReplies stick = ProfileReplies("e1550");
-  stick.emplace("ATE0", "\r\nOK\r\n");
   g_Fake.replies = stick;
   ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), 0);
   std::vector<std::string> quiet;

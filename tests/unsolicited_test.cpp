@@ -1,14 +1,13 @@
-// The modem vendor's unsolicited reports: never a first-line value, never
-// the answer of an exchange, and a query through them gives the report of
-// the same stick without them.
+// The modem vendor's unsolicited reports: never the answer of an exchange,
+// never a modem in the scan (never a first-line value: report_rows_test). A query through them
+// gives the report of the same stick without them: run end to end against
+// the profiles that send them (e1550-reports and others).
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "base/reply_value.h"
-#include "base/unsolicited.h"
 #include "report/query.h"
 #include "report/report_rows.h"
 #include "serial/port_scan.h"
@@ -17,46 +16,6 @@
 #include "tests/test_support.h"
 
 namespace {
-
-struct FirstLineCase {
-  const char* name;
-  const char* reply;
-  const char* expected;  // "" : no value
-};
-
-const FirstLineCase kFirstLineCases[] = {
-    {"report before the answer", "\r\n^RSSI:17\r\n\r\nE1550\r\n\r\nOK\r\n", "E1550"},
-    {"blank after the colon", "\r\n^RSSI: 19\r\n\r\nE1550\r\n\r\nOK\r\n", "E1550"},
-    {"CR CR framing", "\r\r^BOOT:20952084,0,0,0,72\r\r\r\nE1550\r\n\r\nOK\r\n", "E1550"},
-    {"several reports", "\r\n^MODE:5,4\r\n\r\n^CONN:1,0\r\n^DSFLOWRPT:0,0\r\n\r\nZentrix\r\n", "Zentrix"},
-    {"report right after an echo line end", "\r\n^SRVST:2\r\n354000000000017\r\n", "354000000000017"},
-    {"ERROR after a report still wins", "\r\n^SIMST:1\r\n\r\nERROR\r\n", "ERROR"},
-    {"reports alone are no value", "\r\n^RSSI:17\r\n\r\n^CSNR: -145,-32\r\n", ""},
-    {"an answer prefix is no report", "\r\n^HWVER:\"CD1E1550M\"\r\n\r\nOK\r\n", "^HWVER:\"CD1E1550M"},
-    {"unknown caret name is a value", "\r\n^RSSIX:3\r\n", "^RSSIX:3"},
-    {"name without a colon is a value", "\r\n^RSSI 17\r\n", "^RSSI 17"},
-    {"report after the answer stays out", "\r\nE1550\r\n^RSSI:17\r\n", "E1550"},
-    {"new SMS and a call before the value", "\r\n+CMTI: \"SM\",3\r\n\r\nRING\r\n\r\nE1550\r\n", "E1550"},
-    {"an SMS shown at once, with its text line", "\r\n+CMT: \"+100\",,\"24/01/01\"\r\nhello\r\n\r\nE1550\r\n",
-     "E1550"},
-    {"registration change before the value", "\r\n+CREG: 1\r\n\r\n+CGREG: 5\r\nE1550\r\n", "E1550"},
-    {"a standard answer prefix is no report", "\r\n+CSQ: 20,99\r\n", "+CSQ: 20,99"},
-    {"RING inside a line is a value", "\r\nRINGS\r\n", "RINGS"},
-};
-
-void PrintTo(const FirstLineCase& c, std::ostream* os) { *os << c.name; }
-
-class FirstLine : public ::testing::TestWithParam<FirstLineCase> {};
-
-TEST_P(FirstLine, SkipsReportsBeforeTheValue) {
-  char value[kTextBufferSize];
-  const FirstLineCase& c = GetParam();
-  const bool found = TakeReplyValue(c.reply, "", value);
-  EXPECT_EQ(found, c.expected[0] != '\0');
-  EXPECT_STREQ(value, c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Unsolicited, FirstLine, ::testing::ValuesIn(kFirstLineCases), CaseNameFromField());
 
 // Replies given in pieces ('|' between them), one per read, as a port
 // ends a read at a pause.
@@ -133,40 +92,6 @@ TEST_P(Exchange, ReadsOnPastReportsAndTheEchoOnly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Unsolicited, Exchange, ::testing::ValuesIn(kExchangeCases), CaseNameFromField());
-
-using UnsolicitedQuery = FakeModemTest;
-
-TEST_F(UnsolicitedQuery, ReportsInReadsOfTheirOwnLeaveTheRowsAlone) {
-  // The report of the stick without reports first.
-  FakeReplies stick = ProfileReplies("e1550");
-  g_Fake.replies = stick;
-  ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), 0);
-  std::vector<std::string> quiet;
-  for (int rowId = 0; rowId < kReportRowCount; ++rowId) quiet.emplace_back(RowValue(rowId));
-  ASSERT_EQ(quiet[kRowModel], "E1550");
-
-  // Every command first gets a read with a report, then its answer, as a
-  // stick does that answers 150 ms after its report; the vendor's reports
-  // and the standard ones alike, and a stick whose echo is on at first (its
-  // ATE0 read holds the echo and the report).
-  const std::string reports[] = {"\r\n^RSSI:17\r\n", "\r\n+CMTI: \"SM\",3\r\n", "\r\nRING\r\n"};
-  for (const std::string& report : reports) {
-    for (bool echoAtFirst : {false, true}) {
-      ResetFakeModem();
-      for (const auto& [command, reply] : stick) g_Fake.replies[command] = report + reply;
-      if (echoAtFirst) g_Fake.replies["ATE0"] = "ATE0\r" + report + stick.at("ATE0");
-      for (const QueryStep& step : QuerySequence) {
-        const size_t answer = stick.at(step.command).size();
-        g_Fake.readSizes.push_back(g_Fake.replies.at(step.command).size() - answer);
-        g_Fake.readSizes.push_back(answer);
-      }
-      ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), kQueryComplete);
-      for (int rowId = 0; rowId < kReportRowCount; ++rowId)
-        EXPECT_EQ(RowValue(rowId), quiet[rowId]) << "RowId " << rowId << " after " << report << echoAtFirst;
-      EXPECT_TRUE(g_Fake.queued.empty());
-    }
-  }
-}
 
 using UnsolicitedScan = FakeModemTest;
 

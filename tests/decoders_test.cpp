@@ -67,6 +67,7 @@ const DecoderCase kCases[] = {
     {"cfun 3", DecodeRadioFunctionReply, Line("+CFUN", "3"), "Выключен приемник"},
     {"cfun blank before code", DecodeRadioFunctionReply, "\r\n+CFUN:  1\r\n", ""},
     // AT+CSQ: the edges of every level, and what is not a level.
+    {"csq 0", DecodeSignalReply, Line("+CSQ", "0,99"), "-113 dBm (Плохо)"},
     {"csq 9", DecodeSignalReply, Line("+CSQ", "9,99"), "-95 dBm (Плохо)"},
     {"csq 10", DecodeSignalReply, Line("+CSQ", "10,99"), "-93 dBm (Удовлетворительно)"},
     {"csq 14", DecodeSignalReply, Line("+CSQ", "14,99"), "-85 dBm (Удовлетворительно)"},

@@ -123,7 +123,9 @@ TEST(DescribeStick, OneLinePerStateAndWhatTheOthersName) {
        "stick 12d1:1001 has ports /dev/ttyUSB0, /dev/ttyUSB1, /dev/ttyUSB2 but none answered: another "
        "program holds them (ModemManager often does: stop it, or tell it to leave them alone)"},
       {&kPorts, kPortsFree, kAudienceLinuxCli, "…answered: the stick may still be starting"},
-      {&kWindowsPorts, kPortsHeld, kAudienceWindowsCli, "…ports COM5, COM6 but none answered: another"},
+      {&kWindowsPorts, kPortsHeld, kAudienceWindowsCli,
+       "…ports COM5, COM6 but none answered: another program holds them (close"},
+      {&kRouter, kPortsNotChecked, kAudienceLinuxCli, "…its web page http://192.168.8.1/"},
       {&kNoDriverWindows, kPortsNotChecked, kAudienceWindow,
        "Модем 12d1:1506 найден, но у него нет работающего драйвера (код ошибки 28 в диспетчере устройств)."},
       {&kNoDriverLinux, kPortsNotChecked, kAudienceLinuxCli, "…1001 has no working driver (no kernel driver"},

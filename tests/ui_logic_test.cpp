@@ -283,32 +283,39 @@ TEST(Keyboard, KeysActByFocusAndPage) {
   const Case cases[] = {
       // Tab and the pages, wherever the focus is.
       {Key(kKeyTab), kModemSelector, kInfo, A::kFocusNext},
+      {Key(kKeyTab, "s"), kNobody, kTerm, A::kFocusPrevious},
       {Key(kKeyTab, "c"), kReportList, kInfo, A::kNextPage},
       {Key(kKeyTab, "cs"), kTerminalInput, kTerm, A::kPreviousPage},
       {Key(kKeyTab, "a"), kModemSelector, kInfo, A::kLeaveToControl},
       // F5 on the report page only, once per press.
       {Key(kKeyF5), kNobody, kInfo, A::kQuery},
+      {Key(kKeyF5), kCopyButtonControl, kInfo, A::kQuery},
       {Key(kKeyF5, "r"), kModemSelector, kInfo, A::kLeaveToControl},
       {Key(kKeyF5), kTerminalInput, kTerm, A::kLeaveToControl},
       // Enter on a button is its click; Space is the button's own.
       {Key(kKeyReturn), kQueryButtonControl, kInfo, A::kQuery},
+      {Key(kKeyReturn), kCopyButtonControl, kInfo, A::kCopy},
       {Key(kKeyReturn), kSendButtonControl, kTerm, A::kSend},
       {Key(kKeyReturn, "r"), kCopyButtonControl, kInfo, A::kLeaveToControl},
       {Key(kKeySpace), kQueryButtonControl, kInfo, A::kLeaveToControl},
       // Enter in the command box sends, held down too, as it always did.
       {Key(kKeyReturn), kTerminalInput, kTerm, A::kSend},
       {Key(kKeyReturn, "r"), kTerminalInput, kTerm, A::kSend},
+      {Key(kKeySpace), kTerminalInput, kTerm, A::kLeaveToControl},
       // The report list.
       {Key(kKeySpace), kReportList, kInfo, A::kToggleTick},
       {Key(kKeyA, "c"), kReportList, kInfo, A::kTickAll},
       {Key(kKeyC, "c"), kReportList, kInfo, A::kCopy},
+      {Key(kKeyC, "cr"), kReportList, kInfo, A::kLeaveToControl},
       {Key(kKeyC, "c"), kModemSelector, kInfo, A::kLeaveToControl},
       {Key(kKeyReturn), kReportList, kInfo, A::kActivateRow},
       {Key(kKeyDown), kReportList, kInfo, A::kRowDown},
+      {Key(kKeyHome), kReportList, kInfo, A::kFirstRow},
       {Key(kKeyPageDown), kReportList, kInfo, A::kLastRow},
       {Key(kKeySpace), kReportList, kTerm, A::kLeaveToControl},
       // The selector's arrows; Alt+Down opens its list.
       {Key(kKeyDown), kModemSelector, kInfo, A::kNextEntry},
+      {Key(kKeyUp), kModemSelector, kTerm, A::kPreviousEntry},
       {Key(kKeyDown, "a"), kModemSelector, kInfo, A::kLeaveToControl},
       {Key(kKeyReturn), kModemSelector, kInfo, A::kLeaveToControl},
       // The stick notice's keys are its own.

@@ -310,13 +310,11 @@ TEST(PortPathFromEntry, TakesThePortOutOfTheEntryText) {
   const std::string longPort = "M (COM" + std::string(1000, '9') + ")";
   const std::string longPath = "\\\\.\\COM" + std::string(255 - 7, '9');  // bounded to 255 characters
   const Case cases[] = {
-      {"E1550 (COM12)", "\\\\.\\COM12"},
-      {" (COM5)", "\\\\.\\COM5"},              // a modem that answered only OK
-      {"AT+CGMM (COM3)", "\\\\.\\COM3"},       // an echoing modem
-      {"E1550 (COM5", "\\\\.\\COM5"},          // no closing parenthesis
-      {"Weird (COM1) (COM2)", "\\\\.\\COM1"},  // the first "(COM" counts
-      {"no port here", "\\\\.\\"},
-      {nullptr, "\\\\.\\"},
+      {"E1550 (COM12)", "\\\\.\\COM12"},      {" (COM5)", "\\\\.\\COM5"},  // a modem that answered only OK
+      {"AT+CGMM (COM3)", "\\\\.\\COM3"},                                   // an echoing modem
+      {"E1550 (COM5", "\\\\.\\COM5"},                                      // no closing parenthesis
+      {"Weird (COM1) (COM2)", "\\\\.\\COM1"},                              // the first "(COM" counts
+      {"(x) E (COM254)", "\\\\.\\COM254"},    {"no port here", "\\\\.\\"}, {nullptr, "\\\\.\\"},
       {longPort.c_str(), longPath.c_str()},
   };
   for (const Case& c : cases) {

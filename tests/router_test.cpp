@@ -179,6 +179,8 @@ const AddressCase kAddressCases[] = {
     {"host name", "http://stick.local", true, "stick.local", 80},
     {"port zero", "http://127.0.0.1:0", false, "", 0},
     {"port too large", "http://127.0.0.1:65536", false, "", 0},
+    {"port missing", "http://127.0.0.1:", false, "", 0},
+    {"empty", "", false, "", 0},
     {"path", "http://127.0.0.1/api/device/information", false, "", 0},
     {"user info", "http://user@127.0.0.1", false, "", 0},
     {"other scheme", "https://127.0.0.1", false, "", 0},

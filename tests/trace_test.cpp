@@ -61,6 +61,7 @@ const MaskCase kMaskCases[] = {
      "+CMT: \"+00000000000\",,\"26/12/07,10:20:30+12\"\r\nHello\r\n"},
     {"caller", "RING\r\n\r\n+CLIP: \"89161234567\",129,,,,0", "RING\r\n\r\n+CLIP: \"00000000000\",129,,,,0"},
     {"read message", "+CMGR: \"REC UNREAD\",\"1234567\"", "+CMGR: \"REC UNREAD\",\"0000000\""},
+    {"long international", "\"+491711234567890\"", "\"+000000000000000\""},
     {"cut inside the quotes", "+CLIP: \"+7916123\r\n\"+7916123", "+CLIP: \"+0000000\r\n\"+0000000"},
     {"quoted imei keeps its type", "+CGSN: \"352099001761481\"", "+CGSN: \"352099000000000\""},
     // What is not a personal number stays as it was.

@@ -77,7 +77,6 @@ TEST(ClassifyStick, StateFromInterfacesAndProblem) {
   };
   const Case cases[] = {
       {"only the CD-ROM", kStorage, kStickStorageMode},
-      {"CD-ROM and card reader", MakeStick(0x1446, 0, {kCdRom, kCdRom}), kStickStorageMode},
       {"network adapter, no serial port", kRouter, kStickRouterMode},
       {"network adapter without gateway", kRouterNoGateway, kStickRouterMode},
       {"serial ports", kPorts, kStickPortsSilent},

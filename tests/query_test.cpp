@@ -56,26 +56,24 @@ const WinsCase kWinsCases[] = {
      kRowCommandSets, ""},
 };
 
-// Test names, not bytes, in the listings.
-void PrintTo(const WinsCase& c, std::ostream* os) { *os << c.name; }
-
-struct WhichValueWins : FakeModemTest, ::testing::WithParamInterface<WinsCase> {};
-
-TEST_P(WhichValueWins, LaterCommandWinsWhenItGivesAValue) {
-  const WinsCase& c = GetParam();
+// A later command's value wins over ATI's when it gives one.
+TEST_F(QueryTest, LaterCommandWinsWhenItGivesAValue) {
   g_Fake.replies = ProfileReplies("e1550");
   QueryModemInformation("E1550 (COM5)");
-  const std::string unchanged = RowValue(c.rowId);
-  ASSERT_NE(unchanged, "");
-  if (c.reply.empty())
-    g_Fake.replies.erase(c.command);
-  else
-    g_Fake.replies[c.command] = c.reply;
-  QueryModemInformation("E1550 (COM5)");
-  EXPECT_EQ(RowValue(c.rowId), c.expected ? std::string(c.expected) : unchanged);
+  std::vector<std::string> unchanged;
+  for (int rowId = 0; rowId < kReportRowCount; ++rowId) unchanged.emplace_back(RowValue(rowId));
+  for (const WinsCase& c : kWinsCases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_NE(unchanged[c.rowId], "");
+    g_Fake.replies = ProfileReplies("e1550");
+    if (c.reply.empty())
+      g_Fake.replies.erase(c.command);
+    else
+      g_Fake.replies[c.command] = c.reply;
+    QueryModemInformation("E1550 (COM5)");
+    EXPECT_EQ(RowValue(c.rowId), c.expected ? std::string(c.expected) : unchanged[c.rowId]);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Identity, WhichValueWins, ::testing::ValuesIn(kWinsCases), CaseNameFromField());
 
 // Nothing carries over from the last query; a port that does not open
 // empties the report and sends nothing.

@@ -65,25 +65,20 @@ const ExtractCase kExtractCases[] = {
     {"RING inside a line is a value", "\r\nRINGS\r\n", "", "RINGS"},
 };
 
-// Test names, not bytes, in the listings.
-void PrintTo(const ExtractCase& c, std::ostream* os) { *os << c.name; }
-
-struct ExtractReplyValueTest : FakeModemTest, ::testing::WithParamInterface<ExtractCase> {};
-
-TEST_P(ExtractReplyValueTest, LeavesTheValueAndWritesItOnlyWhenReal) {
-  const ExtractCase& c = GetParam();
-  SetRowValue(kRowImsi, "earlier");
-  LoadReply(c.reply);
-  ExtractReplyValue(c.prefix, kRowImsi, true);
-  EXPECT_STREQ(g_App.ValueBuffer, c.value);
-  // An empty value leaves the row as it was; a real one replaces it.
-  EXPECT_STREQ(RowValue(kRowImsi), c.value[0] != '\0' ? c.value : "earlier");
-}
-
-INSTANTIATE_TEST_SUITE_P(Replies, ExtractReplyValueTest, ::testing::ValuesIn(kExtractCases),
-                         CaseNameFromField());
-
 using ExtractValue = FakeModemTest;
+
+TEST_F(ExtractValue, LeavesTheValueAndWritesItOnlyWhenReal) {
+  for (const ExtractCase& c : kExtractCases) {
+    SCOPED_TRACE(c.name);
+    ResetFakeModem();
+    SetRowValue(kRowImsi, "earlier");
+    LoadReply(c.reply);
+    ExtractReplyValue(c.prefix, kRowImsi, true);
+    EXPECT_STREQ(g_App.ValueBuffer, c.value);
+    // An empty value leaves the row as it was; a real one replaces it.
+    EXPECT_STREQ(RowValue(kRowImsi), c.value[0] != '\0' ? c.value : "earlier");
+  }
+}
 
 // Without the write flag the rows stay; a missing prefix never leaves an
 // earlier value.

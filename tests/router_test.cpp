@@ -109,30 +109,24 @@ const DocumentCase kDocumentCases[] = {
      "Модель: E3372"},
 };
 
-void PrintTo(const DocumentCase& c, std::ostream* os) { *os << c.name; }
-
-struct RouterDocumentTest : ::testing::TestWithParam<DocumentCase> {
-  void SetUp() override { ClearRowValues(); }
-};
-
-TEST_P(RouterDocumentTest, WritesExactlyItsRows) {
-  const DocumentCase& c = GetParam();
-  const int32_t error = ApplyDocument(c.path, c.xml);
-  if (c.errorCode >= 0) {
-    EXPECT_EQ(error, c.errorCode);
-  }
-  FinishRouterRows();
-  const std::map<int, std::string> rows = NamedRows(c.rows);
-  for (int rowId = 0; rowId < kReportRowCount; ++rowId) {
-    const auto row = rows.find(rowId);
-    // A malformed document may or may not give its rows before the fault.
-    if (c.errorCode < 0 && row != rows.end()) continue;
-    EXPECT_STREQ(RowValue(rowId), row != rows.end() ? row->second.c_str() : "") << "RowId " << rowId;
+TEST(RouterDocuments, WriteExactlyTheirRows) {
+  for (const DocumentCase& c : kDocumentCases) {
+    SCOPED_TRACE(c.name);
+    ClearRowValues();
+    const int32_t error = ApplyDocument(c.path, c.xml);
+    if (c.errorCode >= 0) {
+      EXPECT_EQ(error, c.errorCode);
+    }
+    FinishRouterRows();
+    const std::map<int, std::string> rows = NamedRows(c.rows);
+    for (int rowId = 0; rowId < kReportRowCount; ++rowId) {
+      const auto row = rows.find(rowId);
+      // A malformed document may or may not give its rows before the fault.
+      if (c.errorCode < 0 && row != rows.end()) continue;
+      EXPECT_STREQ(RowValue(rowId), row != rows.end() ? row->second.c_str() : "") << "RowId " << rowId;
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Documents, RouterDocumentTest, ::testing::ValuesIn(kDocumentCases),
-                         CaseNameFromField());
 
 // The same state read over AT and over the web interface shows the same
 // texts: every ^SYSINFO code of the shared fields, and the lock states.
@@ -186,21 +180,16 @@ const AddressCase kAddressCases[] = {
     {"other scheme", "https://127.0.0.1", false, "", 0},
 };
 
-void PrintTo(const AddressCase& c, std::ostream* os) { *os << c.name; }
-
-struct RouterAddressTest : ::testing::TestWithParam<AddressCase> {};
-
-TEST_P(RouterAddressTest, Parses) {
-  const AddressCase& c = GetParam();
-  RouterAddress address;
-  ASSERT_EQ(ParseRouterAddress(c.text, &address), c.valid);
-  if (!c.valid) return;
-  EXPECT_STREQ(address.host, c.host);
-  EXPECT_EQ(address.port, c.port);
+TEST(RouterAddress, Parses) {
+  for (const AddressCase& c : kAddressCases) {
+    SCOPED_TRACE(c.name);
+    RouterAddress address;
+    EXPECT_EQ(ParseRouterAddress(c.text, &address), c.valid);
+    if (!c.valid) continue;
+    EXPECT_STREQ(address.host, c.host);
+    EXPECT_EQ(address.port, c.port);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Addresses, RouterAddressTest, ::testing::ValuesIn(kAddressCases),
-                         CaseNameFromField());
 
 TEST(RouterEntries, FromStickToEntryAndBack) {
   StickDevice stick{};

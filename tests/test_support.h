@@ -1,11 +1,10 @@
 // What the core's unit tests share: a fixture that starts every test from a
 // clean fake modem, the replies of a modem-sim profile for the fake, and
-// readable names, compact texts and named rows for table-driven cases.
+// compact texts and named rows for table-driven cases.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstring>
 #include <map>
 #include <string>
@@ -76,15 +75,3 @@ inline std::map<int, std::string> NamedRows(const char* rows) {
   }
   return named;
 }
-
-// The case's own name with every character that GoogleTest does not accept
-// turned into '_'.
-struct CaseNameFromField {
-  template <class Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
-    std::string name;
-    for (const char* p = info.param.name; *p != '\0'; ++p)
-      name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-    return name;
-  }
-};

@@ -96,17 +96,13 @@ const MaskCase kMaskCases[] = {
     {"six bytes", "35 20 99 00 17 61", "35 20 99 00 17 61"},
 };
 
-void PrintTo(const MaskCase& c, std::ostream* os) { *os << c.name; }
-
-struct Masking : ::testing::TestWithParam<MaskCase> {};
-
-TEST_P(Masking, EveryFormFirmwareWrites) {
-  std::string text = GetParam().text;
-  MaskPersonalNumbers(text.data(), text.size(), nullptr, 0);
-  EXPECT_EQ(text, GetParam().masked);
+TEST(Masking, EveryFormFirmwareWrites) {
+  for (const MaskCase& c : kMaskCases) {
+    std::string text = c.text;
+    MaskPersonalNumbers(text.data(), text.size(), nullptr, 0);
+    EXPECT_EQ(text, c.masked) << c.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Forms, Masking, ::testing::ValuesIn(kMaskCases), CaseNameFromField());
 
 TEST(MaskingSpans, ANumberStartingInAnImsiAnswerIsAnImsi) {
   std::string text = "\r\n250011234567890\r\n\r\nOK\r\n\r\n250011234567890\r\n";

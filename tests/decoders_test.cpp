@@ -55,8 +55,6 @@ const DecoderCase kCases[] = {
      "по причине CS или PS|2"},
     {"sysinfo eighth field ignored", DecodeSysinfoReply, Sysinfo("2,3,0,5,1,x,7,9"),
      "Нормальный сервис|Сервисы PS+CS|Не в роуминге|WCDMA|HSDPA/HSUPA|Нормальное состояние карты USIM|x"},
-    {"sysinfo later 3G codes", DecodeSysinfoReply, Sysinfo("2,3,0,15,1,0,9"),
-     "Нормальный сервис|Сервисы PS+CS|Не в роуминге|TD-SCDMA|HSPA+|Нормальное состояние карты USIM|0"},
     {"sysinfo blanks after commas", DecodeSysinfoReply, Sysinfo("2, 3, 0"), "Нормальный сервис"},
     {"sysinfo error reply", DecodeSysinfoReply, "\r\nERROR\r\n", ""},
     {"sysinfo bare prefix", DecodeSysinfoReply, "\r\n^SYSINFO\r\n", ""},

@@ -144,15 +144,6 @@ TEST(DescribeStick, OneLinePerStateAndWhatTheOthersName) {
   EXPECT_STREQ(line, "no modem stick foun");
 }
 
-TEST(StickWebPage, FromTheFirstAdapterWithAGateway) {
-  char page[64];
-  EXPECT_TRUE(StickWebPage(kRouter, page, sizeof page));
-  EXPECT_STREQ(page, "http://192.168.8.1/");
-  EXPECT_FALSE(StickWebPage(kRouterNoGateway, page, sizeof page));
-  EXPECT_STREQ(page, "");
-  EXPECT_FALSE(StickWebPage(kPorts, page, sizeof page));
-}
-
 TEST(StickSources, UsbAndSetupClasses) {
   struct UsbCase {
     uint8_t c, s, p;

@@ -201,7 +201,6 @@ TEST(ReportView, ShopButtonShowsForKnownModelsAfterTheDateGate) {
       {"E1550", "", true, 1},
       {"E1550", "", false, 0},
       {"", "", true, 0},
-      {"E3372h", "", true, 2},
       {"E3272", "21.436.03.00.00", true, 1},
       // The model is read from the list as at most 255 characters: a known
       // name beyond that is never seen.

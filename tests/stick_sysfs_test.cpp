@@ -81,10 +81,13 @@ TEST(StickSysfs, EveryFixtureCase) {
        "storage 08/06/50 usb-storage - -\n"},
       {"two", 2, 0x1446, kStickStorageMode, "storage 08/06/50 usb-storage - -\n"},
       {acm.c_str(), 1, 0x1506, kStickPortsSilent, "serial 02/02/01 cdc_acm /dev/ttyACM0 -\n"},
+      {"no-stick", 0, 0, kStickNoDriver, ""},
+      {"no-such-tree", 0, 0, kStickNoDriver, ""},
   };
   for (const Case& c : cases) {
     const StickDeviceList list = ReadFixture(c.fixture);
     ASSERT_EQ(list.Count, c.count) << c.fixture;
+    if (c.count == 0) continue;
     const StickDevice& first = list.Devices[0];
     EXPECT_EQ(first.VendorId, kStickVendorId) << c.fixture;
     EXPECT_EQ(first.ProductId, c.product) << c.fixture;
@@ -106,11 +109,6 @@ TEST(StickSysfs, SticksAmongManyDevices) {
   EXPECT_EQ(ClassifyStick(many.Devices[0]), kStickPortsSilent);
   EXPECT_EQ(ClassifyStick(many.Devices[1]), kStickRouterMode);
   for (int32_t i = 2; i < many.Count; ++i) EXPECT_EQ(ClassifyStick(many.Devices[i]), kStickStorageMode) << i;
-}
-
-TEST(StickSysfs, NothingOfTheVendor) {
-  EXPECT_EQ(ReadFixture("no-stick").Count, 0);
-  EXPECT_EQ(ReadFixture("no-such-tree").Count, 0);
 }
 
 }  // namespace

@@ -1,15 +1,18 @@
 // What the core's unit tests share: a fixture that starts every test from a
 // clean fake modem, the replies of a modem-sim profile for the fake, and
-// readable names for table-driven cases.
+// compact texts and named rows for table-driven cases.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cctype>
+#include <cstring>
+#include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "report/query.h"
+#include "report/report_rows.h"
 #include "tests/fake_port.h"
 #include "tools/modem-sim/profile.h"
 
@@ -46,14 +49,29 @@ inline FakeReplies ProfileReplies(const char* name) {
   return replies;
 }
 
-// The case's own name with every character that GoogleTest does not accept
-// turned into '_'.
-struct CaseNameFromField {
-  template <class Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
-    std::string name;
-    for (const char* p = info.param.name; *p != '\0'; ++p)
-      name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-    return name;
+// The parts of a case's text between '|' marks ("a|b|" gives a, b and an
+// empty last part; "" gives none): tables of cases stay one line a case.
+inline std::vector<std::string> Parts(const char* text) {
+  std::vector<std::string> parts;
+  for (const char* part = text; *part != '\0';) {
+    const size_t size = std::strcspn(part, "|");
+    parts.emplace_back(part, size);
+    part += size;
+    if (*part == '|' && *++part == '\0') parts.emplace_back();
   }
-};
+  return parts;
+}
+
+// The rows a case names as "Label: value" parts ('|' between them), by
+// the labels the report shows them with.
+inline std::map<int, std::string> NamedRows(const char* rows) {
+  std::map<int, std::string> named;
+  for (const std::string& part : Parts(rows)) {
+    const size_t colon = part.find(": ");
+    int rowId = 0;
+    while (rowId < kReportRowCount && part.compare(0, colon, RowTable[rowId].label) != 0) ++rowId;
+    EXPECT_LT(rowId, kReportRowCount) << "no row " << part;
+    named[rowId] = part.substr(colon + 2);
+  }
+  return named;
+}

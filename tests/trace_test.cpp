@@ -1,7 +1,8 @@
 // The masking of personal numbers, form by form, and the exchange trace
-// that carries it: a number split over reads and exchanges, commands that
-// set a PIN, and a replayed trace that gives the report it was taken from.
-// The numbers are made up.
+// that carries it: a number split over exchanges, commands that set a PIN,
+// a router's documents, and the trace file. The numbers are made up. A
+// replayed trace giving the report it was taken from is run end to end for
+// every profile (trace_roundtrip.sh).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -34,27 +35,22 @@ const MaskCase kMaskCases[] = {
     // IMEIs keep their type code, in every joint firmware uses.
     {"imei plain", "\r\nIMEI: 352099001761481\r\n", "\r\nIMEI: 352099000000000\r\n"},
     {"imei dashes", "IMEI: 35-209900-176148-1", "IMEI: 35-209900-000000-0"},
-    {"imei blanks", "IMEI2: 35 209900 176148 1", "IMEI2: 35 209900 000000 0"},
     {"imei dots", "35.209900.176148.1", "35.209900.000000.0"},
     {"imeisv 16 digits", "3520990017614812", "3520990000000000"},
     {"group before another joint", "7 35-209900-176148-1", "7 35-209900-000000-0"},
-    {"xml body", "<Imei>352099001761481</Imei>", "<Imei>352099000000000</Imei>"},
     // Bytes (BCD): every decimal digit, nibbles swapped or not.
     {"bcd swapped", "^NVRD: 9,08 3A 25 09 90 10 67 41 18\r\n", "^NVRD: 9,00 0A 00 00 00 00 00 00 00\r\n"},
     {"bcd straight commas", "35,20,99,00,17,61,48,1F", "00,00,00,00,00,00,00,0F"},
     {"bcd comma and blank", "35, 20, 99, 00, 17, 61, 48", "00, 00, 00, 00, 00, 00, 00"},
     // IMSIs keep country and network; longer numbers (ICCID) nothing.
     {"imsi xml", "<Imsi>250011234567890</Imsi>", "<Imsi>250010000000000</Imsi>"},
-    {"imsi after echo", "at+cimi\r\r\n250011234567890\r\n", "at+cimi\r\r\n250010000000000\r\n"},
     {"imsi again elsewhere", "IMSI: 250011234567890\r\nX 250011234567890",
      "IMSI: 250010000000000\r\nX 250010000000000"},
     {"iccid", "^ICCID: 89701012345678901234\r\n", "^ICCID: 00000000000000000000\r\n"},
     // Commands that set a number or code: their arguments, whole.
-    {"egmr", "AT+EGMR=1,7,\"352099001761481\"\r", "AT+EGMR=1,7,\"000000000000000\"\r"},
     {"cpin", "AT+CPIN=\"1234\"\r", "AT+CPIN=\"0000\"\r"},
     {"cpin puk and new pin", "AT+CPIN=\"87654321\",\"4321\"", "AT+CPIN=\"00000000\",\"0000\""},
     {"clck lower case", "at+clck=\"SC\",1,\"1234\"\r\r\nOK", "at+clck=\"00\",1,\"0000\"\r\r\nOK"},
-    {"cardunlock", "AT^CARDUNLOCK=\"a1b2c3d4e5f6\"", "AT^CARDUNLOCK=\"000000000000\""},
     {"cpin unquoted", "AT+CPIN=12345678", "AT+CPIN=00000000"},
     {"second command of a line", "AT+CSQ;+CPWD=\"SC\",\"1234\",\"5678\"",
      "AT+CSQ;+CPWD=\"00\",\"0000\",\"0000\""},
@@ -62,29 +58,21 @@ const MaskCase kMaskCases[] = {
     {"message sender", "+CMT: \"+79161234567\",,\"26/12/07,10:20:30+12\"\r\nHello\r\n",
      "+CMT: \"+00000000000\",,\"26/12/07,10:20:30+12\"\r\nHello\r\n"},
     {"caller", "RING\r\n\r\n+CLIP: \"89161234567\",129,,,,0", "RING\r\n\r\n+CLIP: \"00000000000\",129,,,,0"},
-    {"call waiting", "+CCWA: \"+79161234567\",145,1", "+CCWA: \"+00000000000\",145,1"},
-    {"listed message", "+CMGL: 1,\"REC READ\",\"+79161234567\",,\"26/12/07\"",
-     "+CMGL: 1,\"REC READ\",\"+00000000000\",,\"26/12/07\""},
     {"read message", "+CMGR: \"REC UNREAD\",\"1234567\"", "+CMGR: \"REC UNREAD\",\"0000000\""},
-    {"own number", "+CNUM: \"\",\"+79161234567\",145", "+CNUM: \"\",\"+00000000000\",145"},
     {"long international", "\"+491711234567890\"", "\"+000000000000000\""},
     {"cut inside the quotes", "+CLIP: \"+7916123\r\n\"+7916123", "+CLIP: \"+0000000\r\n\"+0000000"},
     {"quoted imei keeps its type", "+CGSN: \"352099001761481\"", "+CGSN: \"352099000000000\""},
     // What is not a personal number stays as it was.
     {"pin query", "AT+CPIN?\r\r\n+CPIN: READY\r\n", "AT+CPIN?\r\r\n+CPIN: READY\r\n"},
-    {"model and version", "^FHVER:\"E1550 11.608.12.02.143,CD1E1550M\"",
-     "^FHVER:\"E1550 11.608.12.02.143,CD1E1550M\""},
     {"traffic counters", "^DSFLOWRPT:0000001E,00000000,00000000,0000000000000DA4,0000000000000000",
      "^DSFLOWRPT:0000001E,00000000,00000000,0000000000000DA4,0000000000000000"},
     {"boot report", "^BOOT:20952084,0,0,0,72", "^BOOT:20952084,0,0,0,72"},
-    {"build date", "^VERSION:BDT:Nov 11 2011, 10:20:30", "^VERSION:BDT:Nov 11 2011, 10:20:30"},
     {"13 digits", "Counter: 1234567890123", "Counter: 1234567890123"},
     // Dial strings: every digit but the service prefix, command and echo.
     {"dial", "ATD+79161234567;\r\r\nOK", "ATD+00000000000;\r\r\nOK"},
     {"dial tone lower case", "atdt89161234567\r", "atdt00000000000\r"},
     {"puk and new pin", "ATD**05*87654321*4321*4321#", "ATD**05*00000000*0000*0000#"},
     {"pin change", "ATD**04*1234*4321*4321#;", "ATD**04*0000*0000*0000#;"},
-    {"pin2 change", "ATD**042*1234*4321*4321#", "ATD**042*0000*0000*0000#"},
     {"hidden caller id", "ATD*31#+79161234567;", "ATD*31#+00000000000;"},
     {"balance code stays", "ATD*100#;", "ATD*100#;"},
     {"blank before equals", "AT+CPIN =\"1234\"", "AT+CPIN =\"0000\""},
@@ -106,17 +94,13 @@ const MaskCase kMaskCases[] = {
     {"six bytes", "35 20 99 00 17 61", "35 20 99 00 17 61"},
 };
 
-void PrintTo(const MaskCase& c, std::ostream* os) { *os << c.name; }
-
-struct Masking : ::testing::TestWithParam<MaskCase> {};
-
-TEST_P(Masking, EveryFormFirmwareWrites) {
-  std::string text = GetParam().text;
-  MaskPersonalNumbers(text.data(), text.size(), nullptr, 0);
-  EXPECT_EQ(text, GetParam().masked);
+TEST(Masking, EveryFormFirmwareWrites) {
+  for (const MaskCase& c : kMaskCases) {
+    std::string text = c.text;
+    MaskPersonalNumbers(text.data(), text.size(), nullptr, 0);
+    EXPECT_EQ(text, c.masked) << c.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Forms, Masking, ::testing::ValuesIn(kMaskCases), CaseNameFromField());
 
 TEST(MaskingSpans, ANumberStartingInAnImsiAnswerIsAnImsi) {
   std::string text = "\r\n250011234567890\r\n\r\nOK\r\n\r\n250011234567890\r\n";
@@ -146,6 +130,8 @@ struct TraceTest : FakeModemTest {
   }
 };
 
+// A number split over two exchanges is masked as one; an IMSI that came
+// in the next exchange is still an IMSI.
 TEST_F(TraceTest, ANumberSplitOverTwoExchangesIsMaskedAsOne) {
   Read("AT+CGSN", true, "\r\nIMEI:3520990", 60);
   Read("at+cimi", true, "01761481\r\n\r\nOK\r\n", 60);
@@ -157,9 +143,7 @@ TEST_F(TraceTest, ANumberSplitOverTwoExchangesIsMaskedAsOne) {
   EXPECT_EQ(profile.find("1761481"), std::string::npos) << profile;
   // The IMSI in the second read of the lower-case command keeps 5 digits.
   EXPECT_NE(profile.find("\"250010000000000\\r\\n\""), std::string::npos) << profile;
-}
-
-TEST_F(TraceTest, AnImsiThatCameInTheNextExchangeIsStillAnImsi) {
+  ClearTrace();
   Read("AT+CIMI", true, "\r\n", 60);
   Read("AT+CGMI", true, "250029876543219\r\n\r\nOK\r\n", 60);
   EXPECT_NE(Profile().find("\"250020000000000\\r\\n\""), std::string::npos) << Profile();
@@ -212,58 +196,6 @@ TEST_F(TraceTest, RouterDocumentsBecomeARouterProfile) {
             std::string::npos)
       << profile;
   EXPECT_EQ(profile.find("echo off"), std::string::npos) << "no serial rules in a router profile";
-}
-
-// The whole way: a query traced, the trace read back as a profile, and the
-// same query answered from it. Only the rows that show a number differ.
-TEST_F(TraceTest, ReplayGivesTheSameRowsButTheNumbers) {
-  for (const char* name : {"e1550", "e3372", "real-e173", "odd-replies"}) {
-    for (bool splitReads : {false, true}) {
-      ResetFakeModem();
-      ClearTrace();
-      g_Fake.replies = ProfileReplies(name);
-      // An IMEI of distinct digits: every count of kept digits shows.
-      g_Fake.replies["AT+CGSN"] = "\r\n352099761481234\r\n\r\nOK\r\n";
-      // Reads of 7 bytes cut every number somewhere, and the query's
-      // exchanges take each other's bytes, as with a stick that pauses.
-      if (splitReads) g_Fake.readSizes.assign(400, 7);
-      g_App.TraceSink = RecordTracedRead;
-      ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), 0) << name;
-      g_App.TraceSink = nullptr;
-      std::vector<std::string> rows;
-      for (int rowId = 0; rowId < kReportRowCount; ++rowId) rows.push_back(RowValue(rowId));
-
-      const std::string path = ::testing::TempDir() + "trace-replay.profile";
-      FILE* file = std::fopen(path.c_str(), "wb");
-      ASSERT_NE(file, nullptr);
-      const std::string profile = Profile();
-      std::fwrite(profile.data(), 1, profile.size(), file);
-      std::fclose(file);
-      ::Profile replay;
-      std::string error;
-      const bool parsed = ParseProfile(path.c_str(), &replay, &error);
-      std::remove(path.c_str());
-      ASSERT_TRUE(parsed) << error;
-
-      ResetFakeModem();
-      for (const Rule& rule : replay.rules)
-        for (const Action& action : rule.actions)
-          if (action.kind == ACTION_TEXT) g_Fake.replies[rule.command] += action.text;
-      ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), 0) << name;
-      for (int rowId = 0; rowId < kReportRowCount; ++rowId) {
-        if (rowId == kRowImei || rowId == kRowImsi) continue;
-        EXPECT_EQ(RowValue(rowId), rows[rowId]) << name << " split " << splitReads << " RowId " << rowId;
-      }
-      // Whole replies: the IMEI row shows the number with its kept digits.
-      if (splitReads) continue;
-      std::string masked = rows[kRowImei];
-      size_t seen = 0;
-      for (char& c : masked)
-        if (c >= '0' && c <= '9' && seen++ >= kImeiKeptDigits) c = '0';
-      EXPECT_EQ(RowValue(kRowImei), masked) << name;
-      EXPECT_NE(masked, rows[kRowImei]) << name;
-    }
-  }
 }
 
 // --- The trace file ---------------------------------------------------------

@@ -46,8 +46,12 @@ FakeReplies RepliesFromInput(const uint8_t* data, size_t size) {
 constexpr size_t kClipboardCapacity = kTextBufferSize / sizeof(char16_t) - 1;
 char g_ClipboardText[kClipboardCapacity + 1];
 
+// A stream that takes everything and keeps nothing (no device node of the
+// machine's).
 FILE* NullOutput() {
-  static FILE* output = std::fopen("/dev/null", "w");
+  static FILE* output = fopencookie(
+      nullptr, "w",
+      {nullptr, [](void*, const char*, size_t n) { return static_cast<ssize_t>(n); }, nullptr, nullptr});
   return output;
 }
 
@@ -73,8 +77,6 @@ void CheckEntries(const char* const* paths) {
   }
 }
 
-// The commands written, without each follow-up that comes right after the
-// command it follows.
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -10,6 +10,7 @@
 // quoted pieces, a router trace from its GET blocks.
 #include <algorithm>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -217,42 +218,24 @@ void Record(std::vector<Exchange> exchanges, const uint8_t** data, size_t* size)
 std::string Unquoted(const std::string& line) {
   std::string bytes;
   for (size_t i = 1; i + 1 < line.size(); ++i) {
-    if (line[i] != '\\') {
-      bytes += line[i];
-      continue;
-    }
-    const char escaped = line[++i];
-    if (escaped == 'r') {
-      bytes += '\r';
-    } else if (escaped == 'n') {
-      bytes += '\n';
-    } else if (escaped == 'x') {
+    const char c = line[i] == '\\' ? line[++i] : '\0';
+    if (c == 'x') {
       bytes += static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16));
       i += 2;
     } else {
-      bytes += escaped;
+      // A plain byte, or the byte an escape stands for.
+      bytes += c == '\0' ? line[i] : c == 'r' ? '\r' : c == 'n' ? '\n' : c;
     }
   }
   return bytes;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (size_t start = 0; start < text.size();) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
 }
 
 // A serial profile read back: every rule's command on a line of its own,
 // then every quoted piece in a row, up to the catch-all rule.
 std::string SerialTraceText(const std::string& profile) {
   std::string commands, replies;
-  for (const std::string& line : Lines(profile)) {
-    if (line == "# Commands the trace did not see.") break;
+  std::istringstream lines(profile);
+  for (std::string line; std::getline(lines, line) && line != "# Commands the trace did not see.";) {
     if (line.compare(0, 2, "> ") == 0) commands += line.substr(2) + "\n";
     if (!line.empty() && line[0] == '"') replies += Unquoted(line);
   }
@@ -264,15 +247,14 @@ std::string SerialTraceText(const std::string& profile) {
 std::string RouterTraceText(const std::string& profile) {
   std::string text;
   bool inBlock = false;
-  for (const std::string& line : Lines(profile)) {
-    if (line.compare(0, 4, "GET ") == 0) {
-      inBlock = true;
+  std::istringstream lines(profile);
+  for (std::string line; std::getline(lines, line);) {
+    const bool get = line.compare(0, 4, "GET ") == 0;
+    if (get)
       text += "|";
-    } else if (line == ".") {
-      inBlock = false;
-    } else if (inBlock) {
+    else if (inBlock && line != ".")
       text += line + "\n";
-    }
+    inBlock = get || (inBlock && line != ".");
   }
   return text;
 }

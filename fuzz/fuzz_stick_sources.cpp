@@ -43,7 +43,7 @@ void FuzzRouteTable(const uint8_t* data, size_t size) {
   if (GatewayFromRouteTable(table.c_str(), name.c_str(), gateway.text, gatewaySize))
     Require(IsTerminated(gateway.text, gatewaySize) && IsDottedQuad(gateway.text),
             "a gateway is an IPv4 address");
-  Require(GuardsIntact(gateway), "the gateway stays within its buffer");
+  Require(GuardsIntact(gateway, gatewaySize), "the gateway stays within its buffer");
 }
 
 void FuzzHardwareId(const uint8_t* data, size_t size) {
@@ -78,12 +78,12 @@ void FuzzStick(const uint8_t* data, size_t size) {
   Require(length < outSize && line.text[length] == '\0' && std::strlen(line.text) == length,
           "the line is terminated within its buffer, its length returned");
   Require(!HasLineBreak(line.text), "one line per stick");
-  Require(GuardsIntact(line), "the line stays within its buffer");
+  Require(GuardsIntact(line, outSize), "the line stays within its buffer");
   PrepareGuarded(&line);
   if (StickWebPage(device, line.text, outSize))
     Require(std::strncmp(line.text, "http://", 7) == 0 && std::strlen(line.text) < outSize,
             "a web page is an http address within its buffer");
-  Require(GuardsIntact(line), "the web page stays within its buffer");
+  Require(GuardsIntact(line, outSize), "the web page stays within its buffer");
 }
 
 }  // namespace

@@ -62,8 +62,11 @@ void PrepareGuarded(GuardedText<N>* guarded) {
   guarded->text[0] = '\0';
 }
 
+// The guards and the bytes of text past the size the program was given.
 template <size_t N>
-bool GuardsIntact(const GuardedText<N>& guarded) {
+bool GuardsIntact(const GuardedText<N>& guarded, size_t givenSize = N) {
+  for (size_t i = givenSize; i < N; ++i)
+    if (static_cast<unsigned char>(guarded.text[i]) != 0xA5) return false;
   for (size_t i = 0; i < sizeof guarded.before; ++i)
     if (guarded.before[i] != 0xA5 || guarded.after[i] != 0xA5) return false;
   return true;

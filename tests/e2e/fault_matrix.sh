@@ -308,7 +308,7 @@ if native && [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
     "$open_dir/unreadable:not a serial port"; do
     nobody send "${case%%:*}" AT
     e2e_check_status "no permission on ${case%%:*}: send exits 1" 1 $?
-    check_cause "no permission on ${case%%:*}" "$case"
+    check_cause "no permission on ${case%%:*}" "${case%%:*}: ${case#*:}"
   done
   rm -rf "$open_dir"
   chown 65534 "$port"

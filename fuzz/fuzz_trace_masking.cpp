@@ -103,6 +103,9 @@ std::string SemiOctets(std::string digits) {
   return digits;
 }
 
+// A command the stick echoes, then OK.
+Exchange Echoed(const std::string& command) { return {command, command + "\r\r\nOK\r\n"}; }
+
 // The exchange that shows the number, with the number as written or, when
 // g_Masked, as the trace must show it.
 Exchange NumberExchange(uint8_t form, const std::string& number, const uint8_t** data, size_t* size) {
@@ -124,36 +127,24 @@ Exchange NumberExchange(uint8_t form, const std::string& number, const uint8_t**
     case 5: return {"AT^NVRD=1", "\r\nIMSI: " + Kept(number, kImsiKeptDigits) + "\r\n\r\nOK\r\n"};
     case 6:
       return {RandomCase("AT+CIMI", data, size), "\r\n" + Kept(number, kImsiKeptDigits) + "\r\n\r\nOK\r\n"};
-    case 7: {
-      const std::string command = RandomCase("AT+EGMR", data, size) + "=1,7,\"" + Kept(number, 0) + "\"";
-      return {command, command + "\r\r\nOK\r\n"};
-    }
-    case 8: {
-      const std::string command = RandomCase("AT^CARDUNLOCK", data, size) + "=\"" + Kept(number, 0) + "\"";
-      return {command, command + "\r\r\nOK\r\n"};
-    }
+    case 7: return Echoed(RandomCase("AT+EGMR", data, size) + "=1,7,\"" + Kept(number, 0) + "\"");
+    case 8: return Echoed(RandomCase("AT^CARDUNLOCK", data, size) + "=\"" + Kept(number, 0) + "\"");
     case 9: return {"AT+CGMR", "\r\n+CMT: " + quoted + ",,\"\"\r\nHello\r\n"};
     case 10: return {"AT+CGMR", "\r\nRING\r\n\r\n+CLIP: " + quoted + ",145,,,,0\r\n"};
     case 11: return {RandomCase("AT+CNUM", data, size), "\r\n+CNUM: \"\"," + quoted + ",145\r\n\r\nOK\r\n"};
     case 12: return {"AT+CMGL", "\r\n+CMGL: 1,\"REC READ\"," + quoted + ",,\"\"\r\nHello\r\n\r\nOK\r\n"};
-    case 13: {
-      // A call: the command and its echo.
-      const std::string command = RandomCase("ATD", data, size) + "+" + Kept(phone, 0) + ";";
-      return {command, command + "\r\r\nOK\r\n"};
-    }
+    // A call: the command and its echo.
+    case 13: return Echoed(RandomCase("ATD", data, size) + "+" + Kept(phone, 0) + ";");
     case 14: {
       // A PIN or PUK change dialled as a service code: the code stays.
       static constexpr const char* kCodes[] = {"**04*", "**042*", "**05*", "**052*"};
       const std::string pin = number.substr(kNumberDigits - 4);
-      const std::string command = "ATD" + std::string(kCodes[Take(data, size) % 4]) +
-                                  Kept(number.substr(0, 8) + "*" + pin + "*" + pin + "#", 0);
-      return {command, command + "\r\r\nOK\r\n"};
+      return Echoed("ATD" + std::string(kCodes[Take(data, size) % 4]) +
+                    Kept(number.substr(0, 8) + "*" + pin + "*" + pin + "#", 0));
     }
-    case 15: {
-      const std::string command =
-          RandomCase("AT+CPIN", data, size) + " =\"" + Kept(number.substr(kNumberDigits - 4), 0) + "\"";
-      return {command, command + "\r\r\nOK\r\n"};
-    }
+    case 15:
+      return Echoed(RandomCase("AT+CPIN", data, size) + " =\"" + Kept(number.substr(kNumberDigits - 4), 0) +
+                    "\"");
     case 16:
       // A stored message to send, in PDU mode: the service centre's and
       // the receiver's addresses.

@@ -8,6 +8,7 @@
 // reaches replies longer than one read (the rest stays queued for the next
 // command). Replies the input does not reach are empty: no answer.
 #include <algorithm>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -46,8 +47,12 @@ FakeReplies RepliesFromInput(const uint8_t* data, size_t size) {
 constexpr size_t kClipboardCapacity = kTextBufferSize / sizeof(char16_t) - 1;
 char g_ClipboardText[kClipboardCapacity + 1];
 
+// A stream that takes everything and keeps nothing (no device node of the
+// machine's).
 FILE* NullOutput() {
-  static FILE* output = std::fopen("/dev/null", "w");
+  static FILE* output = fopencookie(
+      nullptr, "w",
+      {nullptr, [](void*, const char*, size_t n) { return static_cast<ssize_t>(n); }, nullptr, nullptr});
   return output;
 }
 
@@ -73,8 +78,6 @@ void CheckEntries(const char* const* paths) {
   }
 }
 
-// The commands written, without each follow-up that comes right after the
-// command it follows.
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -90,28 +93,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // right after the command they follow. A modem that stops answering ends
   // the query early, after the first ones of the sequence.
   size_t next = 0;
-  int32_t lastStep = -1;
-  int32_t checks = 0;
-  int32_t sent = 0;
-  bool inOrder = true;
-  for (size_t start = 0; start < g_Fake.written.size();) {
-    const size_t end = g_Fake.written.find('\r', start);
-    if (end == std::string::npos) {
-      inOrder = false;
-      break;
-    }
-    const std::string line = g_Fake.written.substr(start, end - start);
+  int32_t lastStep = -1, checks = 0, sent = 0;
+  bool inOrder = g_Fake.written.empty() || g_Fake.written.back() == '\r';
+  std::istringstream lines(g_Fake.written);
+  for (std::string line; inOrder && std::getline(lines, line, '\r'); ++sent) {
     bool followUp = false;
     for (const FollowUpStep& f : FollowUpSequence)
       followUp = followUp || (line == f.step.command && f.after == lastStep);
-    ++sent;
     if (next < QuerySequence.size() && line == QuerySequence[next].command)
       lastStep = static_cast<int32_t>(next++);
     else if (line == "AT+CSQ" || line == "AT+CFUN?")
       ++checks;
-    else if (!followUp)
-      inOrder = false;
-    start = end + 1;
+    else
+      inOrder = followUp;
   }
   const bool stopped = result == kQueryModemStopped || result == kQueryModemBabbling;
   Require(inOrder && (stopped || next == QuerySequence.size()),
@@ -119,8 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(sent - checks <= kQueryStepCount + kFollowUpStepCount, "an LTE stick gets at most 20 commands");
   for (int32_t rowId = 0; rowId < kReportRowCount; ++rowId) {
     const char* value = g_App.RowValues[rowId];
-    Require(IsTerminated(value, kTextBufferSize), "row value terminated");
-    Require(!HasLineBreak(value), "row value is one line");
+    Require(IsTerminated(value, kTextBufferSize) && !HasLineBreak(value), "row value is one terminated line");
   }
 
   PrintReportJson(NullOutput());

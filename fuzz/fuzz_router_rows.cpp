@@ -30,31 +30,25 @@ bool MayWrite(RouterPath path, int32_t rowId) {
   return false;
 }
 
+// One zero-ended piece into a buffer (cut to fit); returns its length.
+size_t TakePiece(const uint8_t** data, size_t* size, char* out, size_t outSize) {
+  size_t length = 0;
+  for (; *size > 0 && **data != 0; ++*data, --*size)
+    if (length + 1 < outSize) out[length++] = static_cast<char>(**data);
+  out[length] = '\0';
+  if (*size > 0) ++*data, --*size;
+  return length;
+}
+
 // "depth name\0text\0" pieces; a piece cut short by the end of the input
 // takes what there is.
 void FeedElements(RouterDocument* document, const uint8_t* data, size_t size) {
   static char name[kXmlNameSize];
   static char text[kXmlTextSize];
   while (size > 0) {
-    const int32_t depth = static_cast<int32_t>(*data % 4);
-    ++data;
-    --size;
-    size_t length = 0;
-    while (size > 0 && *data != 0) {
-      if (length + 1 < sizeof name) name[length++] = static_cast<char>(*data);
-      ++data;
-      --size;
-    }
-    name[length] = '\0';
-    if (size > 0) ++data, --size;
-    length = 0;
-    while (size > 0 && *data != 0) {
-      if (length + 1 < sizeof text) text[length++] = static_cast<char>(*data);
-      ++data;
-      --size;
-    }
-    text[length] = '\0';
-    if (size > 0) ++data, --size;
+    const auto depth = static_cast<int32_t>(TakeLittleEndian(&data, &size, 1) % 4);
+    TakePiece(&data, &size, name, sizeof name);
+    const size_t length = TakePiece(&data, &size, text, sizeof text);
     TakeRouterElement(document, depth, name, text, length);
   }
 }

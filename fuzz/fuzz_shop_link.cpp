@@ -14,29 +14,6 @@
 namespace {
 
 constexpr size_t kMaxTextLength = 1000;
-constexpr size_t kCanarySize = 32;
-constexpr unsigned char kCanary = 0xA5;
-
-// The link buffer with guard bytes on both sides: the bytes of the program's
-// own 256-byte buffers sit right next to other data.
-struct GuardedLink {
-  unsigned char before[kCanarySize];
-  char link[kShopLinkSize];
-  unsigned char after[kCanarySize];
-};
-
-void PrepareLink(GuardedLink* guarded) {
-  std::memset(guarded->before, kCanary, kCanarySize);
-  std::memset(guarded->link, 0, kShopLinkSize);
-  std::memset(guarded->after, kCanary, kCanarySize);
-}
-
-bool CanariesIntact(const GuardedLink& guarded) {
-  for (size_t i = 0; i < kCanarySize; ++i)
-    if (guarded.before[i] != kCanary || guarded.after[i] != kCanary) return false;
-  return true;
-}
-
 // A link is the configured base and one of the two item numbers, nothing else.
 bool IsShopLink(std::string_view link) {
   const std::string_view base(ShopLinkBase);
@@ -45,10 +22,10 @@ bool IsShopLink(std::string_view link) {
   return item == std::to_string(FirstListItem) || item == std::to_string(SecondListItem);
 }
 
-void CheckLink(const GuardedLink& guarded) {
-  Require(CanariesIntact(guarded), "nothing written around the link buffer");
-  Require(IsTerminated(guarded.link, kShopLinkSize), "link terminated within 256 bytes");
-  Require(guarded.link[0] == '\0' || IsShopLink(guarded.link), "a link is base + item");
+void CheckLink(const GuardedText<kShopLinkSize>& guarded) {
+  Require(GuardsIntact(guarded), "nothing written around the link buffer");
+  Require(IsTerminated(guarded.text, kShopLinkSize), "link terminated within 256 bytes");
+  Require(guarded.text[0] == '\0' || IsShopLink(guarded.text), "a link is base + item");
 }
 
 }  // namespace
@@ -64,25 +41,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* versionsText = (flags & 2) != 0 ? nullptr : versions.c_str();
   const bool dateGateOpen = (flags & 4) != 0;
 
-  GuardedLink guarded;
-  PrepareLink(&guarded);
-  const int32_t result = BuildShopLink(modelText, versionsText, guarded.link);
+  GuardedText<kShopLinkSize> guarded;
+  PrepareGuarded(&guarded);
+  const int32_t result = BuildShopLink(modelText, versionsText, guarded.text);
   CheckLink(guarded);
   if (result == kShopListMatched) {
-    Require(guarded.link[0] != '\0', "a matched list gives a link");
+    Require(guarded.text[0] != '\0', "a matched list gives a link");
   } else {
     Require(result == kShopListNotMatched, "result is one of the two codes");
     // Unmatched, only the special model may have written its link.
     const bool special =
         modelText != nullptr && std::string_view(modelText).find(SpecialModel) != std::string_view::npos;
-    Require(special || guarded.link[0] == '\0', "no match leaves the link empty");
+    Require(special || guarded.text[0] == '\0', "no match leaves the link empty");
   }
   BuildShopLink(modelText, versionsText, nullptr);
 
-  PrepareLink(&guarded);
-  const bool shown = ShopLinkForReport(modelText, versionsText, dateGateOpen, guarded.link);
+  PrepareGuarded(&guarded);
+  const bool shown = ShopLinkForReport(modelText, versionsText, dateGateOpen, guarded.text);
   CheckLink(guarded);
-  Require(shown == (guarded.link[0] != '\0'), "the button shows exactly when there is a link");
+  Require(shown == (guarded.text[0] != '\0'), "the button shows exactly when there is a link");
   Require(dateGateOpen || !shown, "a closed date gate hides the button");
   return 0;
 }

@@ -6,7 +6,7 @@
 //   2: a stick: problem code (2 bytes), ports check and audience (1 byte
 //      each), then interfaces of a kind byte and three texts of a length
 //      byte each (driver, name, gateway), and the output buffer's size.
-#include <cctype>
+#include <algorithm>
 #include <string>
 
 #include "base/bounded_text.h"
@@ -15,39 +15,15 @@
 
 namespace {
 
-constexpr size_t kCanarySize = 32;
-constexpr unsigned char kCanary = 0xA5;
-
-struct GuardedText {
-  unsigned char before[kCanarySize];
-  char text[512];
-  unsigned char after[kCanarySize];
-};
-
-void Prepare(GuardedText* guarded) { std::memset(guarded, kCanary, sizeof *guarded); }
-
-bool CanariesIntact(const GuardedText& guarded) {
-  for (size_t i = 0; i < kCanarySize; ++i)
-    if (guarded.before[i] != kCanary || guarded.after[i] != kCanary) return false;
-  return true;
-}
+using StickText = GuardedText<512>;
 
 // A gateway is four decimal numbers of 0..255 joined by dots.
 bool IsDottedQuad(const char* text) {
-  int parts = 0;
-  while (*text != '\0') {
-    if (!std::isdigit(static_cast<unsigned char>(*text))) return false;
-    int value = 0, digits = 0;
-    while (std::isdigit(static_cast<unsigned char>(*text)) && digits < 4)
-      value = value * 10 + (*text++ - '0'), ++digits;
-    if (value > 255 || digits > 3) return false;
-    ++parts;
-    if (*text == '.')
-      ++text;
-    else if (*text != '\0')
-      return false;
-  }
-  return parts == 4;
+  unsigned parts[4];
+  char rest = 0;
+  return std::strspn(text, "0123456789.") == std::strlen(text) &&
+         std::sscanf(text, "%3u.%3u.%3u.%3u%c", &parts[0], &parts[1], &parts[2], &parts[3], &rest) == 4 &&
+         std::max({parts[0], parts[1], parts[2], parts[3]}) <= 255;
 }
 
 std::string TakeText(const uint8_t** data, size_t* size, size_t length) {
@@ -61,13 +37,13 @@ std::string TakeText(const uint8_t** data, size_t* size, size_t length) {
 void FuzzRouteTable(const uint8_t* data, size_t size) {
   const std::string name = TakeText(&data, &size, TakeLittleEndian(&data, &size, 1) % 33);
   const std::string table = TakeText(&data, &size, size);
-  GuardedText gateway;
-  Prepare(&gateway);
+  StickText gateway;
+  PrepareGuarded(&gateway);
   const size_t gatewaySize = kStickNameSize;
   if (GatewayFromRouteTable(table.c_str(), name.c_str(), gateway.text, gatewaySize))
     Require(IsTerminated(gateway.text, gatewaySize) && IsDottedQuad(gateway.text),
             "a gateway is an IPv4 address");
-  Require(CanariesIntact(gateway), "the gateway stays within its buffer");
+  Require(GuardsIntact(gateway, gatewaySize), "the gateway stays within its buffer");
 }
 
 void FuzzHardwareId(const uint8_t* data, size_t size) {
@@ -87,7 +63,7 @@ void FuzzStick(const uint8_t* data, size_t size) {
   device.Problem = static_cast<int32_t>(TakeLittleEndian(&data, &size, 2)) - 1;
   const auto ports = static_cast<StickPortsCheck>(TakeLittleEndian(&data, &size, 1) % 3);
   const auto audience = static_cast<StickAudience>(TakeLittleEndian(&data, &size, 1) % 3);
-  const size_t outSize = 1 + TakeLittleEndian(&data, &size, 2) % sizeof(GuardedText::text);
+  const size_t outSize = 1 + TakeLittleEndian(&data, &size, 2) % sizeof(StickText::text);
   while (size > 0 && device.InterfaceCount < kMaxStickInterfaces) {
     StickInterface& part = device.Interfaces[device.InterfaceCount++];
     part.Kind = static_cast<StickInterfaceKind>(TakeLittleEndian(&data, &size, 1) % 4);
@@ -96,18 +72,18 @@ void FuzzStick(const uint8_t* data, size_t size) {
   }
   const StickState state = ClassifyStick(device);
   Require(state >= kStickNoDriver && state <= kStickPortsSilent, "a stick has a known state");
-  GuardedText line;
-  Prepare(&line);
+  StickText line;
+  PrepareGuarded(&line);
   const size_t length = DescribeStick(device, ports, audience, line.text, outSize);
   Require(length < outSize && line.text[length] == '\0' && std::strlen(line.text) == length,
           "the line is terminated within its buffer, its length returned");
   Require(!HasLineBreak(line.text), "one line per stick");
-  Require(CanariesIntact(line), "the line stays within its buffer");
-  Prepare(&line);
+  Require(GuardsIntact(line, outSize), "the line stays within its buffer");
+  PrepareGuarded(&line);
   if (StickWebPage(device, line.text, outSize))
     Require(std::strncmp(line.text, "http://", 7) == 0 && std::strlen(line.text) < outSize,
             "a web page is an http address within its buffer");
-  Require(CanariesIntact(line), "the web page stays within its buffer");
+  Require(GuardsIntact(line, outSize), "the web page stays within its buffer");
 }
 
 }  // namespace

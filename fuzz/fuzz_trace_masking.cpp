@@ -10,6 +10,7 @@
 // quoted pieces, a router trace from its GET blocks.
 #include <algorithm>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,9 @@ std::string SemiOctets(std::string digits) {
   return digits;
 }
 
+// A command the stick echoes, then OK.
+Exchange Echoed(const std::string& command) { return {command, command + "\r\r\nOK\r\n"}; }
+
 // The exchange that shows the number, with the number as written or, when
 // g_Masked, as the trace must show it.
 Exchange NumberExchange(uint8_t form, const std::string& number, const uint8_t** data, size_t* size) {
@@ -123,36 +127,24 @@ Exchange NumberExchange(uint8_t form, const std::string& number, const uint8_t**
     case 5: return {"AT^NVRD=1", "\r\nIMSI: " + Kept(number, kImsiKeptDigits) + "\r\n\r\nOK\r\n"};
     case 6:
       return {RandomCase("AT+CIMI", data, size), "\r\n" + Kept(number, kImsiKeptDigits) + "\r\n\r\nOK\r\n"};
-    case 7: {
-      const std::string command = RandomCase("AT+EGMR", data, size) + "=1,7,\"" + Kept(number, 0) + "\"";
-      return {command, command + "\r\r\nOK\r\n"};
-    }
-    case 8: {
-      const std::string command = RandomCase("AT^CARDUNLOCK", data, size) + "=\"" + Kept(number, 0) + "\"";
-      return {command, command + "\r\r\nOK\r\n"};
-    }
+    case 7: return Echoed(RandomCase("AT+EGMR", data, size) + "=1,7,\"" + Kept(number, 0) + "\"");
+    case 8: return Echoed(RandomCase("AT^CARDUNLOCK", data, size) + "=\"" + Kept(number, 0) + "\"");
     case 9: return {"AT+CGMR", "\r\n+CMT: " + quoted + ",,\"\"\r\nHello\r\n"};
     case 10: return {"AT+CGMR", "\r\nRING\r\n\r\n+CLIP: " + quoted + ",145,,,,0\r\n"};
     case 11: return {RandomCase("AT+CNUM", data, size), "\r\n+CNUM: \"\"," + quoted + ",145\r\n\r\nOK\r\n"};
     case 12: return {"AT+CMGL", "\r\n+CMGL: 1,\"REC READ\"," + quoted + ",,\"\"\r\nHello\r\n\r\nOK\r\n"};
-    case 13: {
-      // A call: the command and its echo.
-      const std::string command = RandomCase("ATD", data, size) + "+" + Kept(phone, 0) + ";";
-      return {command, command + "\r\r\nOK\r\n"};
-    }
+    // A call: the command and its echo.
+    case 13: return Echoed(RandomCase("ATD", data, size) + "+" + Kept(phone, 0) + ";");
     case 14: {
       // A PIN or PUK change dialled as a service code: the code stays.
       static constexpr const char* kCodes[] = {"**04*", "**042*", "**05*", "**052*"};
       const std::string pin = number.substr(kNumberDigits - 4);
-      const std::string command = "ATD" + std::string(kCodes[Take(data, size) % 4]) +
-                                  Kept(number.substr(0, 8) + "*" + pin + "*" + pin + "#", 0);
-      return {command, command + "\r\r\nOK\r\n"};
+      return Echoed("ATD" + std::string(kCodes[Take(data, size) % 4]) +
+                    Kept(number.substr(0, 8) + "*" + pin + "*" + pin + "#", 0));
     }
-    case 15: {
-      const std::string command =
-          RandomCase("AT+CPIN", data, size) + " =\"" + Kept(number.substr(kNumberDigits - 4), 0) + "\"";
-      return {command, command + "\r\r\nOK\r\n"};
-    }
+    case 15:
+      return Echoed(RandomCase("AT+CPIN", data, size) + " =\"" + Kept(number.substr(kNumberDigits - 4), 0) +
+                    "\"");
     case 16:
       // A stored message to send, in PDU mode: the service centre's and
       // the receiver's addresses.
@@ -217,42 +209,24 @@ void Record(std::vector<Exchange> exchanges, const uint8_t** data, size_t* size)
 std::string Unquoted(const std::string& line) {
   std::string bytes;
   for (size_t i = 1; i + 1 < line.size(); ++i) {
-    if (line[i] != '\\') {
-      bytes += line[i];
-      continue;
-    }
-    const char escaped = line[++i];
-    if (escaped == 'r') {
-      bytes += '\r';
-    } else if (escaped == 'n') {
-      bytes += '\n';
-    } else if (escaped == 'x') {
+    const char c = line[i] == '\\' ? line[++i] : '\0';
+    if (c == 'x') {
       bytes += static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16));
       i += 2;
     } else {
-      bytes += escaped;
+      // A plain byte, or the byte an escape stands for.
+      bytes += c == '\0' ? line[i] : c == 'r' ? '\r' : c == 'n' ? '\n' : c;
     }
   }
   return bytes;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (size_t start = 0; start < text.size();) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
 }
 
 // A serial profile read back: every rule's command on a line of its own,
 // then every quoted piece in a row, up to the catch-all rule.
 std::string SerialTraceText(const std::string& profile) {
   std::string commands, replies;
-  for (const std::string& line : Lines(profile)) {
-    if (line == "# Commands the trace did not see.") break;
+  std::istringstream lines(profile);
+  for (std::string line; std::getline(lines, line) && line != "# Commands the trace did not see.";) {
     if (line.compare(0, 2, "> ") == 0) commands += line.substr(2) + "\n";
     if (!line.empty() && line[0] == '"') replies += Unquoted(line);
   }
@@ -264,15 +238,14 @@ std::string SerialTraceText(const std::string& profile) {
 std::string RouterTraceText(const std::string& profile) {
   std::string text;
   bool inBlock = false;
-  for (const std::string& line : Lines(profile)) {
-    if (line.compare(0, 4, "GET ") == 0) {
-      inBlock = true;
+  std::istringstream lines(profile);
+  for (std::string line; std::getline(lines, line);) {
+    const bool get = line.compare(0, 4, "GET ") == 0;
+    if (get)
       text += "|";
-    } else if (line == ".") {
-      inBlock = false;
-    } else if (inBlock) {
+    else if (inBlock && line != ".")
       text += line + "\n";
-    }
+    inBlock = get || (inBlock && line != ".");
   }
   return text;
 }

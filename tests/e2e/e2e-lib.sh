@@ -82,40 +82,38 @@ sys.stdout.write(re.sub(r"\d{14,}", cut, text))
 PY
 }
 
-# e2e_add_sim PROFILE: starts one more sim; its pty path ends up in
-# $e2e_pty and the bytes it receives in $e2e_tmp/sim.log.
-e2e_add_sim() {
-  local out="$e2e_tmp/sim.out"
-  : >"$out"
-  : >"$e2e_tmp/sim.log"
-  "$MODEM_SIM" --log "$e2e_tmp/sim.log" "$1" >"$out" 2>"$e2e_tmp/sim.err" &
-  e2e_sim_pids+=($!)
-  for _ in $(seq 100); do
-    [ -s "$out" ] && break
-    sleep 0.05
-  done
-  e2e_pty=$(head -n 1 "$out")
-  [ -n "$e2e_pty" ] || { echo "modem-sim did not start on $1"; cat "$e2e_tmp/sim.err"; exit 1; }
-}
-
-# e2e_add_router PROFILE [LOG]: one more simulated stick on router firmware
-# (modem-sim --http, on 127.0.0.1); its address in $router_url, the
-# requests it gets in LOG ($e2e_tmp/sim.log).
-e2e_add_router() {
-  local log=${2:-$e2e_tmp/sim.log}
+# e2e_launch LOG ARGS...: one more modem-sim, the bytes or requests it gets
+# in LOG; the first line it prints (its pty or its address) in $e2e_started.
+e2e_launch() {
+  local log=$1
+  shift
   : >"$e2e_tmp/sim.out"
   : >"$log"
-  "$MODEM_SIM" --http --log "$log" "$1" >"$e2e_tmp/sim.out" 2>"$e2e_tmp/sim.err" &
+  "$MODEM_SIM" --log "$log" "$@" >"$e2e_tmp/sim.out" 2>"$e2e_tmp/sim.err" &
   e2e_sim_pids+=($!)
   for _ in $(seq 100); do
     [ -s "$e2e_tmp/sim.out" ] && break
     sleep 0.05
   done
-  router_url=$(head -n 1 "$e2e_tmp/sim.out")
-  case "$router_url" in
-    http://127.0.0.1:*) ;;
-    *) echo "modem-sim --http did not start on $1"; cat "$e2e_tmp/sim.err"; exit 1 ;;
+  e2e_started=$(head -n 1 "$e2e_tmp/sim.out")
+  case "$e2e_started" in
+    /* | http://127.0.0.1:*) ;;
+    *) echo "modem-sim did not start on $*"; cat "$e2e_tmp/sim.err"; exit 1 ;;
   esac
+}
+
+# e2e_add_sim PROFILE: one more sim; its pty path in $e2e_pty, the bytes it
+# receives in $e2e_tmp/sim.log.
+e2e_add_sim() {
+  e2e_launch "$e2e_tmp/sim.log" "$1"
+  e2e_pty=$e2e_started
+}
+
+# e2e_add_router PROFILE [LOG]: one more simulated stick on router firmware
+# (modem-sim --http, on 127.0.0.1); its address in $router_url.
+e2e_add_router() {
+  e2e_launch "${2:-$e2e_tmp/sim.log}" --http "$1"
+  router_url=$e2e_started
 }
 
 # e2e_start_sim PROFILE: the only sim from now on.
@@ -131,6 +129,16 @@ e2e_stop_sims() {
     wait "$pid" 2>/dev/null
   done
   e2e_sim_pids=()
+}
+
+# e2e_timed CMD...: runs CMD; its exit status in $status, how long it took
+# in $elapsed (ms).
+e2e_timed() {
+  local start
+  start=$(date +%s%N)
+  "$@"
+  status=$?
+  elapsed=$((($(date +%s%N) - start) / 1000000))
 }
 
 # e2e_check NAME EXPECTED_FILE ACTUAL_FILE
@@ -155,6 +163,9 @@ e2e_check_status() {
     echo "FAIL $1: exit status $3, expected $2"
   fi
 }
+
+# e2e_ok NAME: the command before it succeeded.
+e2e_ok() { e2e_check_status "$1" 0 $?; }
 
 e2e_finish() {
   echo "$e2e_passed passed, $e2e_failed failed"

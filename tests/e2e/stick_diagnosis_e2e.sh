@@ -31,79 +31,47 @@ for case in "storage:$storage" "router:$router" "ports:$ports" "no-driver:$no_dr
   status=$?
   # A stick on router firmware is listed after the modems, by its gateway
   # (read from the route table, never contacted), and the scan succeeds.
-  case $name in
-    router | two)
-      e2e_check_status "scan, $name: exit" 0 $status
-      echo "E3372 (192.168.8.1)" >"$e2e_tmp/want"
-      e2e_check "scan, $name: the router stick's entry" "$e2e_tmp/want" "$e2e_tmp/out" ;;
-    *)
-      e2e_check_status "scan, $name: exit" 1 $status
-      [ ! -s "$e2e_tmp/out" ]
-      e2e_check_status "scan, $name: nothing on standard output" 0 $? ;;
-  esac
+  entry=$([[ $name == router || $name == two ]] && echo "E3372 (192.168.8.1)")
+  [ "$status" = "$([ -n "$entry" ] && echo 0 || echo 1)" ] && [ "$(cat "$e2e_tmp/out")" = "$entry" ]
+  e2e_ok "scan, $name: exit $status, ${entry:-nothing} on standard output"
   printf '%s\n' "${case#*:}" >"$e2e_tmp/want"
   stick_lines "$e2e_tmp/err" >"$e2e_tmp/got"
   e2e_check "scan, $name: the stick lines" "$e2e_tmp/want" "$e2e_tmp/got"
 done
 
 # The default scan (the /dev/ttyUSB* and /dev/ttyACM* that exist) reads the
-# same way.
+# same way; so does this machine's own sysfs, when it has none of the
+# vendor's devices.
 BRENVALTOR_TEST_STICK_ROOT="$e2e_tmp/fixtures/storage" "$CLI" scan >"$e2e_tmp/out" 2>"$e2e_tmp/err"
-e2e_check_status "default scan, storage: exit" 1 $?
-printf '%s\n' "$storage" >"$e2e_tmp/want"
-stick_lines "$e2e_tmp/err" >"$e2e_tmp/got"
-e2e_check "default scan, storage: the stick line" "$e2e_tmp/want" "$e2e_tmp/got"
-
-# This machine's own sysfs, when it has none of the vendor's devices.
+[ $? = 1 ] && [ "$(stick_lines "$e2e_tmp/err")" = "$storage" ]
+e2e_ok "default scan, storage: exit 1, the stick line"
 if ! grep -qix 12d1 /sys/bus/usb/devices/*/idVendor 2>/dev/null; then
   "$CLI" scan /dev/brenvaltor-no-such-port >"$e2e_tmp/out" 2>"$e2e_tmp/err"
-  e2e_check_status "scan on this machine: exit" 1 $?
-  printf '%s\n' "$no_stick" >"$e2e_tmp/want"
-  stick_lines "$e2e_tmp/err" >"$e2e_tmp/got"
-  e2e_check "scan on this machine: no modem stick found" "$e2e_tmp/want" "$e2e_tmp/got"
+  [ $? = 1 ] && [ "$(stick_lines "$e2e_tmp/err")" = "$no_stick" ]
+  e2e_ok "scan on this machine: exit 1, no modem stick found"
 fi
 
 # A port that answers while waiting ends the wait at once: the stick starts
 # answering 2.5 s into a 10 s wait. Rounds are a second apart at most, and
 # a round with a modem takes about 100 ms.
 late="$e2e_tmp/ttyLATE"
-start=$(date +%s%N)
-"$CLI" scan --wait 10 "$late" >"$e2e_tmp/out" 2>"$e2e_tmp/err" &
-waiter=$!
-sleep 2.5
-"$MODEM_SIM" --link "$late" "$PROFILES/e1550.profile" >/dev/null 2>&1 &
+(sleep 2.5 && exec "$MODEM_SIM" --link "$late" "$PROFILES/e1550.profile" >/dev/null 2>&1) &
 e2e_sim_pids+=($!)
-wait $waiter
-e2e_check_status "scan --wait 10: exit once the stick answers" 0 $?
-elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
-[ "$elapsed" -ge 2500 ] && [ "$elapsed" -lt 4000 ]
-e2e_check_status "scan --wait 10: returns within 1.5 s of the stick's start (${elapsed} ms)" 0 $?
-printf 'E1550 (%s)\n' "$late" >"$e2e_tmp/want"
-e2e_check "scan --wait 10: the modem's entry" "$e2e_tmp/want" "$e2e_tmp/out"
+e2e_timed "$CLI" scan --wait 10 "$late" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
+[ $status = 0 ] && [ "$elapsed" -ge 2500 ] && [ "$elapsed" -lt 4000 ] && [ "$(cat "$e2e_tmp/out")" = "E1550 ($late)" ]
+e2e_ok "scan --wait 10: the modem's entry within 1.5 s of the stick's start (${elapsed} ms)"
 e2e_stop_sims
 
 # A stick on router firmware ends the wait as a modem does: its entry forms
-# in the first round.
-start=$(date +%s%N)
-BRENVALTOR_TEST_STICK_ROOT="$e2e_tmp/fixtures/router" "$CLI" scan --wait 10 "$late" >"$e2e_tmp/out" 2>/dev/null
-e2e_check_status "scan --wait 10, router stick: exit" 0 $?
-elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
-[ "$elapsed" -lt 1000 ]
-e2e_check_status "scan --wait 10, router stick: returns at once (${elapsed} ms)" 0 $?
-echo "E3372 (192.168.8.1)" >"$e2e_tmp/want"
-e2e_check "scan --wait 10, router stick: its entry" "$e2e_tmp/want" "$e2e_tmp/out"
-
-# Nothing answers: the wait runs out, then the diagnosis.
-start=$(date +%s%N)
-BRENVALTOR_TEST_STICK_ROOT="$e2e_tmp/fixtures/no-stick" "$CLI" scan --wait 2 "$late" >"$e2e_tmp/out" \
+# in the first round. Nothing answers: the wait runs out, then the
+# diagnosis.
+BRENVALTOR_TEST_STICK_ROOT="$e2e_tmp/fixtures/router" e2e_timed "$CLI" scan --wait 10 "$late" >"$e2e_tmp/out" 2>/dev/null
+[ $status = 0 ] && [ "$elapsed" -lt 1000 ] && [ "$(cat "$e2e_tmp/out")" = "E3372 (192.168.8.1)" ]
+e2e_ok "scan --wait 10, router stick: its entry at once (${elapsed} ms)"
+BRENVALTOR_TEST_STICK_ROOT="$e2e_tmp/fixtures/no-stick" e2e_timed "$CLI" scan --wait 2 "$late" >"$e2e_tmp/out" \
   2>"$e2e_tmp/err"
-e2e_check_status "scan --wait 2 with nothing: exit" 1 $?
-elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
-[ "$elapsed" -ge 2000 ] && [ "$elapsed" -lt 3000 ]
-e2e_check_status "scan --wait 2 with nothing: gives up after 2 s (${elapsed} ms)" 0 $?
-printf '%s\n' "$no_stick" >"$e2e_tmp/want"
-stick_lines "$e2e_tmp/err" >"$e2e_tmp/got"
-e2e_check "scan --wait 2 with nothing: then the diagnosis" "$e2e_tmp/want" "$e2e_tmp/got"
+[ $status = 1 ] && [ "$elapsed" -ge 2000 ] && [ "$elapsed" -lt 3000 ] && [ "$(stick_lines "$e2e_tmp/err")" = "$no_stick" ]
+e2e_ok "scan --wait 2 with nothing: gives up after 2 s (${elapsed} ms), then the diagnosis"
 
 # The rounds of a wait on a missing port: strace counts the opens, one a
 # second at most (three in a 2 s wait).
@@ -111,7 +79,7 @@ if command -v strace >/dev/null; then
   strace -f -e trace=openat -o "$e2e_tmp/strace" "$CLI" scan --wait 2 "$late" >/dev/null 2>&1
   rounds=$(grep -c "ttyLATE" "$e2e_tmp/strace")
   [ "$rounds" -ge 2 ] && [ "$rounds" -le 3 ]
-  e2e_check_status "scan --wait 2: $rounds rounds, one a second at most" 0 $?
+  e2e_ok "scan --wait 2: $rounds rounds, one a second at most"
 fi
 
 e2e_finish

@@ -18,15 +18,10 @@ allowed+="setupapi.dll cfgmgr32.dll iphlpapi.dll "
 allowed+="winhttp.dll xmllite.dll "
 
 for exe in "$@"; do
-  name=$(basename "$exe")
   dlls=$("$OBJDUMP" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | tr -d '\r')
-  [ -n "$dlls" ]
-  e2e_check_status "$name: imports read" 0 $?
-  for dll in $dlls; do
-    case "$allowed" in
-      *" $dll "*) e2e_check_status "$name imports $dll: a Windows DLL" 0 0 ;;
-      *) e2e_check_status "$name imports $dll: not a Windows DLL" 0 1 ;;
-    esac
-  done
+  foreign=$(for dll in $dlls; do [[ $allowed == *" $dll "* ]] || echo "$dll"; done)
+  name="${exe##*/} imports Windows DLLs only: ${dlls//$'\n'/ }${foreign:+; not theirs: }${foreign//$'\n'/ }"
+  [ -n "$dlls" ] && [ -z "$foreign" ]
+  e2e_ok "$name"
 done
 e2e_finish

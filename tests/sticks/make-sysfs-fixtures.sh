@@ -4,24 +4,15 @@
 # proc/net/route, as the kernel shows them for real sticks of the modem
 # vendor in each state.
 #
-# Sources of the layouts (USB IDs, interface class triples, bound drivers):
-# - E1550 in CD-ROM mode, 12d1:1446, one mass-storage interface 08/06/50:
-#   the usb_modeswitch device reference (usb-modeswitch-data, its "12d1:1446"
-#   entry) and the lsusb -v listings posted with it in the usb_modeswitch
-#   forum.
-# - E1550 in modem mode, 12d1:1001: three vendor-specific interfaces
-#   ff/ff/ff, then the CD-ROM and the card reader, 08/06/50, as in the
-#   lsusb -v listings of the E1550 in the same forum. The kernel's option
-#   driver binds every ff/ff/ff interface of the vendor
-#   (USB_VENDOR_AND_INTERFACE_INFO(0x12d1, 0xff, 0xff, 0xff) in
-#   drivers/usb/serial/option.c) and makes ttyUSB0..2 of them.
-# - E3372h on router firmware, 12d1:14dc: CDC Ethernet 02/06/00 with its
-#   data interface 0a/00/00, both bound to cdc_ether, and the card reader
-#   08/06/50, as in the lsusb -v listings of these sticks posted in the
-#   OpenWrt and usb_modeswitch forums; 192.168.8.1 is the gateway those
-#   posts show.
-# - No driver: the modem-mode E1550 on a kernel without the option driver
-#   (the vendor interfaces stay unbound, no ttyUSB).
+# The layouts (USB IDs, interface class triples, bound drivers) follow the
+# lsusb -v listings posted in the usb_modeswitch and OpenWrt forums and the
+# usb-modeswitch-data reference: the E1550 in CD-ROM mode (12d1:1446, one
+# mass-storage interface 08/06/50); the E1550 in modem mode (12d1:1001,
+# three vendor interfaces ff/ff/ff that the kernel's option driver binds as
+# ttyUSB0..2, then the CD-ROM and the card reader), or the same on a kernel
+# without the option driver (unbound, no ttyUSB); the E3372h on router
+# firmware (12d1:14dc, CDC Ethernet 02/06/00 with its data interface
+# 0a/00/00 on cdc_ether, the card reader, gateway 192.168.8.1).
 # Usage: make-sysfs-fixtures.sh OUTDIR   (makes OUTDIR/CASE for every case)
 set -eu
 out=$1
@@ -77,18 +68,13 @@ e1550_storage() {
   interface "$1" "$2" 0 08 06 50 usb-storage
 }
 
+# e1550_modem CASE DEVICE option|none: with the option driver or unbound.
 e1550_modem() {
-  local driver=$3
+  local i
   device "$1" "$2" 12d1 1001
-  if [ "$driver" = option ]; then
-    interface "$1" "$2" 0 ff ff ff option ttyUSB0
-    interface "$1" "$2" 1 ff ff ff option ttyUSB1
-    interface "$1" "$2" 2 ff ff ff option ttyUSB2
-  else
-    interface "$1" "$2" 0 ff ff ff -
-    interface "$1" "$2" 1 ff ff ff -
-    interface "$1" "$2" 2 ff ff ff -
-  fi
+  for i in 0 1 2; do
+    if [ "$3" = option ]; then interface "$1" "$2" $i ff ff ff option ttyUSB$i; else interface "$1" "$2" $i ff ff ff -; fi
+  done
   interface "$1" "$2" 3 08 06 50 usb-storage
   interface "$1" "$2" 4 08 06 50 usb-storage
 }

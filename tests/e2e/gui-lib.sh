@@ -106,7 +106,9 @@ gui_probe_is() {
 }
 gui_poll() {
   gui_until 5 gui_probe_is "$@"
+  local status=$?
   printf '%s\n' "$gui_got"
+  return $status
 }
 
 # gui_wait_text NAME PATTERN: until the control's text matches the grep -E

@@ -90,7 +90,6 @@ constexpr NamedId kNamedControls[] = {
     {"selector", kModemSelector, true},
     {"list", kReportList, false},
     {"notice", kStickNotice, false},
-    {"credits", kCreditsLine, false},
     {"terminal-output", kTerminalOutput, true},
     {"terminal-input", kTerminalInput, false},
     {"query-button", kQueryButtonControl, false},
@@ -437,6 +436,19 @@ int Post(const std::string& name, UINT message, WPARAM wParam) {
   return window != nullptr && PostMessageW(window, message, wParam, 0) ? 0 : 1;
 }
 
+// WM_CHAR for each UTF-16 unit of a UTF-8 text, as typed keys give the
+// control: xdotool reaches wine only with letters of the X keyboard map.
+int PostChars(const std::string& argument) {
+  const size_t space = argument.find(' ');
+  const HWND control = RequireControl(argument.substr(0, space));
+  if (control == nullptr || space == std::string::npos) return 1;
+  wchar_t text[256] = {};
+  const int units = MultiByteToWideChar(CP_UTF8, 0, argument.data() + space + 1,
+                                        static_cast<int>(argument.size() - space - 1), text, 255);
+  for (int i = 0; i < units; ++i) PostMessageW(control, WM_CHAR, text[i], 1);
+  return units > 0 ? 0 : 1;
+}
+
 // One process polls, rather than one per question: the tests' own load
 // stays off the stick's timing.
 int WaitIdle(const std::string& argument) {
@@ -502,8 +514,6 @@ constexpr Command kCommands[] = {
     {"ticks", ": one digit per list item, its state image", false, PrintTicks},
     {"rows", ": \"row N LEFT TOP RIGHT BOTTOM\" per list item, in the main window's client coordinates",
      false, PrintRowRects},
-    {"count", ": how many items the list holds", false,
-     [](const std::string&) { return PrintAnswer("list", LVM_GETITEMCOUNT); }},
     {"item", "N: list item N's label, then its value", true, PrintItemTexts},
     {"clipboard", ": the clipboard's Unicode text, unchanged", false, PrintClipboardText},
     {"text", "NAME: the control's text", true, PrintText},
@@ -524,6 +534,7 @@ constexpr Command kCommands[] = {
     {"messageboxes", ": how many message boxes the program shows", false, PrintMessageBoxCount},
     {"click", "NAME: BM_CLICK to a button, as a screen reader's default action", true,
      [](const std::string& name) { return Post(name, BM_CLICK, 0); }},
+    {"type", "NAME TEXT: WM_CHAR for each letter of TEXT", true, PostChars},
     {"close", ": WM_CLOSE to the main window", false,
      [](const std::string&) { return Post("main", WM_CLOSE, 0); }},
     // DBT_DEVNODES_CHANGED carries no data: it can be posted from outside.

@@ -13,7 +13,7 @@ for tool in Xvfb xdpyinfo xdotool xclip import convert compare; do
   command -v "$tool" >/dev/null || { echo "$tool is missing"; exit 1; }
 done
 
-gui_xvfb_pid="" gui_exe_pid="" gui_probe_pid="" gui_browser_set=no
+gui_xvfb_pid="" gui_exe_pid="" gui_probe_pid=""
 
 gui_cleanup() {
   if [ -n "$gui_exe_pid" ] && kill -0 "$gui_exe_pid" 2>/dev/null; then
@@ -22,9 +22,6 @@ gui_cleanup() {
   fi
   gui_probe_stop
   e2e_stop_sims
-  # The prefix is shared: its browser setting goes back to wine's own.
-  [ "$gui_browser_set" = yes ] &&
-    wine reg delete 'HKCU\Software\Wine\WineBrowser' /v Browsers /f >/dev/null 2>&1
   # The server's desktop process lives on this display.
   wine_stop
   if [ -n "$gui_xvfb_pid" ]; then
@@ -304,6 +301,5 @@ gui_fake_browser() {
   printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s"\n' "$e2e_tmp/browser.log" >"$e2e_tmp/browser.sh"
   chmod +x "$e2e_tmp/browser.sh"
   : >"$e2e_tmp/browser.log"
-  gui_browser_set=yes
   wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$e2e_tmp/browser.sh" /f >/dev/null 2>&1
 }

@@ -108,11 +108,15 @@ blueness() { IFS=, read -r r g b <<<"$1" && echo $((b - r)); }
 hover_shown() { gui_shot hover && [ "$(gui_pixel hover 264 35)" != "$face_before" ]; }
 hover_gone() { gui_shot left && [ "$(gui_changed plain left 257 29 206 30)" = 0 ]; }
 
-case_report() {
-  sed "s/E1550/Q9000$(printf '\306')/g" "$PROFILES/e1550.profile" >"$e2e_tmp/q9000.profile"
+e1550_more() {
   { cat "$PROFILES/e1550.profile"
     printf '\n> AT+RTF\n"%s"\n' '{\\rtf1\\ansi {\\b X}\\par}'
     printf '\n> AT+CYR\n"\\r\\n\317\360\350\342\345\362\\r\\n"\n'; } >"$e2e_tmp/e1550.profile"
+}
+
+case_report() {
+  sed "s/E1550/Q9000$(printf '\306')/g" "$PROFILES/e1550.profile" >"$e2e_tmp/q9000.profile"
+  e1550_more
   gui_fake_browser
   gui_open "$e2e_tmp/e1550.profile" 5 "$e2e_tmp/q9000.profile" 7 e3372 12
   gui_check_value "start-up: one entry per modem in port order, none selected, the 8 main rows ticked" \
@@ -169,8 +173,7 @@ case_report() {
   gui_page 0
 
   report_list
-  report_terminal
-  gui_close "report and terminal: exit status"
+  gui_close "report: exit status"
 }
 
 report_list() {
@@ -273,7 +276,9 @@ terminal_send() {
   sent_bytes=$(gui_sent "$e2e_tmp/com5.log" "$size")
 }
 
-report_terminal() {
+case_terminal() {
+  e1550_more
+  gui_open "$e2e_tmp/e1550.profile" 5 e3372 7
   probe select 0
   gui_page 1
   transcript=''
@@ -327,6 +332,7 @@ CASES
   gui_page 1
   gui_check_value "terminal: the transcript survives a visit to the information page" \
     "$(printf "$transcript")" "$(probe text terminal-output)"
+  gui_close "terminal: exit status"
 }
 
 # --- Sticks that send unsolicited reports, and an LTE stick -------------------
@@ -510,21 +516,22 @@ $(focus_after copy-button Tab) $(focus_after list Tab) $(focus_after copy-button
   gui_close "$LC_ALL, keys: exit status"
 }
 
+look=""
 case_keyboard() {
-  local first=$LC_ALL
-  for LC_ALL in "$first" "$(case $first in ru_RU*) echo en_US.UTF-8 ;; *) echo ru_RU.UTF-8 ;; esac)"; do
-    export LC_ALL
-    # The code page is the wine server's: a fresh one for the locale.
-    look=""
-    if [ "$LC_ALL" != "$first" ]; then
-      gui_start
-      look=-classic
-      wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive /d 0 /f \
-        >/dev/null 2>&1
-    fi
-    mouse_user
-    keyboard_user
-  done
+  mouse_user
+  keyboard_user
+}
+# The other locale (the code page is the wine server's: a fresh one), the
+# theme off.
+case_classic() {
+  case $LC_ALL in
+    ru_RU*) export LC_ALL=en_US.UTF-8 ;;
+    *) export LC_ALL=ru_RU.UTF-8 ;;
+  esac
+  gui_start
+  wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive /d 0 /f >/dev/null 2>&1
+  look=-classic
+  case_keyboard
 }
 
 # --- Sticks plugged in and out -------------------------------------------------
@@ -712,8 +719,8 @@ $(focus_after query-button Tab) $(focus_after copy-button Tab) $(focus_after lis
 # --- Faulty devices ---------------------------------------------------------------
 # ERROR to everything, a reply past 65,535 bytes, binary garbage, bytes
 # dripping in, an echo that stays on, a stick pulled out mid-query, one that
-# hangs mid-query, a silent device, a 300-character model name, a stick whose
-# answers come 1.5 s late. For each: no crash, the rows as expected, the port
+# hangs mid-query; a silent device, a 300-character model name, a stick
+# whose answers come 1.5 s late (case late). For each: no crash, the rows as expected, the port
 # closed again (no process of the prefix holds the pty, and the command-line
 # tool opens it while the window is still open), the window answers and
 # switches pages. Not covered: a port that another program holds (wine does
@@ -736,6 +743,7 @@ port_closed() {
   wine "$CLI" send "COM$2" AT >"$e2e_tmp/cli.out" 2>&1
   e2e_check_status "$1: the command-line tool opens COM$2 right after" 0 $?
 }
+declare -A pty_of
 drip_held() { [ -n "$(gui_pty_holders "${pty_of[drip]}")" ]; }
 commands_sent() { [ "$(tr -cd '\r' <"$e2e_tmp/com12.log" | wc -c)" -ge "$1" ]; }
 
@@ -748,7 +756,6 @@ case_faults() {
   grep -q '^disconnect-after 5$' "$e2e_tmp/unplug.profile" && grep -q '^silent-after 8$' "$e2e_tmp/hang.profile" ||
     { echo "unplug.profile or hang.profile has changed"; exit 1; }
   local faults="error-all huge-reply garbage drip echoing unplug hang" fault port=5 index
-  declare -gA pty_of
   e2e_stop_sims
   wine_clear_com_ports
   for fault in $faults; do
@@ -816,9 +823,12 @@ case_faults() {
     "${sent:0:${#before_hangup}}"
   gui_check_value "faults: no message box left" 0 "$(probe messageboxes)"
   gui_close "faults: exit status"
+}
 
-  # A silent device (the scan waits about 2 s for it: the window answers all
-  # the while), a 300-character model name, an E1550.
+# A silent device (the scan waits about 2 s for it: the window answers all
+# the while), a 300-character model name, and an E1550 that gives way to a
+# stick whose answers come late.
+case_late() {
   gui_open alive silent 5 long-model 6 e1550 12
   pty_of[silent]=$(readlink "$WINEPREFIX/dosdevices/com5")
   pty_of[long-model]=$(readlink "$WINEPREFIX/dosdevices/com6")

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The real window, brenvaltor.exe, under wine on a private X display, as a
-# user sees it (wine's visual theme on, as on every Windows 10/11), with
-# modem-sim ptys as COM ports: xdotool clicks and types, ui_probe.exe reads
-# the controls from inside wine, ImageMagick reads pixels off screenshots.
+# The real window, brenvaltor.exe, under wine on a private X display, themed
+# (the classic case with the theme off), with modem-sim ptys as COM ports:
+# xdotool clicks and types, ui_probe.exe reads the controls from inside
+# wine, ImageMagick reads pixels off screenshots.
 # Each case starts the window with its sticks and closes it; a test runs the
 # cases named on its command line, in one X display and wine server.
 # Usage: gui_wine_e2e.sh EXE TEST_STICKS_EXE UI_PROBE_EXE CLI_EXE MODEM_SIM PROFILE_DIR ROUTER_DIR
@@ -720,10 +720,10 @@ $(focus_after query-button Tab) $(focus_after copy-button Tab) $(focus_after lis
 # ERROR to everything, a reply past 65,535 bytes, binary garbage, bytes
 # dripping in, an echo that stays on, a stick pulled out mid-query, one that
 # hangs mid-query; a silent device, a 300-character model name, a stick
-# whose answers come 1.5 s late (case late). For each: no crash, the rows as expected, the port
-# closed again (no process of the prefix holds the pty, and the command-line
-# tool opens it while the window is still open), the window answers and
-# switches pages. Not covered: a port that another program holds (wine does
+# whose answers come 1.5 s late (case late). For each: no crash, the rows as
+# expected, the port closed again (no process of the prefix holds the pty,
+# and the command-line tool opens it while the window is still open), the
+# window answers and switches pages. Not covered: a port that another program holds (wine does
 # not refuse a second open as Windows does; fault_matrix.sh covers it
 # natively).
 

@@ -1,21 +1,19 @@
-# Shared steps of the window tests: a private X display and the wine
-# server on it, the program started and closed, ui_probe.exe to read the
-# controls from inside wine, xdotool for the pointer and the keyboard, and
-# ImageMagick for pixels off screenshots. Source it after setting EXE, PROBE
-# and MODEM_SIM; then call gui_start.
+# The window tests' harness: a private X display and a wine server on it,
+# brenvaltor.exe started with simulated sticks on COM links and closed,
+# ui_probe.exe (one "serve" process) to read the controls from inside wine,
+# xdotool for the pointer and the keyboard, ImageMagick for pixels off
+# screenshots, and waits that poll with a deadline. Source it after setting
+# EXE, PROBE, MODEM_SIM and PROFILES; then call gui_start.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/../wine/wine-env.sh"
 # Wine's ANSI code page follows the locale: 1251 as on a Russian Windows by
 # default, 1252 as on an English one with BRENVALTOR_GUI_LOCALE=en_US.UTF-8.
-# The window must read the same in both.
 export LC_ALL=${BRENVALTOR_GUI_LOCALE:-ru_RU.UTF-8}
 for tool in Xvfb xdpyinfo xdotool xclip import convert compare; do
   command -v "$tool" >/dev/null || { echo "$tool is missing"; exit 1; }
 done
 
-gui_xvfb_pid=""
-gui_exe_pid=""
-gui_browser_set=no
+gui_xvfb_pid="" gui_exe_pid="" gui_probe_pid=""
 
 gui_cleanup() {
   if [ -n "$gui_exe_pid" ] && kill -0 "$gui_exe_pid" 2>/dev/null; then
@@ -24,11 +22,7 @@ gui_cleanup() {
   fi
   gui_probe_stop
   e2e_stop_sims
-  # The prefix is shared: its browser setting goes back to wine's own.
-  [ "$gui_browser_set" = yes ] &&
-    wine reg delete 'HKCU\Software\Wine\WineBrowser' /v Browsers /f >/dev/null 2>&1
-  # The server's desktop process lives on this display; the next user of the
-  # prefix starts a new one.
+  # The server's desktop process lives on this display.
   wine_stop
   if [ -n "$gui_xvfb_pid" ]; then
     kill "$gui_xvfb_pid" 2>/dev/null
@@ -38,37 +32,35 @@ gui_cleanup() {
 }
 trap gui_cleanup EXIT
 
-# gui_start: the display given, or a private Xvfb on the first free display
-# number, and a fresh wine server on it.
+gui_now_ms() { echo $(($(date +%s%N) / 1000000)); }
+gui_ms_since() { echo $(($(gui_now_ms) - $1)); }
+
+# gui_until SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds;
+# fails once SECONDS have passed.
+gui_until() {
+  local deadline=$(($(gui_now_ms) + $1 * 1000))
+  shift
+  until "$@"; do
+    [ "$(gui_now_ms)" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
+# gui_start: a private Xvfb (unless DISPLAY works), a fresh wine server on
+# it, so that wine's desktop process and its clipboard live there, and the
+# probe.
 gui_start() {
+  gui_probe_stop
   if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     # Xvfb writes the number it took once it accepts connections.
     Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp 8>"$e2e_tmp/display" >"$e2e_tmp/xvfb.log" 2>&1 &
     gui_xvfb_pid=$!
-    for _ in $(seq 100); do
-      [ -s "$e2e_tmp/display" ] && break
-      sleep 0.1
-    done
-    [ -s "$e2e_tmp/display" ] || { echo "Xvfb did not start"; cat "$e2e_tmp/xvfb.log"; exit 1; }
+    gui_until 10 test -s "$e2e_tmp/display" || { echo "Xvfb did not start"; cat "$e2e_tmp/xvfb.log"; exit 1; }
     export DISPLAY=":$(head -n 1 "$e2e_tmp/display")"
   fi
-
-  # A fresh server, so that wine's desktop process (and with it the clipboard
-  # shared with X) runs on this display.
   wine_stop
   wine_start
-  # Wine themes every program; on Windows a program without a Common Controls 6
-  # manifest gets the classic controls, whose tab page takes the window's grey.
-  wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive /d 0 /f \
-    >/dev/null 2>&1
-  gui_probe_start
-}
-
-# One ui_probe.exe serves the test's questions (see its "serve"): probe ARGS
-# prints the answer and returns the status one `ui_probe ARGS` would give.
-gui_probe_pid=""
-gui_probe_start() {
-  gui_probe_stop
+  # One ui_probe.exe serves the test's questions (see its "serve").
   rm -f "$e2e_tmp/probe.in" "$e2e_tmp/probe.out"
   mkfifo "$e2e_tmp/probe.in" "$e2e_tmp/probe.out"
   wine "$PROBE" serve <"$e2e_tmp/probe.in" >"$e2e_tmp/probe.out" 2>>"$e2e_tmp/probe.err" &
@@ -84,6 +76,9 @@ gui_probe_stop() {
   wait "$gui_probe_pid" 2>/dev/null
   gui_probe_pid=""
 }
+
+# probe ARGS: prints the answer and returns the status one `ui_probe ARGS`
+# would give.
 probe() {
   local line="" answer="" first=yes
   echo "$*" >&7
@@ -98,10 +93,41 @@ probe() {
   return "${line#$'\x1e'}"
 }
 
+# gui_poll WANT ARGS...: asks the probe until it answers WANT, at most 5 s
+# (keys and clicks may still be on their way); prints the last answer.
+gui_probe_is() {
+  local want=$1
+  shift
+  gui_got=$(probe "$@")
+  [ "$gui_got" = "$want" ]
+}
+gui_poll() {
+  gui_until 5 gui_probe_is "$@"
+  local status=$?
+  printf '%s\n' "$gui_got"
+  return $status
+}
+
+# gui_wait_text NAME PATTERN: until the control's text matches the grep -E
+# pattern (line ends as BEL), at most 8 s; the text is left in $e2e_tmp/text.
+gui_text_matches() { probe text "$1" >"$e2e_tmp/text" && tr '\n' '\a' <"$e2e_tmp/text" | grep -Eq "$2"; }
+gui_wait_text() { gui_until 8 gui_text_matches "$@"; }
+
+# gui_add_sim PROFILE N: one more sim (a name in $PROFILES or a path), as
+# COMn; what it receives goes to $e2e_tmp/comN.log, its pty to $e2e_pty.
+gui_add_sim() {
+  local profile=$1
+  [ "${profile#*/}" != "$profile" ] || profile=$PROFILES/$profile.profile
+  e2e_add_sim "$profile"
+  # The sim keeps its log open: the renamed file goes on growing.
+  mv "$e2e_tmp/sim.log" "$e2e_tmp/com$2.log"
+  wine_map_com_port "$2" "$e2e_pty"
+}
+
 # gui_launch [alive]: starts the program and waits for its scan; sets
 # gui_ox gui_oy (client origin on the screen) and gui_cw gui_ch (client
-# size). With alive, the window is watched answering throughout the scan
-# (ui_probe alive): its output in gui_alive, its status in gui_alive_status.
+# size). With alive, the window is watched answering throughout the scan:
+# the probe's output in gui_alive, its status in gui_alive_status.
 gui_launch() {
   wine "$EXE" >"$e2e_tmp/exe.out" 2>&1 &
   gui_exe_pid=$!
@@ -112,18 +138,29 @@ gui_launch() {
   local ready
   ready=$(probe wait 30) || { echo "the window did not come up"; cat "$e2e_tmp/probe.err"; exit 1; }
   read -r _ gui_ox gui_oy _ gui_cw gui_ch <<<"$(echo $ready)"
+  gui_read_rows || { echo "no list rows"; cat "$e2e_tmp/rows" "$e2e_tmp/probe.err"; }
 }
 
-# gui_close NAME: WM_CLOSE, then the process must end with status 0.
-gui_close() {
-  probe close
-  local i
-  for i in $(seq 100); do
-    kill -0 "$gui_exe_pid" 2>/dev/null || break
-    sleep 0.1
+# gui_open [alive] PROFILE N ...: the window started with these sticks
+# alone, on COMn each.
+gui_open() {
+  local alive=""
+  [ "${1:-}" = alive ] && { alive=alive; shift; }
+  e2e_stop_sims
+  wine_clear_com_ports
+  while [ $# -ge 2 ]; do
+    gui_add_sim "$1" "$2"
+    shift 2
   done
+  gui_launch $alive
+}
+
+# gui_close NAME: WM_CLOSE; the process must end with status 0 within 10 s.
+gui_exited() { ! kill -0 "$gui_exe_pid" 2>/dev/null; }
+gui_close() {
   local status=timeout
-  if ! kill -0 "$gui_exe_pid" 2>/dev/null; then
+  probe close
+  if gui_until 10 gui_exited; then
     wait "$gui_exe_pid"
     status=$?
   fi
@@ -135,11 +172,18 @@ gui_close() {
 gui_move() { xdotool mousemove $((gui_ox + $1)) $((gui_oy + $2)); }
 gui_click() { xdotool mousemove $((gui_ox + $1)) $((gui_oy + $2)) click 1; }
 
-gui_shot() { import -window root "$1"; }
+# gui_shot NAME: the screen as $e2e_tmp/NAME.png; gui_client_shot NAME: its
+# client area alone, with the pointer off every control.
+gui_shot() { import -window root "$e2e_tmp/$1.png"; }
+gui_client_shot() {
+  gui_move 670 300
+  gui_shot full
+  convert "$e2e_tmp/full.png" -crop "${gui_cw}x${gui_ch}+${gui_ox}+${gui_oy}" +repage "$e2e_tmp/$1.png"
+}
 
 # gui_pixel SHOT X Y: "R,G,B" of a client pixel.
 gui_pixel() {
-  convert "$1" -crop 1x1+$((gui_ox + $2))+$((gui_oy + $3)) +repage \
+  convert "$e2e_tmp/$1.png" -crop 1x1+$((gui_ox + $2))+$((gui_oy + $3)) +repage \
     -format '%[fx:int(255*r+0.5)],%[fx:int(255*g+0.5)],%[fx:int(255*b+0.5)]' info:
 }
 
@@ -147,7 +191,17 @@ gui_pixel() {
 # differ between two screenshots.
 gui_changed() {
   local crop="$5x$6+$((gui_ox + $3))+$((gui_oy + $4))"
-  compare -metric AE "$1[$crop]" "$2[$crop]" null: 2>&1 | cut -d" " -f1
+  compare -metric AE "$e2e_tmp/$1.png[$crop]" "$e2e_tmp/$2.png[$crop]" null: 2>&1 | cut -d" " -f1
+}
+
+# gui_colours SHOT X Y W H: "COUNT R,G,B" for each colour of a client
+# rectangle; gui_colour_count SHOT X Y W H R,G,B: how many pixels have it.
+gui_colours() {
+  convert "$e2e_tmp/$1.png" -crop "$4x$5+$((gui_ox + $2))+$((gui_oy + $3))" +repage -format %c histogram:info:- |
+    sed -n 's/^ *\([0-9]*\): (\([0-9]*,[0-9]*,[0-9]*\)).*/\1 \2/p' | sort -k2
+}
+gui_colour_count() {
+  gui_colours "$1" "$2" "$3" "$4" "$5" | awk -v c="$6" '$2 == c { n += $1 } END { print n + 0 }'
 }
 
 # gui_check_value NAME EXPECTED ACTUAL: like e2e_check, for one value.
@@ -157,111 +211,57 @@ gui_check_value() {
   e2e_check "$1" "$e2e_tmp/want" "$e2e_tmp/out"
 }
 
-# gui_poll EXPECTED ARGS...: runs the probe with ARGS until it prints
-# EXPECTED or 4 s pass; prints the last output. Input from xdotool may still
-# be on its way when the probe asks.
-gui_poll() {
-  local want=$1 got i
-  shift
-  for i in $(seq 20); do
-    got=$(probe "$@")
-    [ "$got" = "$want" ] && break
-    sleep 0.2
-  done
-  printf '%s\n' "$got"
-}
-
-# gui_wait_text NAME PATTERN: polls the control's text until it matches (a
-# grep -E pattern over the whole text) or 8 s pass; the text ends up in
-# $e2e_tmp/text.
-gui_wait_text() {
-  local i
-  for i in $(seq 40); do
-    probe text "$1" >"$e2e_tmp/text"
-    tr '\n' '\a' <"$e2e_tmp/text" | grep -Eq "$2" && return 0
-    sleep 0.2
-  done
-  return 1
-}
-
-# --- Helpers of the longer scenarios ------------------------------------------
-
-gui_ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
-
-# gui_add_sim PROFILE N: one more sim, as COMn; the bytes it receives go to
-# $e2e_tmp/comN.log, its pty path to $e2e_pty.
-gui_add_sim() {
-  e2e_add_sim "$1"
-  # The sim keeps its log open: the renamed file goes on growing.
-  mv "$e2e_tmp/sim.log" "$e2e_tmp/com$2.log"
-  wine_map_com_port "$2" "$e2e_pty"
-}
-
 gui_log_size() { stat -c %s "$1" 2>/dev/null || echo 0; }
+gui_log_grew() { [ "$(gui_log_size "$1")" -gt "$2" ]; }
+# gui_sent LOG SIZE: what the sim received past SIZE, CR shown as \r.
+gui_sent() { tail -c +$(($2 + 1)) "$1" | sed 's/\r/\\r/g'; }
 
 # gui_read_rows: the list items' rectangles (client coordinates) into
 # gui_row_top[N] and gui_row_bottom[N]; gui_list_x is the list's client
 # origin, so list x = client x - gui_list_x.
 gui_read_rows() {
-  probe rows >"$e2e_tmp/rows" || { echo "no list rows"; exit 1; }
-  gui_row_top=()
-  gui_row_bottom=()
   local item left top bottom
+  gui_row_top=() gui_row_bottom=()
+  probe rows >"$e2e_tmp/rows" || return 1
   while read -r _ item left top _ bottom; do
     gui_row_top[item]=$top
     gui_row_bottom[item]=$bottom
     [ "$item" = 0 ] && gui_list_x=$left
   done <"$e2e_tmp/rows"
+  return 0
 }
 
 # gui_click_row ITEM LIST_X: a click on a list item at a list x.
-gui_click_row() {
-  gui_click $((gui_list_x + $2)) $(((gui_row_top[$1] + gui_row_bottom[$1]) / 2))
+gui_click_row() { gui_click $((gui_list_x + $2)) $(((gui_row_top[$1] + gui_row_bottom[$1]) / 2)); }
+
+# gui_page N: a click on the tab of page N (0 information, 1 terminal),
+# until the page shows.
+gui_page() {
+  gui_click $((40 + $1 * 100)) 12
+  gui_poll "$1" page >/dev/null
 }
 
-# gui_colour_count SHOT X Y W H R,G,B: how many pixels of a client
-# rectangle have exactly that colour.
-gui_colour_count() {
-  local count
-  count=$(convert "$1" -crop "$4x$5+$((gui_ox + $2))+$((gui_oy + $3))" +repage -format %c histogram:info:- |
-          grep -F " ($6) " | awk '{ sum += $1 } END { print sum + 0 }')
-  echo "${count:-0}"
-}
+# gui_wait_idle: until no query or scan runs and the window's thread
+# answers (a terminal exchange holds it), at most 90 s.
+gui_wait_idle() { probe idle 90 >/dev/null; }
 
-# gui_colours SHOT X Y W H: the distinct colours of a client rectangle, one
-# "R,G,B" a line.
-gui_colours() {
-  convert "$1" -crop "$4x$5+$((gui_ox + $2))+$((gui_oy + $3))" +repage -format %c histogram:info:- |
-    sed -n 's/^ *[0-9]*: (\([0-9]*,[0-9]*,[0-9]*\)).*/\1/p' | sort
-}
-
-# gui_wait_idle [SECONDS]: waits until no query or scan runs and the
-# window's thread answers (a terminal exchange holds it); prints the page
-# number. Fails after SECONDS (default 90: an answer that has begun may take
-# its time).
-gui_wait_idle() {
-  probe idle "${1:-90}" || return 1
-  probe page
-}
-
-# gui_query LOG: clicks the query button and waits until the query has run:
-# its first command reaches the sim (LOG grows), then the query is over.
-# Sets gui_query_ms, from the click until then.
+# gui_query LOG [ACTION...]: runs the query by the button (or by ACTION)
+# and waits until its first command reached the sim (LOG grew) and the
+# window is idle again. Sets gui_query_ms, gui_query_sent (what LOG got).
 gui_query() {
-  local size start
-  size=$(gui_log_size "$1")
-  start=$(date +%s%N)
-  gui_click 300 40
-  for _ in $(seq 100); do
-    [ "$(gui_log_size "$1")" -gt "$size" ] && break
-    sleep 0.05
-  done
-  gui_wait_idle >/dev/null
+  local log=$1 size start
+  shift
+  size=$(gui_log_size "$log")
+  start=$(gui_now_ms)
+  if [ $# -gt 0 ]; then "$@"; else gui_click 300 40; fi
+  gui_until 5 gui_log_grew "$log" "$size"
+  gui_wait_idle
   gui_query_ms=$(gui_ms_since "$start")
+  gui_query_sent=$(gui_sent "$log" "$size")
 }
 
-# gui_tick_all: ticks every report row by its box (the toggle row has none)
-# and waits until the list shows them all ticked.
+# gui_tick_all: ticks every report row by its box (the toggle row has
+# none) until the list shows them all ticked.
 gui_tick_all() {
   local ticks item
   ticks=$(probe ticks)
@@ -301,6 +301,5 @@ gui_fake_browser() {
   printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s"\n' "$e2e_tmp/browser.log" >"$e2e_tmp/browser.sh"
   chmod +x "$e2e_tmp/browser.sh"
   : >"$e2e_tmp/browser.log"
-  gui_browser_set=yes
   wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$e2e_tmp/browser.sh" /f >/dev/null 2>&1
 }

@@ -1,53 +1,14 @@
 // ui_probe: a console helper for the window tests. It runs under wine next
 // to brenvaltor.exe and reads the running program's controls through
 // messages that cross process boundaries (combo box texts, window texts,
-// item states, focus), reads list row rectangles through memory placed in
-// the program's own address space, and answers or closes the program's
-// windows. Texts are printed as UTF-8 with LF line ends; only the clipboard
-// text comes exactly as it is, CR LF included.
+// item states, focus), reads list items through memory placed in the
+// program's own address space, and answers or closes the program's windows.
+// Texts are printed as UTF-8 with LF line ends; only the clipboard text
+// comes exactly as it is, CR LF included.
 //
 // Usage: ui_probe COMMAND [ARG], or ui_probe serve for one COMMAND [ARG] a
-// line from standard input (see Serve)
-//   wait [SECONDS]        until the window exists, its scan has filled the
-//                         selector and the list shows: "origin X Y" (client
-//                         origin on the screen) and "client W H"
-//   entries               the selector entries, then "selected N"
-//   select N              selects entry N
-//   ticks                 one digit per list item: its state image index
-//   rows                  "row N LEFT TOP RIGHT BOTTOM" for every list item,
-//                         in the main window's client coordinates
-//   count                 how many items the list holds
-//   item N                list item N: its label, then its value, one line
-//                         each
-//   clipboard             the clipboard's Unicode text, unchanged
-//   text NAME             the control's text, line ends as LF
-//   visible NAME          "visible" or "hidden"
-//   limit NAME            how many characters the edit control takes
-//   page                  the selected tab (0 information, 1 terminal)
-//   focus                 the name of the control with the keyboard focus
-//   controls              every child control of the main window in the
-//                         order a screen reader walks them (creation order,
-//                         each one's children after it): "CLASS PARENT
-//                         TABSTOP|- TEXT", PARENT being main or tabs
-//   messagebox [ok]       waits for the program's message box: "caption C"
-//                         and "text T"; with ok it presses OK and waits until
-//                         the box is gone ("closed")
-//   messageboxes          how many message boxes the program shows now
-//   click NAME            posts BM_CLICK to a button, as a screen reader's
-//                         default action does
-//   close                 posts WM_CLOSE to the main window
-//   devicechange          posts WM_DEVICECHANGE (DBT_DEVNODES_CHANGED), as
-//                         Windows does when a stick is plugged in or out
-//   idle [SECONDS]        waits until the window answers and no query or
-//                         scan runs (default 90 s)
-//   alive [SECONDS]       once the window says a query or scan runs, sends
-//                         it WM_NULL every 50 ms until the work is over:
-//                         "answered N, longest M ms"; fails when one went
-//                         unanswered for 1 s, or the work did not begin and
-//                         end within SECONDS (default 60)
-// NAME: tabs, selector, list, notice, credits, terminal-output,
-// terminal-input, query-button, copy-button, send-button; each is found by
-// the control identifier the program gives it.
+// line from standard input (see Serve). The commands are kCommands below,
+// each with what it prints. NAME is a control's test name (kNamedControls).
 // Exit status 0 on success, 1 when the window or control is missing or a
 // wait times out, 2 on bad usage.
 #include <windows.h>
@@ -129,7 +90,6 @@ constexpr NamedId kNamedControls[] = {
     {"selector", kModemSelector, true},
     {"list", kReportList, false},
     {"notice", kStickNotice, false},
-    {"credits", kCreditsLine, false},
     {"terminal-output", kTerminalOutput, true},
     {"terminal-input", kTerminalInput, false},
     {"query-button", kQueryButtonControl, false},
@@ -170,7 +130,12 @@ HWND RequireControl(const std::string& name) {
   return control;
 }
 
-int WaitForWindow(double seconds) {
+double SecondsOr(const std::string& argument, double fallback) {
+  return argument.empty() ? fallback : std::atof(argument.c_str());
+}
+
+int WaitForWindow(const std::string& argument) {
+  const double seconds = SecondsOr(argument, 30.0);
   const DWORD start = GetTickCount();
   for (;;) {
     const HWND main = MainWindow();
@@ -197,7 +162,25 @@ int WaitForWindow(double seconds) {
   return 1;
 }
 
-int PrintEntries() {
+std::wstring WindowText(HWND window) {
+  const LRESULT length = AskOrMinusOne(window, WM_GETTEXTLENGTH, 0, 0);
+  if (length <= 0) return std::wstring();
+  // The length may count CR LF pairs the text itself gives as one CR.
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT copied = AskOrMinusOne(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+// NAME's answer to a message without arguments, as a number.
+int PrintAnswer(const std::string& name, UINT message) {
+  const HWND control = RequireControl(name);
+  const LRESULT answer = control != nullptr ? AskOrMinusOne(control, message, 0, 0) : -1;
+  if (control != nullptr) std::printf("%ld\n", static_cast<long>(answer));
+  return answer >= 0 ? 0 : 1;
+}
+
+int PrintEntries(const std::string&) {
   const HWND selector = RequireControl("selector");
   if (selector == nullptr) return 1;
   const LRESULT count = AskOrMinusOne(selector, CB_GETCOUNT, 0, 0);
@@ -213,13 +196,13 @@ int PrintEntries() {
   return 0;
 }
 
-int SelectEntry(int index) {
+int SelectEntry(const std::string& argument) {
   const HWND selector = RequireControl("selector");
-  if (selector == nullptr) return 1;
-  return AskOrMinusOne(selector, CB_SETCURSEL, index, 0) == index ? 0 : 1;
+  const int index = std::atoi(argument.c_str());
+  return selector != nullptr && AskOrMinusOne(selector, CB_SETCURSEL, index, 0) == index ? 0 : 1;
 }
 
-int PrintTicks() {
+int PrintTicks(const std::string&) {
   const HWND list = RequireControl("list");
   if (list == nullptr) return 1;
   const LRESULT count = AskOrMinusOne(list, LVM_GETITEMCOUNT, 0, 0);
@@ -232,99 +215,91 @@ int PrintTicks() {
   return 0;
 }
 
-// LVM_GETITEMRECT writes through its pointer in the list's process, so the
-// rectangle is placed there and read back.
-bool ReadRowRect(HANDLE process, void* remote, HWND list, int item, RECT* rect) {
+// LVM_GETITEMRECT and LVM_GETITEMTEXTW write through their pointer in the
+// list's process: the request and the room for the answer are placed there.
+struct ListMemory {
+  HWND list;
+  HANDLE process;
+  char* remote;
+};
+constexpr int kItemTextChars = 1024;
+constexpr SIZE_T kListMemorySize = sizeof(LVITEMW) + kItemTextChars * sizeof(wchar_t);
+
+bool OpenListMemory(ListMemory* memory) {
+  memory->list = RequireControl("list");
+  memory->process = nullptr;
+  memory->remote = nullptr;
+  if (memory->list == nullptr) return false;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(memory->list, &processId);
+  memory->process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (memory->process == nullptr) return false;
+  memory->remote = static_cast<char*>(
+      VirtualAllocEx(memory->process, nullptr, kListMemorySize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  return memory->remote != nullptr;
+}
+
+int CloseListMemory(const ListMemory& memory, int status) {
+  if (memory.remote != nullptr) VirtualFreeEx(memory.process, memory.remote, 0, MEM_RELEASE);
+  if (memory.process != nullptr) CloseHandle(memory.process);
+  return status;
+}
+
+bool ReadRowRect(const ListMemory& memory, int item, RECT* rect) {
   RECT request{};
   request.left = LVIR_BOUNDS;
-  return WriteProcessMemory(process, remote, &request, sizeof request, nullptr) &&
-         AskOrMinusOne(list, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(remote)) == TRUE &&
-         ReadProcessMemory(process, remote, rect, sizeof *rect, nullptr);
+  return WriteProcessMemory(memory.process, memory.remote, &request, sizeof request, nullptr) &&
+         AskOrMinusOne(memory.list, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(memory.remote)) == TRUE &&
+         ReadProcessMemory(memory.process, memory.remote, rect, sizeof *rect, nullptr);
 }
 
-int PrintItemCount() {
-  const HWND list = RequireControl("list");
-  if (list == nullptr) return 1;
-  const LRESULT count = AskOrMinusOne(list, LVM_GETITEMCOUNT, 0, 0);
-  std::printf("%ld\n", static_cast<long>(count));
-  return count >= 0 ? 0 : 1;
-}
-
-// LVM_GETITEMTEXTW, like LVM_GETITEMRECT, works on memory of the list's
-// process: the request and the text buffer behind it are placed there.
-constexpr int kItemTextChars = 1024;
-
-bool ReadItemText(HANDLE process, char* remote, HWND list, int item, int subItem, std::wstring* text) {
-  wchar_t* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+bool ReadItemText(const ListMemory& memory, int item, int subItem, std::wstring* text) {
+  wchar_t* remoteText = reinterpret_cast<wchar_t*>(memory.remote + sizeof(LVITEMW));
   LVITEMW request{};
   request.iSubItem = subItem;
   request.pszText = remoteText;
   request.cchTextMax = kItemTextChars;
-  if (!WriteProcessMemory(process, remote, &request, sizeof request, nullptr)) return false;
-  const LRESULT length = AskOrMinusOne(list, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(remote));
+  if (!WriteProcessMemory(memory.process, memory.remote, &request, sizeof request, nullptr)) return false;
+  const LRESULT length =
+      AskOrMinusOne(memory.list, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(memory.remote));
   if (length < 0 || length >= kItemTextChars) return false;
   text->assign(static_cast<size_t>(length), L'\0');
-  return length == 0 || ReadProcessMemory(process, remoteText, &(*text)[0],
+  return length == 0 || ReadProcessMemory(memory.process, remoteText, &(*text)[0],
                                           static_cast<size_t>(length) * sizeof(wchar_t), nullptr);
 }
 
-int PrintItemTexts(int item) {
-  const HWND list = RequireControl("list");
-  if (list == nullptr) return 1;
-  if (item < 0 || item >= AskOrMinusOne(list, LVM_GETITEMCOUNT, 0, 0)) {
+int PrintItemTexts(const std::string& argument) {
+  ListMemory memory{};
+  if (!OpenListMemory(&memory)) return CloseListMemory(memory, 1);
+  const int item = std::atoi(argument.c_str());
+  if (item < 0 || item >= AskOrMinusOne(memory.list, LVM_GETITEMCOUNT, 0, 0)) {
     std::fprintf(stderr, "ui_probe: no list item %d\n", item);
-    return 1;
+    return CloseListMemory(memory, 1);
   }
-  DWORD processId = 0;
-  GetWindowThreadProcessId(list, &processId);
-  const HANDLE process =
-      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-  if (process == nullptr) return 1;
-  const SIZE_T size = sizeof(LVITEMW) + kItemTextChars * sizeof(wchar_t);
-  char* remote =
-      static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-  int status = remote != nullptr ? 0 : 1;
-  for (int subItem = 0; subItem < 2 && status == 0; ++subItem) {
+  for (int subItem = 0; subItem < 2; ++subItem) {
     std::wstring text;
-    if (ReadItemText(process, remote, list, item, subItem, &text))
-      PrintLine(Utf8(text));
-    else
-      status = 1;
+    if (!ReadItemText(memory, item, subItem, &text)) return CloseListMemory(memory, 1);
+    PrintLine(Utf8(text));
   }
-  if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  CloseHandle(process);
-  return status;
+  return CloseListMemory(memory, 0);
 }
 
-int PrintRowRects() {
-  const HWND main = RequireMain();
-  const HWND list = RequireControl("list");
-  if (main == nullptr || list == nullptr) return 1;
-  DWORD processId = 0;
-  GetWindowThreadProcessId(list, &processId);
-  const HANDLE process =
-      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-  if (process == nullptr) return 1;
-  void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  int status = remote != nullptr ? 0 : 1;
-  const LRESULT count = AskOrMinusOne(list, LVM_GETITEMCOUNT, 0, 0);
-  for (LRESULT item = 0; item < count && status == 0; ++item) {
+int PrintRowRects(const std::string&) {
+  ListMemory memory{};
+  if (!OpenListMemory(&memory)) return CloseListMemory(memory, 1);
+  const LRESULT count = AskOrMinusOne(memory.list, LVM_GETITEMCOUNT, 0, 0);
+  for (LRESULT item = 0; item < count; ++item) {
     RECT rect{};
-    if (!ReadRowRect(process, remote, list, static_cast<int>(item), &rect)) {
-      status = 1;
-      break;
-    }
-    MapWindowPoints(list, main, reinterpret_cast<POINT*>(&rect), 2);
+    if (!ReadRowRect(memory, static_cast<int>(item), &rect)) return CloseListMemory(memory, 1);
+    MapWindowPoints(memory.list, MainWindow(), reinterpret_cast<POINT*>(&rect), 2);
     std::printf("row %ld %ld %ld %ld %ld\n", static_cast<long>(item), rect.left, rect.top, rect.right,
                 rect.bottom);
   }
-  if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  CloseHandle(process);
-  return status;
+  return CloseListMemory(memory, 0);
 }
 
 // The clipboard's CF_UNICODETEXT exactly as it is, CR LF included.
-int PrintClipboardText() {
+int PrintClipboardText(const std::string&) {
   if (!OpenClipboard(nullptr)) return 1;
   int status = 1;
   if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
@@ -343,13 +318,7 @@ int PrintClipboardText() {
 int PrintText(const std::string& name) {
   const HWND control = RequireControl(name);
   if (control == nullptr) return 1;
-  const LRESULT length = AskOrMinusOne(control, WM_GETTEXTLENGTH, 0, 0);
-  if (length < 0) return 1;
-  // The length may count CR LF pairs the text itself gives as one CR.
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT copied = AskOrMinusOne(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-  PrintLine(WithLfLineEnds(Utf8(text)));
+  PrintLine(WithLfLineEnds(Utf8(WindowText(control))));
   return 0;
 }
 
@@ -360,26 +329,11 @@ int PrintVisible(const std::string& name) {
   return 0;
 }
 
-int PrintTextLimit(const std::string& name) {
-  const HWND control = RequireControl(name);
-  if (control == nullptr) return 1;
-  std::printf("%ld\n", static_cast<long>(AskOrMinusOne(control, EM_GETLIMITTEXT, 0, 0)));
-  return 0;
-}
-
-int PrintPage() {
-  const HWND tabs = RequireControl("tabs");
-  if (tabs == nullptr) return 1;
-  std::printf("%ld\n", static_cast<long>(AskOrMinusOne(tabs, TCM_GETCURSEL, 0, 0)));
-  return 0;
-}
-
-int PrintFocus() {
+int PrintFocus(const std::string&) {
   const HWND main = RequireMain();
-  if (main == nullptr) return 1;
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
-  if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info)) return 1;
+  if (main == nullptr || !GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info)) return 1;
   PrintLine(NameOfControl(main, info.hwndFocus));
   return 0;
 }
@@ -408,15 +362,6 @@ BoxSearch FindMessageBoxes(HWND main) {
   return search;
 }
 
-std::wstring WindowText(HWND window) {
-  const LRESULT length = AskOrMinusOne(window, WM_GETTEXTLENGTH, 0, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT copied = AskOrMinusOne(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-  return text;
-}
-
 struct ControlWalk {
   HWND main;
   HWND tabs;
@@ -434,7 +379,7 @@ BOOL CALLBACK PrintChildControl(HWND control, LPARAM data) {
 
 // EnumChildWindows walks the whole tree, each window before its children,
 // siblings in their order.
-int PrintControls() {
+int PrintControls(const std::string&) {
   const HWND main = RequireMain();
   if (main == nullptr) return 1;
   ControlWalk walk = {main, NamedControl(main, "tabs")};
@@ -442,7 +387,7 @@ int PrintControls() {
   return 0;
 }
 
-int AnswerMessageBox(bool pressOk) {
+int AnswerMessageBox(const std::string& argument) {
   const HWND main = RequireMain();
   if (main == nullptr) return 1;
   HWND box = nullptr;
@@ -460,7 +405,7 @@ int AnswerMessageBox(bool pressOk) {
     const std::wstring text = WindowText(child);
     if (!text.empty()) PrintLine("text " + WithLfLineEnds(Utf8(text)));
   }
-  if (!pressOk) return 0;
+  if (argument != "ok") return 0;
   const HWND ok = GetDlgItem(box, IDOK);
   if (ok == nullptr) {
     std::fprintf(stderr, "ui_probe: the message box has no OK button\n");
@@ -478,35 +423,36 @@ int AnswerMessageBox(bool pressOk) {
   return 1;
 }
 
-int PrintMessageBoxCount() {
+int PrintMessageBoxCount(const std::string&) {
   const HWND main = RequireMain();
   if (main == nullptr) return 1;
   std::printf("%d\n", FindMessageBoxes(main).count);
   return 0;
 }
 
-int PostButtonClick(const std::string& name) {
-  const HWND button = RequireControl(name);
-  if (button == nullptr) return 1;
-  return PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
+// Posts a message to a control (or the main window, "main").
+int Post(const std::string& name, UINT message, WPARAM wParam) {
+  const HWND window = name == "main" ? RequireMain() : RequireControl(name);
+  return window != nullptr && PostMessageW(window, message, wParam, 0) ? 0 : 1;
 }
 
-int PostClose() {
-  const HWND main = RequireMain();
-  if (main == nullptr) return 1;
-  return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;
-}
-
-int PostDeviceChange() {
-  const HWND main = RequireMain();
-  if (main == nullptr) return 1;
-  // DBT_DEVNODES_CHANGED carries no data: it can be posted from outside.
-  return PostMessageW(main, WM_DEVICECHANGE, 0x0007, 0) ? 0 : 1;
+// WM_CHAR for each UTF-16 unit of a UTF-8 text, as typed keys give the
+// control: xdotool reaches wine only with letters of the X keyboard map.
+int PostChars(const std::string& argument) {
+  const size_t space = argument.find(' ');
+  const HWND control = RequireControl(argument.substr(0, space));
+  if (control == nullptr || space == std::string::npos) return 1;
+  wchar_t text[256] = {};
+  const int units = MultiByteToWideChar(CP_UTF8, 0, argument.data() + space + 1,
+                                        static_cast<int>(argument.size() - space - 1), text, 255);
+  for (int i = 0; i < units; ++i) PostMessageW(control, WM_CHAR, text[i], 1);
+  return units > 0 ? 0 : 1;
 }
 
 // One process polls, rather than one per question: the tests' own load
 // stays off the stick's timing.
-int WaitIdle(double seconds) {
+int WaitIdle(const std::string& argument) {
+  const double seconds = SecondsOr(argument, 90.0);
   const DWORD start = GetTickCount();
   LRESULT busy = 1;
   while (!(Ask(MainWindow(), kWorkRunningMessage, 0, 0, &busy, 1000) && busy == 0)) {
@@ -521,7 +467,8 @@ int WaitIdle(double seconds) {
 
 // Windows calls a window "not responding" once it leaves messages
 // unanswered for 5 s; the window is to answer within 1 s throughout.
-int WatchAlive(double seconds) {
+int WatchAlive(const std::string& argument) {
+  const double seconds = SecondsOr(argument, 60.0);
   const DWORD start = GetTickCount();
   const auto late = [&] { return GetTickCount() - start > seconds * 1000; };
   LRESULT busy = 0;
@@ -551,42 +498,61 @@ int WatchAlive(double seconds) {
   return busy == 0 ? 0 : 1;
 }
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: ui_probe wait [SECONDS] | entries | select N | ticks | rows | count |\n"
-               "  item N | clipboard | text NAME | visible NAME | limit NAME | page | focus |\n"
-               "  controls | click NAME |\n"
-               "  messagebox [ok] | messageboxes | close | devicechange |\n"
-               "  idle [SECONDS] | alive [SECONDS]\n");
-  return 2;
-}
+struct Command {
+  const char* name;
+  const char* usage;  // the argument, then what the command prints or does
+  bool needsArgument;
+  int (*run)(const std::string& argument);
+};
+constexpr Command kCommands[] = {
+    {"wait",
+     "[SECONDS]: until the scan has filled the selector and the list or notice shows; "
+     "\"origin X Y\" (client origin on the screen), \"client W H\"",
+     false, WaitForWindow},
+    {"entries", ": the selector's entries, then \"selected N\"", false, PrintEntries},
+    {"select", "N: selects entry N", true, SelectEntry},
+    {"ticks", ": one digit per list item, its state image", false, PrintTicks},
+    {"rows", ": \"row N LEFT TOP RIGHT BOTTOM\" per list item, in the main window's client coordinates",
+     false, PrintRowRects},
+    {"item", "N: list item N's label, then its value", true, PrintItemTexts},
+    {"clipboard", ": the clipboard's Unicode text, unchanged", false, PrintClipboardText},
+    {"text", "NAME: the control's text", true, PrintText},
+    {"visible", "NAME: \"visible\" or \"hidden\"", true, PrintVisible},
+    {"limit", "NAME: how many characters the edit control takes", true,
+     [](const std::string& name) { return PrintAnswer(name, EM_GETLIMITTEXT); }},
+    {"page", ": the selected tab (0 information, 1 terminal)", false,
+     [](const std::string&) { return PrintAnswer("tabs", TCM_GETCURSEL); }},
+    {"focus", ": the name of the control with the keyboard focus", false, PrintFocus},
+    {"controls",
+     ": the main window's child controls in the order a screen reader walks them: "
+     "\"CLASS PARENT TABSTOP|- TEXT\"",
+     false, PrintControls},
+    {"messagebox",
+     "[ok]: waits for the program's message box: \"caption C\", \"text T\"; with ok "
+     "presses OK and waits until it is gone (\"closed\")",
+     false, AnswerMessageBox},
+    {"messageboxes", ": how many message boxes the program shows", false, PrintMessageBoxCount},
+    {"click", "NAME: BM_CLICK to a button, as a screen reader's default action", true,
+     [](const std::string& name) { return Post(name, BM_CLICK, 0); }},
+    {"type", "NAME TEXT: WM_CHAR for each letter of TEXT", true, PostChars},
+    {"close", ": WM_CLOSE to the main window", false,
+     [](const std::string&) { return Post("main", WM_CLOSE, 0); }},
+    // DBT_DEVNODES_CHANGED carries no data: it can be posted from outside.
+    {"devicechange", ": WM_DEVICECHANGE (DBT_DEVNODES_CHANGED), as when a stick comes or goes", false,
+     [](const std::string&) { return Post("main", WM_DEVICECHANGE, 0x0007); }},
+    {"idle", "[SECONDS]: until the window answers and no query or scan runs (90 s)", false, WaitIdle},
+    {"alive",
+     "[SECONDS]: once a query or scan runs, WM_NULL every 50 ms until it is over: "
+     "\"answered N, longest M ms\"; fails on one unanswered for 1 s, or past SECONDS (60)",
+     false, WatchAlive},
+};
 
-int RunCommand(int argc, char** argv) {
-  if (argc < 2) return Usage();
-  const std::string command = argv[1];
-  const std::string argument = argc > 2 ? argv[2] : "";
-  if (command == "wait") return WaitForWindow(argument.empty() ? 30.0 : std::atof(argument.c_str()));
-  if (command == "entries") return PrintEntries();
-  if (command == "select" && !argument.empty()) return SelectEntry(std::atoi(argument.c_str()));
-  if (command == "ticks") return PrintTicks();
-  if (command == "rows") return PrintRowRects();
-  if (command == "count") return PrintItemCount();
-  if (command == "item" && !argument.empty()) return PrintItemTexts(std::atoi(argument.c_str()));
-  if (command == "clipboard") return PrintClipboardText();
-  if (command == "text" && !argument.empty()) return PrintText(argument);
-  if (command == "visible" && !argument.empty()) return PrintVisible(argument);
-  if (command == "limit" && !argument.empty()) return PrintTextLimit(argument);
-  if (command == "page") return PrintPage();
-  if (command == "focus") return PrintFocus();
-  if (command == "controls") return PrintControls();
-  if (command == "messagebox") return AnswerMessageBox(argument == "ok");
-  if (command == "messageboxes") return PrintMessageBoxCount();
-  if (command == "click" && !argument.empty()) return PostButtonClick(argument);
-  if (command == "close") return PostClose();
-  if (command == "devicechange") return PostDeviceChange();
-  if (command == "idle") return WaitIdle(argument.empty() ? 90.0 : std::atof(argument.c_str()));
-  if (command == "alive") return WatchAlive(argument.empty() ? 60.0 : std::atof(argument.c_str()));
-  return Usage();
+int RunCommand(const std::string& name, const std::string& argument) {
+  for (const Command& command : kCommands)
+    if (name == command.name && (!command.needsArgument || !argument.empty())) return command.run(argument);
+  std::fprintf(stderr, "usage: ui_probe COMMAND [ARG] | serve\n");
+  for (const Command& command : kCommands) std::fprintf(stderr, "  %s %s\n", command.name, command.usage);
+  return 2;
 }
 
 }  // namespace
@@ -602,10 +568,8 @@ int Serve() {
     std::string text = line;
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     const size_t space = text.find(' ');
-    std::string command = text.substr(0, space);
-    std::string argument = space == std::string::npos ? "" : text.substr(space + 1);
-    char* argv[] = {nullptr, command.data(), argument.data()};
-    const int status = RunCommand(argument.empty() ? 2 : 3, argv);
+    const int status =
+        RunCommand(text.substr(0, space), space == std::string::npos ? "" : text.substr(space + 1));
     std::printf("\n\x1e%d\n", status);
     std::fflush(stdout);
   }
@@ -614,7 +578,8 @@ int Serve() {
 
 int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
-  const int status = argc == 2 && std::string(argv[1]) == "serve" ? Serve() : RunCommand(argc, argv);
+  const std::string command = argc > 1 ? argv[1] : "";
+  const int status = command == "serve" ? Serve() : RunCommand(command, argc > 2 ? argv[2] : "");
   std::fflush(stdout);
   return status;
 }

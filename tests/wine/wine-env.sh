@@ -31,17 +31,14 @@ wine_make_template() {
     [ "$wine_template.done" -nt "$wine_env_here/wine-env.sh" ] && exit 0
     rm -rf "$wine_template" "$wine_template.done"
     # The window asks for "Arial" and "Times New Roman"; the metric twins
-    # from Debian's fonts-liberation carry the Cyrillic glyphs. Without a
-    # common-controls 6 manifest Windows shows the classic look, unthemed.
+    # from Debian's fonts-liberation carry the Cyrillic glyphs. Wine's
+    # visual theme stays on, as on every Windows 10/11.
     cat >"$wine_template.reg" <<'REG'
 REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
 "Arial"="Liberation Sans"
 "Times New Roman"="Liberation Serif"
-
-[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\ThemeManager]
-"ThemeActive"="0"
 REG
     export WINEPREFIX="$wine_template"
     wineboot -i >/dev/null 2>&1 9>&-

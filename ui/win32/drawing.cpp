@@ -78,7 +78,6 @@ void ReleasePng(PngImage* slot) {
 
 bool UpdateButtonHover(int32_t index, int32_t x, int32_t y) {
   ImageButton& b = g_Window.buttons[index];
-  const PixelRect r = HighlightRect(b);
   if (PointInButton(b, x, y)) {
     // The highlight goes on once per entry; it must never darken by being
     // blended twice.
@@ -90,9 +89,30 @@ bool UpdateButtonHover(int32_t index, int32_t x, int32_t y) {
   }
   if (b.hovered == 1) {
     b.hovered = 0;
-    BitBlt(g_Window.windowDc, r.x, r.y, r.width, r.height, g_Window.backBufferDc, r.x, r.y, SRCCOPY);
+    PaintUnhighlighted(b);
   }
   return false;
+}
+
+// The margin lies on the tabs' page, which the back buffer does not hold:
+// its grey is the classic look's, while with the visual theme on (as on
+// every Windows 10/11) the tabs paint their page white. So the margin is
+// the back buffer with the tabs' own painting over it, and only the face
+// comes from the back buffer alone.
+void PaintUnhighlighted(const ImageButton& b) {
+  const PixelRect r = HighlightRect(b);
+  const HDC dc = g_Window.windowDc;
+  const HWND tabs = Control(kPageTabs);
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, r.x, r.y, r.x + r.width, r.y + r.height);
+  ExcludeClipRect(dc, b.x, b.y, b.x + b.width, b.y + b.height);
+  BitBlt(dc, r.x, r.y, r.width, r.height, g_Window.backBufferDc, r.x, r.y, SRCCOPY);
+  POINT origin{0, 0};
+  MapWindowPoints(tabs, g_Window.mainWindow, &origin, 1);
+  OffsetViewportOrgEx(dc, origin.x, origin.y, nullptr);
+  SendMessageW(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  RestoreDC(dc, saved);
+  BitBlt(dc, b.x, b.y, b.width, b.height, g_Window.backBufferDc, b.x, b.y, SRCCOPY);
 }
 
 void LayHoverHighlight(const ImageButton& b) {

@@ -13,6 +13,9 @@ void ReleasePng(PngImage* slot);
 // off when the point leaves. Returns whether the point is inside.
 bool UpdateButtonHover(int32_t index, int32_t x, int32_t y);
 
+// Paints a button's face and margin as they are without the highlight.
+void PaintUnhighlighted(const ImageButton& button);
+
 // Lays the highlight over a button's face and margin, which must show the
 // un-highlighted picture.
 void LayHoverHighlight(const ImageButton& button);

@@ -89,8 +89,7 @@ void CopyFromBackBuffer(HWND control) {
 void DrawImageButton(const DRAWITEMSTRUCT* item, ImageButtonId id) {
   const ImageButton& b = g_Window.buttons[id];
   if (b.hovered != 0 && b.hoverEnabled != 0) {
-    const PixelRect r = HighlightRect(b);
-    BitBlt(g_Window.windowDc, r.x, r.y, r.width, r.height, g_Window.backBufferDc, r.x, r.y, SRCCOPY);
+    PaintUnhighlighted(b);
     LayHoverHighlight(b);
   } else {
     CopyFromBackBuffer(item->hwndItem);

@@ -166,7 +166,9 @@ bool HoldsFinalResult(const char* text, size_t from, size_t length) {
   size_t lineStart = from;
   for (size_t at = from; at < length; ++at) {
     if (!IsLineEnd(text[at])) continue;
-    if (IsFinalResult(std::string_view(text + lineStart, at - lineStart))) return true;
+    // A CR as the last byte may still get its LF: not a whole line end yet.
+    const bool lineEnded = text[at] == '\n' || at + 1 < length;
+    if (lineEnded && IsFinalResult(std::string_view(text + lineStart, at - lineStart))) return true;
     lineStart = at + 1;
   }
   return false;

@@ -29,8 +29,10 @@ const char* SkipUnsolicitedReports(const char* text);
 // a report. Blank lines alone are an answer (a modem may answer so).
 bool HoldsNoAnswerYet(const char* text, size_t length, std::string_view command);
 
-// True when the text from..length holds a whole line (ended by CR or LF)
-// that is a final result code, the line that ends an answer: "OK", "ERROR",
+// True when the text from..length holds a whole line that is a final
+// result code, the line that ends an answer (its line end whole: CR LF, LF,
+// or a CR with something other than LF after it; a CR as the last byte may
+// still get its LF): "OK", "ERROR",
 // "+CME ERROR: n", "+CMS ERROR: n", or the vendor's refusals "COMMAND NOT
 // SUPPORT" and "TOO MANY PARAMETERS". Blanks around it are allowed.
 bool HoldsFinalResult(const char* text, size_t from, size_t length);

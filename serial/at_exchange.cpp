@@ -127,8 +127,9 @@ AnswerOutcome ReadForAnswer(PortHandle port, const char* command, uint32_t begin
       complete = answered && lineEnded && own != nullptr;
       // The LF after the final result code's CR is part of the answer: left
       // behind, it would open the next command's reply as a blank line.
-      ended = complete && reply[count - 1] == '\n' &&
-              HoldsFinalResult(reply, static_cast<size_t>(own - reply), count);
+      // Reports may follow it in the same read, their lines ended by CR
+      // alone as some firmware sends them.
+      ended = complete && HoldsFinalResult(reply, static_cast<size_t>(own - reply), count);
     }
     if (ended && !coming) break;
   }

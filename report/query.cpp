@@ -2,6 +2,7 @@
 // IMSI, command sets).
 #include "report/query.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstring>
 
@@ -117,11 +118,17 @@ struct LineCheck {
 };
 constexpr LineCheck kLineChecks[] = {{"AT+CSQ", "+CSQ:"}, {"AT+CFUN?", "+CFUN:"}};
 
-// What the check reads may be the rest of the late command's answer, which
-// had up to kAnswerWaitMs of it already: a stick that sends only reports
-// without end (never an answer, so the command went unanswered) meets its
-// bound within about the same kAnswerBoundMs as any other answer.
-constexpr uint32_t kCheckBoundMs = kAnswerBoundMs - kAnswerWaitMs;
+// What the check reads may be the rest of the late command's answer, whose
+// bound began with the command: a stick that sends only reports without end
+// (never an answer, so the command went unanswered) meets its bound about
+// kAnswerBoundMs after the command, as any other answer does, and never
+// later than kAnswerWaitMs after the command's own exchange.
+uint32_t CheckBoundAfter(std::chrono::steady_clock::time_point sent) {
+  const auto spentMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent).count();
+  return spentMs + kAnswerWaitMs < kAnswerBoundMs ? kAnswerBoundMs - static_cast<uint32_t>(spentMs)
+                                                  : kAnswerWaitMs;
+}
 
 // After command went unanswered: sends a line check and reads up to the
 // end of its answer. The stick answers in order, so whatever comes before
@@ -129,12 +136,12 @@ constexpr uint32_t kCheckBoundMs = kAnswerBoundMs - kAnswerWaitMs;
 // ReceiveBuffer (the check's echo and answer are cleared), and the line is
 // clear for the next command. When the check's answer does not come either,
 // the line cannot be trusted and the query must end.
-AnswerOutcome TakeLateAnswer(PortHandle port, const char* command, uint32_t* lateCount) {
+AnswerOutcome TakeLateAnswer(PortHandle port, const char* command, uint32_t boundMs, uint32_t* lateCount) {
   const LineCheck& check =
       std::strcmp(command, kLineChecks[0].command) != 0 ? kLineChecks[0] : kLineChecks[1];
   uint32_t count = 0;
-  const AnswerOutcome outcome = SendForAnswer(port, check.command, kAnswerWaitMs, kCheckBoundMs,
-                                              check.answerLine, g_App.ReceiveBuffer, &count);
+  const AnswerOutcome outcome = SendForAnswer(port, check.command, kAnswerWaitMs, boundMs, check.answerLine,
+                                              g_App.ReceiveBuffer, &count);
   *lateCount = 0;
   if (outcome != kAnswerRead) return outcome;
   char* const reply = g_App.ReceiveBuffer;
@@ -187,9 +194,11 @@ int32_t QueryModemAtPath(const char* devicePath, int32_t* unansweredStep) {
     }
     const QueryStep& step = QueryStepAt(index);
     uint32_t count = 0;
+    const auto sent = std::chrono::steady_clock::now();
     AnswerOutcome outcome = SendForAnswer(port, step.command, kAnswerWaitMs, kAnswerBoundMs, nullptr,
                                           g_App.ReceiveBuffer, &count);
-    if (outcome == kAnswerMissing) outcome = TakeLateAnswer(port, step.command, &count);
+    if (outcome == kAnswerMissing)
+      outcome = TakeLateAnswer(port, step.command, CheckBoundAfter(sent), &count);
     if (outcome != kAnswerRead) {
       if (unansweredStep != nullptr) *unansweredStep = index;
       result = outcome == kAnswerEndless ? kQueryModemBabbling : kQueryModemStopped;

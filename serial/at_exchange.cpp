@@ -15,6 +15,10 @@ namespace {
 // rarer still.
 constexpr uint32_t kQuietWithoutResultMs = 500;
 
+// Bytes that come closer together than this are a stream, not reports now
+// and then.
+constexpr uint32_t kStreamQuietMs = 2 * kReadIntervalMs;
+
 uint32_t MsSince(std::chrono::steady_clock::time_point start) {
   return static_cast<uint32_t>(
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
@@ -74,7 +78,10 @@ uint32_t ReadAtMost(PortHandle port, const char* command, uint32_t beginByMs, ch
 // But a stick that never ends (a byte every 40 ms for ever, reports a byte
 // at a time) would hold the exchange for ever: boundMs after the start of
 // the read that brought the first bytes, whatever is still coming ends the
-// exchange as endless.
+// exchange as endless. Reports alone are no answer, but while they keep
+// streaming in (never kStreamQuietMs of quiet) the exchange goes on to
+// that bound too: whether it ends as unanswered or endless must not hang
+// on where one read of the stream happened to end.
 //
 // With answerLine the exchange is the query's check that the line is
 // clear: the answer of a command sent earlier may come first, then the
@@ -99,6 +106,9 @@ AnswerOutcome ReadForAnswer(PortHandle port, const char* command, uint32_t begin
     } else if (answered) {
       const uint32_t quietMs = complete ? kQuietWithoutResultMs : beginByMs;
       untilMs = lastBytesMs + quietMs < boundEndMs ? lastBytesMs + quietMs : boundEndMs;
+    } else if (count > 0 && lastBytesMs + kStreamQuietMs > beginByMs) {
+      // Reports still streaming in when the wait for the answer is over.
+      untilMs = lastBytesMs + kStreamQuietMs < boundEndMs ? lastBytesMs + kStreamQuietMs : boundEndMs;
     }
     if (elapsedMs >= untilMs) break;
     const uint32_t leftMs = untilMs - elapsedMs;
@@ -135,7 +145,8 @@ AnswerOutcome ReadForAnswer(PortHandle port, const char* command, uint32_t begin
   }
   *countOut = count;
   if (complete && !coming) return kAnswerRead;
-  if (count > 0 && MsSince(start) >= boundEndMs && (coming || answered)) return kAnswerEndless;
+  // Only bytes that kept coming keep the exchange going to the bound.
+  if (count > 0 && MsSince(start) >= boundEndMs) return kAnswerEndless;
   // An answer whose last line never got its line end is still the answer;
   // the check's answer line is what the check needs.
   return answered && answerLine == nullptr ? kAnswerRead : kAnswerMissing;

@@ -53,13 +53,14 @@ fi
 
 # A port that answers while waiting ends the wait at once: the stick starts
 # answering 2.5 s into a 10 s wait. Rounds are a second apart at most, and
-# a round with a modem takes about 100 ms.
+# a round with a modem takes about 100 ms; the simulated stick itself may
+# take half a second to start on a busy machine.
 late="$e2e_tmp/ttyLATE"
 (sleep 2.5 && exec "$MODEM_SIM" --link "$late" "$PROFILES/e1550.profile" >/dev/null 2>&1) &
 e2e_sim_pids+=($!)
 e2e_timed "$CLI" scan --wait 10 "$late" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
-[ $status = 0 ] && [ "$elapsed" -ge 2500 ] && [ "$elapsed" -lt 4000 ] && [ "$(cat "$e2e_tmp/out")" = "E1550 ($late)" ]
-e2e_ok "scan --wait 10: the modem's entry within 1.5 s of the stick's start (${elapsed} ms)"
+[ $status = 0 ] && [ "$elapsed" -ge 2500 ] && [ "$elapsed" -lt 4500 ] && [ "$(cat "$e2e_tmp/out")" = "E1550 ($late)" ]
+e2e_ok "scan --wait 10: the modem's entry within 2 s of the stick's start (${elapsed} ms)"
 e2e_stop_sims
 
 # A stick on router firmware ends the wait as a modem does: its entry forms

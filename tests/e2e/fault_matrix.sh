@@ -4,11 +4,11 @@
 # faulty device, no crash, the rows as expected, the port closed again (it
 # opens at once afterwards), and no wait beyond what the read rule gives;
 # for each port that cannot be opened, the cause. Under wine the cases come
-# in two halves (PART 1: reports, scan, exchange; PART 2: the faulty
+# in two halves (HALF 1: reports, scan, exchange; HALF 2: the faulty
 # devices), so that two tests run them side by side; natively all run.
-# Usage: fault_matrix.sh CLI BENCH MODEM_SIM PROFILE_DIR EXPECTED_DIR [wine [PART]]
+# Usage: fault_matrix.sh CLI BENCH MODEM_SIM PROFILE_DIR EXPECTED_DIR [wine [HALF]]
 set -u
-CLI=$1 BENCH=$2 MODEM_SIM=$3 PROFILES=$4 EXPECTED=$5 MODE=${6:-native} PART=${7:-}
+CLI=$1 BENCH=$2 MODEM_SIM=$3 PROFILES=$4 EXPECTED=$5 MODE=${6:-native} HALF=${7:-}
 . "$(dirname "$0")/e2e-lib.sh"
 
 if [ "$MODE" = wine ]; then
@@ -18,7 +18,7 @@ if [ "$MODE" = wine ]; then
 else
   run() { "$@"; }
 fi
-part() { [ -z "$PART" ] || [ "$PART" = "$1" ]; }
+half() { [ -z "$HALF" ] || [ "$HALF" = "$1" ]; }
 native() { [ "$MODE" = native ]; }
 
 # start_sim PROFILE: the only sim; $port is the name the program uses for it.
@@ -67,7 +67,7 @@ fi
 # Every profile's whole report, and --json where it escapes (odd-replies:
 # quotes, backslash and control byte) and for the LTE rows (lte-e3372);
 # the expected files are valid JSON, so the output is too.
-part 1 && for profile in $(e2e_report_profiles) odd-replies.json lte-e3372.json; do
+half 1 && for profile in $(e2e_report_profiles) odd-replies.json lte-e3372.json; do
   name=${profile%.json} args=report want=$EXPECTED/$profile
   [ "$name" = "$profile" ] && want=$want.txt || args="report --json"
   start_sim "$name"
@@ -80,7 +80,7 @@ done
 # Scan: modems in port order; a silent device, a missing port and (natively)
 # one that another process holds are skipped, the busy and missing ones
 # without delay. Under wine the scan takes COM1..COM254, all but four missing.
-if part 1; then
+if half 1; then
   start_sim e1550
   if native; then
     first=$e2e_pty
@@ -164,7 +164,7 @@ done
 
 # Report-level faults: the rows match the expected file; afterwards the
 # port opens again at once (nothing left it open).
-part 2 && for fault in $e2e_fault_profiles; do
+half 2 && for fault in $e2e_fault_profiles; do
   start_sim "$fault"
   run "$CLI" report "$port" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
   e2e_check_status "$MODE $fault: report exits 0" 0 $?
@@ -186,7 +186,7 @@ done
 # rows before it, exit 1 and the command named.
 stopped="the modem stopped answering"
 babble="AT+CIMI got no proper answer; the modem is not answering properly"
-part 2 && for case in "unplug:unplug:1:no answer to AT+CGMI; $stopped" "hang:hang:1:no answer to AT+CIMI; $stopped" \
+half 2 && for case in "unplug:unplug:1:no answer to AT+CGMI; $stopped" "hang:hang:1:no answer to AT+CIMI; $stopped" \
   "e1550-late-imsi:e1550:0:" "e1550-later-imsi:e1550:0:" "dribble:hang:1:$babble" \
   "reports-dribble:hang:1:$babble"; do
   IFS=: read -r profile rows want message <<<"$case"
@@ -205,7 +205,7 @@ done
 
 # The hung stick's --json: the same rows, the same message, and nothing
 # sent after the unanswered line check.
-if part 2; then
+if half 2; then
   start_sim hang
   run "$CLI" report --json "$port" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
   e2e_check_status "$MODE hung stick (json): report exits 1" 1 $?
@@ -221,7 +221,7 @@ fi
 # a stick with its echo on and a report at once, answering 150 ms later,
 # gives all rows on every fresh start (in the other half).
 for profile in e1550-late e1550-echo-slow e1550-echo-slow e1550-echo-slow e1550-echo-slow e1550-echo-slow; do
-  part "$([ "$profile" = e1550-late ] && echo 1 || echo 2)" || continue
+  half "$([ "$profile" = e1550-late ] && echo 1 || echo 2)" || continue
   start_sim "$profile"
   run "$CLI" report "$port" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
   e2e_check_status "$MODE $profile: report exits 0" 0 $?
@@ -231,7 +231,7 @@ done
 # A model answer that begins within the scan's 1 s wait and goes on past
 # it is read whole, as the query reads it: the scan lists it. The
 # terminal's 2 s wait gets all of it too.
-if part 2; then
+if half 2; then
   start_sim straddle
   [ "$(run "$CLI" scan "$port" | head -n 1 | tr -d '\r')" = "S0S1S2S3S4S5S6S7S8S9SASBSCSDSE ($port)" ]
   e2e_ok "$MODE answer going on past the scan's wait: listed"
@@ -285,7 +285,7 @@ if ! native; then
   missing=COM9 regular=COM10
   wine_map_com_port 10 "$e2e_tmp/regular-file"
 fi
-part 2 && for case in "missing device:report:$missing:no such device" "regular file:send:$regular:not a serial port"; do
+half 2 && for case in "missing device:report:$missing:no such device" "regular file:send:$regular:not a serial port"; do
   IFS=: read -r what verb name cause <<<"$case"
   # shellcheck disable=SC2046
   run "$CLI" "$verb" "$name" $([ "$verb" = send ] && echo AT) >"$e2e_tmp/out" 2>"$e2e_tmp/err"

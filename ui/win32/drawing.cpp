@@ -94,6 +94,16 @@ bool UpdateButtonHover(int32_t index, int32_t x, int32_t y) {
   return false;
 }
 
+void PrintTabsPage(HDC dc, POINT dcOrigin) {
+  const HWND tabs = Control(kPageTabs);
+  POINT origin{0, 0};
+  MapWindowPoints(tabs, g_Window.mainWindow, &origin, 1);
+  POINT previous{};
+  OffsetViewportOrgEx(dc, origin.x - dcOrigin.x, origin.y - dcOrigin.y, &previous);
+  SendMessageW(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  SetViewportOrgEx(dc, previous.x, previous.y, nullptr);
+}
+
 // The margin lies on the tabs' page, which the back buffer does not hold:
 // its grey is the classic look's, while with the visual theme on (as on
 // every Windows 10/11) the tabs paint their page white. So the margin is
@@ -102,15 +112,11 @@ bool UpdateButtonHover(int32_t index, int32_t x, int32_t y) {
 void PaintUnhighlighted(const ImageButton& b) {
   const PixelRect r = HighlightRect(b);
   const HDC dc = g_Window.windowDc;
-  const HWND tabs = Control(kPageTabs);
   const int saved = SaveDC(dc);
   IntersectClipRect(dc, r.x, r.y, r.x + r.width, r.y + r.height);
   ExcludeClipRect(dc, b.x, b.y, b.x + b.width, b.y + b.height);
   BitBlt(dc, r.x, r.y, r.width, r.height, g_Window.backBufferDc, r.x, r.y, SRCCOPY);
-  POINT origin{0, 0};
-  MapWindowPoints(tabs, g_Window.mainWindow, &origin, 1);
-  OffsetViewportOrgEx(dc, origin.x, origin.y, nullptr);
-  SendMessageW(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  PrintTabsPage(dc, POINT{0, 0});
   RestoreDC(dc, saved);
   BitBlt(dc, b.x, b.y, b.width, b.height, g_Window.backBufferDc, b.x, b.y, SRCCOPY);
 }

@@ -13,6 +13,11 @@ void ReleasePng(PngImage* slot);
 // off when the point leaves. Returns whether the point is inside.
 bool UpdateButtonHover(int32_t index, int32_t x, int32_t y);
 
+// Paints over dc what the tabs paint on their page (white with the visual
+// theme on, nothing with the classic look); dc's (0, 0) lies at dcOrigin in
+// the main window's client area.
+void PrintTabsPage(HDC dc, POINT dcOrigin);
+
 // Paints a button's face and margin as they are without the highlight.
 void PaintUnhighlighted(const ImageButton& button);
 

@@ -66,13 +66,7 @@ void DrawLabel(const DRAWITEMSTRUCT* item, const wchar_t* text) {
   MapWindowPoints(item->hwndItem, g_Window.mainWindow, &inWindow, 1);
   BitBlt(item->hDC, 0, 0, item->rcItem.right, item->rcItem.bottom, g_Window.backBufferDc, inWindow.x,
          inWindow.y, SRCCOPY);
-  const HWND tabs = Control(kPageTabs);
-  POINT origin{0, 0};
-  MapWindowPoints(item->hwndItem, tabs, &origin, 1);
-  POINT previous{};
-  OffsetViewportOrgEx(item->hDC, -origin.x, -origin.y, &previous);
-  SendMessageW(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(item->hDC), PRF_CLIENT);
-  SetViewportOrgEx(item->hDC, previous.x, previous.y, nullptr);
+  PrintTabsPage(item->hDC, inWindow);
   DrawLabelTextInColour(item->hDC, item->rcItem, text, 14, kLabelBrushArgb, 'L', FontStyleBold);
 }
 

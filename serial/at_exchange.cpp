@@ -26,8 +26,9 @@ uint32_t MsSince(std::chrono::steady_clock::time_point start) {
 }
 
 // Reads the reply of the command just sent, for an exchange that waits at
-// most beginByMs (the terminal). A read that its bound cut short while
-// bytes were still coming ends the exchange with no reply from that read.
+// most beginByMs (the terminal): to the first pause after a line of its
+// answer has ended. A read that its bound cut short while bytes were still
+// coming ends the exchange with no reply from that read.
 // The vendor's firmware sends unsolicited reports (signal, boot, traffic
 // counters, a new SMS...) whenever it likes, also right after a command,
 // and a stick that powers up echoes the command first, so while everything
@@ -50,7 +51,11 @@ uint32_t ReadAtMost(PortHandle port, const char* command, uint32_t beginByMs, ch
       break;
     }
     count += got;
-    if (count >= kReadRequestBytes || !HoldsNoAnswerYet(reply, count, command)) break;
+    if (count >= kReadRequestBytes) break;
+    // An answer ends with a line end: a stick that pauses inside a line
+    // (busy, a slow bridge, a busy machine under wine) is read on.
+    const bool lineEnded = reply[count - 1] == '\r' || reply[count - 1] == '\n';
+    if (lineEnded && !HoldsNoAnswerYet(reply, count, command)) break;
   }
   return count;
 }

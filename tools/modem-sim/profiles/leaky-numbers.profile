@@ -5,7 +5,7 @@
 
 echo on
 
-# The IMEI with a 200 ms pause in it: the rest arrives in the next exchange.
+# The IMEI with a 200 ms pause in it: the rest arrives in a later read.
 > AT+CGSN
 "\r\nIMEI:3520990" wait 200 "01761481\r\n\r\nOK\r\n"
 

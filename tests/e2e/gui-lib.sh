@@ -16,18 +16,11 @@ done
 gui_xvfb_pid="" gui_exe_pid="" gui_probe_pid=""
 
 gui_cleanup() {
-  if [ -n "$gui_exe_pid" ] && kill -0 "$gui_exe_pid" 2>/dev/null; then
-    kill "$gui_exe_pid" 2>/dev/null
-    wait "$gui_exe_pid" 2>/dev/null
-  fi
+  [ -z "$gui_exe_pid" ] || { kill "$gui_exe_pid" && wait "$gui_exe_pid"; } 2>/dev/null
   gui_probe_stop
   e2e_stop_sims
-  # The server's desktop process lives on this display.
-  wine_stop
-  if [ -n "$gui_xvfb_pid" ]; then
-    kill "$gui_xvfb_pid" 2>/dev/null
-    wait "$gui_xvfb_pid" 2>/dev/null
-  fi
+  wine_stop # before Xvfb: the server's desktop process lives on this display
+  [ -z "$gui_xvfb_pid" ] || { kill "$gui_xvfb_pid" && wait "$gui_xvfb_pid"; } 2>/dev/null
   rm -rf "$e2e_tmp"
 }
 trap gui_cleanup EXIT
@@ -35,8 +28,7 @@ trap gui_cleanup EXIT
 gui_now_ms() { echo $(($(date +%s%N) / 1000000)); }
 gui_ms_since() { echo $(($(gui_now_ms) - $1)); }
 
-# gui_until SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds;
-# fails once SECONDS have passed.
+# gui_until SECONDS COMMAND...: COMMAND every 0.1 s until it succeeds, or fails after SECONDS.
 gui_until() {
   local deadline=$(($(gui_now_ms) + $1 * 1000))
   shift
@@ -46,9 +38,8 @@ gui_until() {
   done
 }
 
-# gui_start: a private Xvfb (unless DISPLAY works), a fresh wine server on
-# it, so that wine's desktop process and its clipboard live there, and the
-# probe.
+# gui_start: a private Xvfb (unless DISPLAY works), a fresh wine server on it
+# (wine's desktop process and its clipboard live there), and the probe.
 gui_start() {
   gui_probe_stop
   if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
@@ -60,7 +51,6 @@ gui_start() {
   fi
   wine_stop
   wine_start
-  # One ui_probe.exe serves the test's questions (see its "serve").
   rm -f "$e2e_tmp/probe.in" "$e2e_tmp/probe.out"
   mkfifo "$e2e_tmp/probe.in" "$e2e_tmp/probe.out"
   wine "$PROBE" serve <"$e2e_tmp/probe.in" >"$e2e_tmp/probe.out" 2>>"$e2e_tmp/probe.err" &
@@ -77,13 +67,11 @@ gui_probe_stop() {
   gui_probe_pid=""
 }
 
-# probe ARGS: prints the answer and returns the status one `ui_probe ARGS`
-# would give.
+# probe ARGS: prints the answer and returns the status of `ui_probe ARGS`. The line
+# break before the status line is the server's.
 probe() {
   local line="" answer="" first=yes
   echo "$*" >&7
-  # The answer's lines up to the status line; the line break before that is
-  # the server's.
   while IFS= read -r line <&8 && [ "${line#$'\x1e'}" = "$line" ]; do
     [ $first = yes ] && answer=$line || answer=$answer$'\n'$line
     first=no
@@ -95,12 +83,7 @@ probe() {
 
 # gui_poll WANT ARGS...: asks the probe until it answers WANT, at most 5 s
 # (keys and clicks may still be on their way); prints the last answer.
-gui_probe_is() {
-  local want=$1
-  shift
-  gui_got=$(probe "$@")
-  [ "$gui_got" = "$want" ]
-}
+gui_probe_is() { gui_got=$(probe "${@:2}"); [ "$gui_got" = "$1" ]; }
 gui_poll() {
   gui_until 5 gui_probe_is "$@"
   local status=$?
@@ -135,10 +118,17 @@ gui_launch() {
     gui_alive=$(probe alive 30)
     gui_alive_status=$?
   fi
-  local ready
+  local ready item left top bottom
   ready=$(probe wait 30) || { echo "the window did not come up"; cat "$e2e_tmp/probe.err"; exit 1; }
   read -r _ gui_ox gui_oy _ gui_cw gui_ch <<<"$(echo $ready)"
-  gui_read_rows || { echo "no list rows"; cat "$e2e_tmp/rows" "$e2e_tmp/probe.err"; }
+  # The list items' rectangles (client coordinates) into gui_row_top[N] and
+  # gui_row_bottom[N]; gui_list_x is the list's client origin.
+  gui_row_top=() gui_row_bottom=()
+  probe rows >"$e2e_tmp/rows" || { echo "no list rows"; cat "$e2e_tmp/rows" "$e2e_tmp/probe.err"; }
+  while read -r _ item left top _ bottom; do
+    gui_row_top[item]=$top gui_row_bottom[item]=$bottom
+    [ "$item" = 0 ] && gui_list_x=$left
+  done <"$e2e_tmp/rows"
 }
 
 # gui_open [alive] PROFILE N ...: the window started with these sticks
@@ -148,10 +138,7 @@ gui_open() {
   [ "${1:-}" = alive ] && { alive=alive; shift; }
   e2e_stop_sims
   wine_clear_com_ports
-  while [ $# -ge 2 ]; do
-    gui_add_sim "$1" "$2"
-    shift 2
-  done
+  while [ $# -ge 2 ]; do gui_add_sim "$1" "$2"; shift 2; done
   gui_launch $alive
 }
 
@@ -160,15 +147,12 @@ gui_exited() { ! kill -0 "$gui_exe_pid" 2>/dev/null; }
 gui_close() {
   local status=timeout
   probe close
-  if gui_until 10 gui_exited; then
-    wait "$gui_exe_pid"
-    status=$?
-  fi
+  gui_until 10 gui_exited && { wait "$gui_exe_pid"; status=$?; }
   gui_exe_pid=""
   e2e_check_status "$1" 0 "$status"
 }
 
-# Pointer actions in client coordinates of the main window.
+# Pointer actions, pixels and rectangles in client coordinates of the main window.
 gui_move() { xdotool mousemove $((gui_ox + $1)) $((gui_oy + $2)); }
 gui_click() { xdotool mousemove $((gui_ox + $1)) $((gui_oy + $2)) click 1; }
 
@@ -181,21 +165,20 @@ gui_client_shot() {
   convert "$e2e_tmp/full.png" -crop "${gui_cw}x${gui_ch}+${gui_ox}+${gui_oy}" +repage "$e2e_tmp/$1.png"
 }
 
-# gui_pixel SHOT X Y: "R,G,B" of a client pixel.
+# gui_pixel SHOT X Y: "R,G,B" of a pixel.
 gui_pixel() {
   convert "$e2e_tmp/$1.png" -crop 1x1+$((gui_ox + $2))+$((gui_oy + $3)) +repage \
     -format '%[fx:int(255*r+0.5)],%[fx:int(255*g+0.5)],%[fx:int(255*b+0.5)]' info:
 }
 
-# gui_changed SHOT_A SHOT_B X Y W H: how many pixels of a client rectangle
-# differ between two screenshots.
+# gui_changed SHOT_A SHOT_B X Y W H: how many pixels of a rectangle differ between two shots.
 gui_changed() {
   local crop="$5x$6+$((gui_ox + $3))+$((gui_oy + $4))"
   compare -metric AE "$e2e_tmp/$1.png[$crop]" "$e2e_tmp/$2.png[$crop]" null: 2>&1 | cut -d" " -f1
 }
 
-# gui_colours SHOT X Y W H: "COUNT R,G,B" for each colour of a client
-# rectangle; gui_colour_count SHOT X Y W H R,G,B: how many pixels have it.
+# gui_colours SHOT X Y W H: "COUNT R,G,B" for each colour of a rectangle;
+# gui_colour_count SHOT X Y W H R,G,B: how many pixels have it.
 gui_colours() {
   convert "$e2e_tmp/$1.png" -crop "$4x$5+$((gui_ox + $2))+$((gui_oy + $3))" +repage -format %c histogram:info:- |
     sed -n 's/^ *\([0-9]*\): (\([0-9]*,[0-9]*,[0-9]*\)).*/\1 \2/p' | sort -k2
@@ -216,30 +199,11 @@ gui_log_grew() { [ "$(gui_log_size "$1")" -gt "$2" ]; }
 # gui_sent LOG SIZE: what the sim received past SIZE, CR shown as \r.
 gui_sent() { tail -c +$(($2 + 1)) "$1" | sed 's/\r/\\r/g'; }
 
-# gui_read_rows: the list items' rectangles (client coordinates) into
-# gui_row_top[N] and gui_row_bottom[N]; gui_list_x is the list's client
-# origin, so list x = client x - gui_list_x.
-gui_read_rows() {
-  local item left top bottom
-  gui_row_top=() gui_row_bottom=()
-  probe rows >"$e2e_tmp/rows" || return 1
-  while read -r _ item left top _ bottom; do
-    gui_row_top[item]=$top
-    gui_row_bottom[item]=$bottom
-    [ "$item" = 0 ] && gui_list_x=$left
-  done <"$e2e_tmp/rows"
-  return 0
-}
-
 # gui_click_row ITEM LIST_X: a click on a list item at a list x.
 gui_click_row() { gui_click $((gui_list_x + $2)) $(((gui_row_top[$1] + gui_row_bottom[$1]) / 2)); }
 
-# gui_page N: a click on the tab of page N (0 information, 1 terminal),
-# until the page shows.
-gui_page() {
-  gui_click $((40 + $1 * 100)) 12
-  gui_poll "$1" page >/dev/null
-}
+# gui_page N: a click on the tab of page N (0 information, 1 terminal), until it shows.
+gui_page() { gui_click $((40 + $1 * 100)) 12 && gui_poll "$1" page >/dev/null; }
 
 # gui_wait_idle: until no query or scan runs and the window's thread
 # answers (a terminal exchange holds it), at most 90 s.
@@ -284,13 +248,10 @@ gui_copy_report() {
 # hold the pty open (the program, or the wine server on its behalf), also
 # after the device vanished.
 gui_pty_holders() {
-  local pid sim skip
-  find /proc/[0-9]*/fd -maxdepth 1 \( -lname "$1" -o -lname "$1 (deleted)" \) 2>/dev/null |
-    cut -d/ -f3 | sort -u | while read -r pid; do
-      skip=no
-      for sim in "${e2e_sim_pids[@]}"; do [ "$pid" = "$sim" ] && skip=yes; done
-      [ "$skip" = no ] && tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
-        echo "$pid"
+  find /proc/[0-9]*/fd -maxdepth 1 \( -lname "$1" -o -lname "$1 (deleted)" \) 2>/dev/null | cut -d/ -f3 |
+    sort -u | while read -r pid; do
+      [[ " ${e2e_sim_pids[*]} " != *" $pid "* ]] &&
+        grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
     done
 }
 

@@ -1,9 +1,7 @@
-# The window tests' harness: a private X display and a wine server on it,
-# brenvaltor.exe started with simulated sticks on COM links and closed,
-# ui_probe.exe (one "serve" process) to read the controls from inside wine,
-# xdotool for the pointer and the keyboard, ImageMagick for pixels off
-# screenshots, and waits that poll with a deadline. Source it after setting
-# EXE, PROBE, MODEM_SIM and PROFILES; then call gui_start.
+# The window tests' harness: a private X display and a wine server on it, brenvaltor.exe
+# with simulated sticks on COM links, one ui_probe.exe "serve" to read the controls from
+# inside wine, xdotool for pointer and keys, ImageMagick for pixels, waits that poll with
+# a deadline. Source it after setting EXE, PROBE, MODEM_SIM and PROFILES; call gui_start.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/../wine/wine-env.sh"
 # Wine's ANSI code page follows the locale: 1251 as on a Russian Windows by
@@ -107,10 +105,9 @@ gui_add_sim() {
   wine_map_com_port "$2" "$e2e_pty"
 }
 
-# gui_launch [alive]: starts the program and waits for its scan; sets
-# gui_ox gui_oy (client origin on the screen) and gui_cw gui_ch (client
-# size). With alive, the window is watched answering throughout the scan:
-# the probe's output in gui_alive, its status in gui_alive_status.
+# gui_launch [alive]: starts the program, waits for its scan; sets gui_ox gui_oy (client
+# origin on the screen), gui_cw gui_ch (client size). With alive, the window is watched
+# answering throughout the scan: the probe's output in gui_alive, status in gui_alive_status.
 gui_launch() {
   wine "$EXE" >"$e2e_tmp/exe.out" 2>&1 &
   gui_exe_pid=$!
@@ -131,8 +128,7 @@ gui_launch() {
   done <"$e2e_tmp/rows"
 }
 
-# gui_open [alive] PROFILE N ...: the window started with these sticks
-# alone, on COMn each.
+# gui_open [alive] PROFILE N ...: the window started with these sticks alone, on COMn each.
 gui_open() {
   local alive=""
   [ "${1:-}" = alive ] && { alive=alive; shift; }
@@ -209,8 +205,7 @@ gui_page() { gui_click $((40 + $1 * 100)) 12 && gui_poll "$1" page >/dev/null; }
 # answers (a terminal exchange holds it), at most 90 s.
 gui_wait_idle() { probe idle 90 >/dev/null; }
 
-# gui_query LOG [ACTION...]: runs the query by the button (or by ACTION)
-# and waits until its first command reached the sim (LOG grew) and the
+# gui_query LOG [ACTION...]: the query by the button (or ACTION), until LOG grew and the
 # window is idle again. Sets gui_query_ms, gui_query_sent (what LOG got).
 gui_query() {
   local log=$1 size start
@@ -224,8 +219,7 @@ gui_query() {
   gui_query_sent=$(gui_sent "$log" "$size")
 }
 
-# gui_tick_all: ticks every report row by its box (the toggle row has
-# none) until the list shows them all ticked.
+# gui_tick_all: ticks every report row by its box (the toggle row has none).
 gui_tick_all() {
   local ticks item
   ticks=$(probe ticks)
@@ -235,8 +229,7 @@ gui_tick_all() {
   gui_poll 22222222122222222222222222222 ticks >/dev/null
 }
 
-# gui_copy_report OUT: the copy button, the report as it reaches the
-# clipboard (LF line ends) in OUT, the message box answered.
+# gui_copy_report OUT: the copy button; the clipboard's report (LF line ends) in OUT.
 gui_copy_report() {
   gui_click 580 40
   probe messagebox >/dev/null
@@ -244,9 +237,8 @@ gui_copy_report() {
   probe messagebox ok >/dev/null
 }
 
-# gui_pty_holders PTY: the processes of this wine prefix, sims aside, that
-# hold the pty open (the program, or the wine server on its behalf), also
-# after the device vanished.
+# gui_pty_holders PTY: the processes of this wine prefix, sims aside, that hold the pty
+# (the program, or the wine server on its behalf), also after the device vanished.
 gui_pty_holders() {
   find /proc/[0-9]*/fd -maxdepth 1 \( -lname "$1" -o -lname "$1 (deleted)" \) 2>/dev/null | cut -d/ -f3 |
     sort -u | while read -r pid; do
@@ -255,9 +247,8 @@ gui_pty_holders() {
     done
 }
 
-# gui_fake_browser: the program opens web pages through the shell; wine's
-# winebrowser hands them to the programs of the WineBrowser key. Each
-# address opened from now on is appended to $e2e_tmp/browser.log.
+# gui_fake_browser: wine's winebrowser hands the pages the program opens to the programs
+# of the WineBrowser key: from now on each address goes to $e2e_tmp/browser.log.
 gui_fake_browser() {
   printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s"\n' "$e2e_tmp/browser.log" >"$e2e_tmp/browser.sh"
   chmod +x "$e2e_tmp/browser.sh"

@@ -322,12 +322,11 @@ mouse_user() {
   gui_check_value "$LC_ALL: the focus starts on the selector" selector "$(probe focus)"
   probe controls >"$e2e_tmp/controls"
   printf 'Button main TABSTOP %s\n' 'Получить информацию' 'Копировать' 'Отправить' >"$e2e_tmp/want"
+  printf '%s\n' 'Static tabs - Модем:' 'ComboBox tabs TABSTOP ' 'Static main - Команда:' 'Edit main TABSTOP ' >>"$e2e_tmp/want"
   grep '^Button ' "$e2e_tmp/controls" >"$e2e_tmp/out"
-  e2e_check "$LC_ALL: three named buttons, in Tab order" "$e2e_tmp/want" "$e2e_tmp/out"
-  printf '%s\n' 'Static tabs - Модем:' 'ComboBox tabs TABSTOP ' 'Static main - Команда:' 'Edit main TABSTOP ' \
-    >"$e2e_tmp/want"
-  grep --no-group-separator -B1 -E '^(ComboBox|Edit) ' "$e2e_tmp/controls" >"$e2e_tmp/out"
-  e2e_check "$LC_ALL: each label right before its box, as its sibling" "$e2e_tmp/want" "$e2e_tmp/out"
+  grep --no-group-separator -B1 -E '^(ComboBox|Edit) ' "$e2e_tmp/controls" >>"$e2e_tmp/out"
+  e2e_check "$LC_ALL: three named buttons in Tab order; each label right before its box, as its sibling" \
+    "$e2e_tmp/want" "$e2e_tmp/out"
 
   # The stick picked from the opened selector, the query button clicked.
   gui_shot closed
@@ -425,10 +424,6 @@ keyboard_user() {
   xdotool key ctrl+shift+Tab
   gui_check_value "$LC_ALL, keys: Ctrl+Shift+Tab back to the information page, the selector focused" "0 selector" \
     "$(gui_poll 0 page) $(gui_poll selector focus)"
-  ctrl_tab_back=$(focus_after copy-button Tab Tab)
-  xdotool key space
-  gui_check_value "$LC_ALL, keys: Space on the copy button copies" "copy-button closed" \
-    "$ctrl_tab_back $(probe messagebox ok | tail -n 1)"
   gui_query "$e2e_tmp/com5.log" probe click query-button
   gui_check_value "$LC_ALL, screen reader: BM_CLICK on the query button runs the query" 17 \
     "$(commands_in "$gui_query_sent")"

@@ -16,12 +16,9 @@
 
 namespace {
 
-StickInterfaceKind KindNamed(const char* name) {
-  if (std::strcmp(name, "network") == 0) return kInterfaceNetwork;
-  if (std::strcmp(name, "serial") == 0) return kInterfaceSerial;
-  if (std::strcmp(name, "storage") == 0) return kInterfaceStorage;
-  return kInterfaceOther;
-}
+// In StickInterfaceKind order.
+constexpr const char* kKindNames[] = {"other", "serial", "network", "storage"};
+static_assert(kInterfaceStorage == 3);
 
 void CopyField(char* to, const char* from) {
   CopyText(to, kStickNameSize, std::strcmp(from, "-") == 0 ? "" : from);
@@ -43,7 +40,8 @@ void ReadStickDevices(StickDeviceList* list) {
     device.ProductId = static_cast<uint16_t>(product);
     device.InterfaceCount = 1;
     StickInterface& part = device.Interfaces[0];
-    part.Kind = KindNamed(kind);
+    for (int32_t k = 0; k < 4; ++k)
+      if (std::strcmp(kind, kKindNames[k]) == 0) part.Kind = static_cast<StickInterfaceKind>(k);
     CopyText(part.Driver, kStickNameSize, "test");
     CopyField(part.Name, name);
     CopyField(part.Gateway, gateway);

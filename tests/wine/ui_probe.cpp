@@ -175,13 +175,11 @@ int PrintAnswer(const std::string& name, UINT message) {
 int PrintEntries(const std::string&) {
   const HWND selector = Require("selector");
   if (selector == nullptr) return 1;
-  const LRESULT count = AskOrMinusOne(selector, CB_GETCOUNT);
-  for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = AskOrMinusOne(selector, CB_GETLBTEXTLEN, i);
-    if (length < 0) return 1;
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    AskOrMinusOne(selector, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<size_t>(length));
+  for (LRESULT i = 0, count = AskOrMinusOne(selector, CB_GETCOUNT); i < count; ++i) {
+    wchar_t text[1024] = {};
+    if (AskOrMinusOne(selector, CB_GETLBTEXTLEN, i) >= 1024 ||
+        AskOrMinusOne(selector, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text)) < 0)
+      return 1;
     PrintLine(Utf8(text));
   }
   std::printf("selected %ld\n", static_cast<long>(AskOrMinusOne(selector, CB_GETCURSEL)));

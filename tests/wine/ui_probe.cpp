@@ -28,13 +28,11 @@ void PrintLine(const std::string& line) {
   std::fputc('\n', stdout);
 }
 
+// At most three UTF-8 bytes a UTF-16 unit.
 std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr,
-                      nullptr);
+  std::string out(text.size() * 3, '\0');
+  out.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0],
+                                 static_cast<int>(out.size()), nullptr, nullptr));
   return out;
 }
 

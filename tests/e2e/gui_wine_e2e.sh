@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The real window, brenvaltor.exe, under wine on a private X display, themed
-# (the classic case with the theme off), with modem-sim ptys as COM ports:
-# xdotool clicks and types, ui_probe.exe reads the controls from inside
-# wine, ImageMagick reads pixels off screenshots.
+# The real window, brenvaltor.exe, under wine on a private X display, themed (the classic
+# case with the theme off), with modem-sim ptys as COM ports: xdotool clicks and types,
+# ui_probe.exe reads the controls from inside wine, ImageMagick reads pixels off screenshots.
 # A test runs the cases named on its command line, in one X display and wine server.
 # Usage: gui_wine_e2e.sh EXE TEST_STICKS_EXE UI_PROBE_EXE CLI_EXE MODEM_SIM PROFILE_DIR ROUTER_DIR
 #          EXPECTED_DIR SHOT_DIR CASE...
@@ -30,13 +29,11 @@ press() {
 focus_after() { xdotool key "${@:2}" && gui_poll "$1" focus; }
 
 # --- The report list: toggle row, shop button, copy; the terminal ------------
-# E1550 on COM5 with two more commands (a reply that reads like rich text,
-# one in Windows-1251), the E1550 under a model name no shop list holds
-# ("Q9000Ж") on COM7, the E3372 on COM12.
+# E1550 on COM5 with two more commands (a reply like rich text, one in Windows-1251),
+# the E1550 under a model name no shop list holds ("Q9000Ж") on COM7, the E3372 on COM12.
 
-# Report list geometry (list coordinates): the value column starts at 250,
-# the lock-status cell's own frame ends at 500 and the shop button takes
-# 502 to the column's end at 640.
+# List coordinates: the value column starts at 250, the lock-status cell's own frame
+# ends at 500 and the shop button takes 502 to the column's end at 640.
 value_left=252 value_width=386 shop_left=502 shop_width=138
 # The list's background is the window's grey; the themed page is white.
 list_bg=240,240,240 page_colour=255,255,255
@@ -117,9 +114,8 @@ case_report() {
     "$page_colour 0 200,200,200 200,200,200" \
     "$(gui_pixel plain 495 45) $(gui_colour_count plain 10 35 55 18 $list_bg) $(gui_pixel plain 300 65) $(gui_pixel plain 300 $((gui_ch - 30)))"
 
-  # Hover on the query button (face 260..459 x 32..55): face and a 3-pixel
-  # margin turn bluer, nothing around them changes, further moves inside
-  # blend nothing more, and leaving restores the pixels exactly.
+  # Hover on the query button (face 260..459 x 32..55): face and a 3-pixel margin turn
+  # bluer, nothing around them changes, and leaving restores the pixels exactly.
   face_before=$(gui_pixel plain 264 35)
   corner_before=$(gui_pixel plain 257 29)
   gui_move 300 40
@@ -164,7 +160,6 @@ report_list() {
   gui_check_value "shop, before a query: no button" none "$(shop_drawn list)"
   gui_click_row 6 $shop_left
 
-  # A model the shop does not know: no button, nothing opened.
   probe select 1
   query_shot "$e2e_tmp/com7.log" q9000
   gui_check_value "shop, unknown model: the report shows Q9000Ж, no button, the cell's frame runs to its right edge" \
@@ -199,7 +194,6 @@ report_list() {
     "https://shop.example.com/asp/pay.asp?id_d=1 22222222111111111111111111111" \
     "$(cat "$e2e_tmp/browser.log") $(probe ticks)"
 
-  # Every report row ticked by its box: the whole report.
   gui_tick_all
   gui_click 580 40
   probe messagebox >/dev/null
@@ -294,11 +288,10 @@ CASES
 }
 
 # --- The keyboard and a screen reader, in both locales ------------------------
-# Wine's ANSI code page follows the locale (ru_RU: 1251, en_US: 1252); the
-# window is Unicode and must look, copy and send the same in both. The second
-# locale runs with the theme off: without a common-controls 6 manifest
-# Windows gives the program the classic controls, whose tab page shows the
-# window's own grey, the back buffer that the themed page paints over.
+# Wine's ANSI code page follows the locale (ru_RU: 1251, en_US: 1252); the window is
+# Unicode and must look, copy and send the same in both. The second locale runs with the
+# theme off: without a common-controls 6 manifest Windows gives the program the classic
+# controls, whose tab page shows the window's own grey, which the themed page paints over.
 
 # same_as_reference NAME: the client area equals expected/window-NAME$look.png once
 # the paint is over (3 s); with BRENVALTOR_GUI_SHOTS=FOLDER, the pictures go there too.
@@ -435,8 +428,7 @@ case_keyboard() {
   mouse_user
   keyboard_user
 }
-# The other locale (the code page is the wine server's: a fresh one), the
-# theme off.
+# The other locale (the code page is the wine server's: a fresh one), the theme off.
 case_classic() {
   case $LC_ALL in
     ru_RU*) export LC_ALL=en_US.UTF-8 ;;
@@ -452,9 +444,8 @@ case_classic() {
 # Without a modem (wine shows no USB device of the vendor) the stick notice
 # stands in the report's place, also for Tab.
 
-# plug [PROFILE N] NAME ENTRY...: the sim on COMn, a device-change message; until
-# the selector reads the entries and "selected N" (at most 10 s), checked as
-# NAME; entries_ms is how long that took.
+# plug [PROFILE N] NAME ENTRY...: the sim on COMn, a device-change message; until the
+# selector reads the entries and "selected N" (10 s), checked as NAME; entries_ms: how long.
 entries_are() { [ "$(probe entries)" = "$1" ]; }
 plug() {
   [[ ! $2 =~ ^[0-9]+$ ]] || { gui_add_sim "$1" "$2" && shift 2; }
@@ -477,7 +468,6 @@ case_sticks() {
   gui_check_value "no modem: one empty entry, the list makes room for the notice" \
     "$(printf '\nselected -1')|hidden visible $no_stick" \
     "$(probe entries)|$(probe visible list) $(probe visible notice) $(probe text notice | sed '/^$/d')"
-  # The notice is drawn in the list's blue within the report area.
   gui_until 3 notice_drawn
   mkdir -p "$SHOTS"
   convert "$e2e_tmp/no-stick.png" -crop "${gui_cw}x${gui_ch}+${gui_ox}+${gui_oy}" +repage "$SHOTS/window-no-stick.png"
@@ -488,8 +478,7 @@ case_sticks() {
   gui_page 0
   gui_check_value "no notice on the terminal page; the notice again, no list, back on the information page" \
     "hidden visible hidden" "$on_terminal $(probe visible notice) $(probe visible list)"
-  # From the window (the command box it focused is hidden) Tab starts at
-  # the selector; the notice stands in the list's place.
+  # From the window (the command box it focused is hidden) Tab starts at the selector.
   gui_check_value "keys: Tab order with the notice in the list's place" \
     "selector notice tabs notice" \
     "$(focus_after selector Tab) $(focus_after notice Tab Tab Tab) $(focus_after tabs Tab) $(focus_after notice shift+Tab)"
@@ -499,7 +488,6 @@ case_sticks() {
     "yes visible hidden list" \
     "$([ "$entries_ms" -lt 5000 ] && echo yes) $(probe visible list) $(probe visible notice) $(gui_poll list focus)"
 
-  # A second stick: the chosen entry stays chosen.
   probe select 0
   plug e3372 12 "second stick: both entries, the E1550 still chosen" 'E1550 (COM5)' 'E3372 (COM12)' 'selected 0'
   # A burst of changes is one scan after 2 s of quiet: only time shows none comes early.

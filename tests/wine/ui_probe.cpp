@@ -1,14 +1,12 @@
-// ui_probe: a console helper for the window tests. It runs under wine next
-// to brenvaltor.exe and reads the running program's controls through
-// messages that cross process boundaries, reads list items through memory
-// placed in the program's own address space, and answers or closes the
-// program's windows. Texts come as UTF-8 with LF line ends; only the
-// clipboard text comes exactly as it is, CR LF included.
+// ui_probe: a console helper for the window tests. It runs under wine next to brenvaltor.exe,
+// reads the program's controls through messages that cross process boundaries and list items
+// through memory placed in the program's address space, and answers or closes its windows.
+// Texts come as UTF-8 with LF line ends; only the clipboard text comes as it is, CR LF included.
 //
-// Usage: ui_probe COMMAND [ARG], or ui_probe serve for one COMMAND [ARG] a
-// line from standard input (see Serve). The commands are kCommands below.
-// NAME is a control's test name (kNamedControls). Exit status 0 on success,
-// 1 when the window or control is missing or a wait times out, 2 on bad usage.
+// Usage: ui_probe COMMAND [ARG], or ui_probe serve for one COMMAND [ARG] a line from standard
+// input (see Serve). The commands are kCommands below; NAME is a control's test name
+// (kNamedControls). Exit status 0, 1 when the window or control is missing or a wait times out,
+// 2 on bad usage.
 #include <windows.h>
 #include <commctrl.h>
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 bool StartModemSim(const std::string& profile, SimProcess* sim) {
   char logTemplate[] = "/tmp/modem-sim-log-XXXXXX";
@@ -55,7 +55,5 @@ void StopModemSim(SimProcess* sim) {
 
 std::string ReadSimLog(const SimProcess& sim) {
   std::ifstream in(sim.logPath, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }

@@ -8,15 +8,12 @@ e2e_tmp=$(mktemp -d)
 trap 'e2e_stop_sims; rm -rf "$e2e_tmp"' EXIT
 
 # Faulty devices whose report the fault matrix checks, and that the port
-# opens again after it (the unplugged modem it checks apart).
+# opens again after it (the unplugged and the hung stick it checks apart).
 e2e_fault_profiles="error-all huge-reply garbage drip"
 
 # e2e_report_profiles: every profile in $PROFILES with an expected report
-# $EXPECTED/NAME.txt, less the fault matrix's: the table of whole reports,
-# which a new profile joins by having its expected file. A profile without
-# one is listed with its reason in no-expected-report.txt
-# (profiles_have_expected_reports.sh fails for one that is neither). The
-# fault matrix checks the stick that hangs mid-query (hang) apart.
+# $EXPECTED/NAME.txt (a new profile joins by having one), less the fault
+# matrix's.
 e2e_report_profiles() {
   local profile name
   for profile in "$PROFILES"/*.profile; do
@@ -42,7 +39,7 @@ e2e_rows() {
 }
 
 # e2e_kept TRACE: the digits an IMEI and an IMSI keep ("8 5"), as the trace's
-# own header says; the oracles below take them from there.
+# own header says; the oracles take them from there.
 e2e_kept() {
   tr -d '#\n' <"$1" | sed -En 's/.*IMEIs keep their first ([0-9]+) digits, IMSIs +their first ([0-9]+).*/\1 \2/p'
 }
@@ -64,11 +61,11 @@ for name, t in zip(("distinct.profile", "distinct.txt"), text):
 PY
 }
 
-# e2e_mask REPORT IMEI_KEPT IMSI_KEPT: the trace's masking rule applied to an
-# expected report: digit runs of 14 to 16 keep IMEI_KEPT digits, longer ones
-# none, the IMSI row's number keeps IMSI_KEPT.
+# e2e_mask REPORT TRACE: the trace's masking rule applied to an expected
+# report: digit runs of 14 to 16 keep the IMEI's kept digits, longer ones
+# none, the IMSI row's number the IMSI's.
 e2e_mask() {
-  python3 - "$@" <<'PY'
+  python3 - "$1" $(e2e_kept "$2") <<'PY'
 import re, sys
 text = open(sys.argv[1], encoding="utf-8").read()
 imei_kept, imsi_kept = int(sys.argv[2]), int(sys.argv[3])
@@ -80,6 +77,27 @@ def cut(m):
     return n[:keep] + "0" * (len(n) - keep)
 sys.stdout.write(re.sub(r"\d{14,}", cut, text))
 PY
+}
+
+# e2e_roundtrip NAME PROFILE REPORT [--http]: capture and replay. The
+# profile with its numbers made distinct, `report --trace` against it gives
+# the report, and the trace ($e2e_tmp/trace) holds no full IMEI or IMSI;
+# modem-sim replaying the trace gives the same report, numbers masked.
+e2e_roundtrip() {
+  local trace=$e2e_tmp/trace
+  e2e_distinct "$2" "$3"
+  e2e_stop_sims
+  e2e_launch "$e2e_tmp/sim.log" ${4:-} "$e2e_tmp/distinct.profile"
+  "$CLI" report --trace "$trace" "$e2e_started" >"$e2e_tmp/out"
+  e2e_check_status "$1: the traced report exits" 0 $?
+  e2e_check "$1: the traced report" "$e2e_tmp/distinct.txt" "$e2e_tmp/out"
+  grep -oE '[0-9]{14,}' "$e2e_tmp/distinct.txt" | grep -qFf - "$trace"
+  e2e_check_status "$1: no full IMEI or IMSI in the trace" 1 $?
+  e2e_stop_sims
+  e2e_launch "$e2e_tmp/replay.log" ${4:-} "$trace"
+  "$CLI" report "$e2e_started" >"$e2e_tmp/out"
+  e2e_mask "$e2e_tmp/distinct.txt" "$trace" >"$e2e_tmp/want"
+  e2e_check "$1: the replay gives the same report" "$e2e_tmp/want" "$e2e_tmp/out"
 }
 
 # e2e_launch LOG ARGS...: one more modem-sim, the bytes or requests it gets
@@ -102,8 +120,8 @@ e2e_launch() {
   esac
 }
 
-# e2e_add_sim PROFILE: one more sim; its pty path in $e2e_pty, the bytes it
-# receives in $e2e_tmp/sim.log.
+# e2e_add_sim PROFILE: one more sim; its pty in $e2e_pty, the bytes it gets
+# in $e2e_tmp/sim.log.
 e2e_add_sim() {
   e2e_launch "$e2e_tmp/sim.log" "$1"
   e2e_pty=$e2e_started
@@ -143,24 +161,19 @@ e2e_timed() {
 
 # e2e_check NAME EXPECTED_FILE ACTUAL_FILE
 e2e_check() {
-  if cmp -s "$2" "$3"; then
-    e2e_passed=$((e2e_passed + 1))
-    echo "ok   $1"
-  else
-    e2e_failed=$((e2e_failed + 1))
-    echo "FAIL $1"
-    diff "$2" "$3" | head -20
-  fi
+  cmp -s "$2" "$3"
+  e2e_check_status "$1" 0 $? || diff "$2" "$3" | head -20
 }
 
-# e2e_check_status NAME EXPECTED ACTUAL
+# e2e_check_status NAME EXPECTED ACTUAL: counts the result; false on a failure.
 e2e_check_status() {
   if [ "$2" = "$3" ]; then
     e2e_passed=$((e2e_passed + 1))
     echo "ok   $1"
   else
     e2e_failed=$((e2e_failed + 1))
-    echo "FAIL $1: exit status $3, expected $2"
+    echo "FAIL $1: got $3, expected $2"
+    return 1
   fi
 }
 

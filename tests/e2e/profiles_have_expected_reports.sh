@@ -1,36 +1,32 @@
 #!/usr/bin/env bash
 # Every simulated stick is accounted for: it has its expected report
 # (EXPECTED_DIR/NAME.txt) or one line with its reason in the list, never
-# both, and the list names no profile that does not exist.
+# both, and the list names each profile once and none that does not exist.
 # The simulated sticks on router firmware (ROUTER_DIR/NAME.router, with
 # EXPECTED_DIR/router-NAME.txt) are checked the same way with their own list.
 # Usage: profiles_have_expected_reports.sh PROFILE_DIR EXPECTED_DIR LIST [EXTENSION [REPORT_PREFIX]]
 set -u
 PROFILES=$1 EXPECTED=$2 LIST=$3 EXT=${4:-profile} PREFIX=${5:-}
 failed=0
-fail() { echo "FAIL $1"; failed=1; }
+fail() { echo "FAIL $*"; failed=1; }
 
-listed=$(grep -v '^[[:space:]]*\(#\|$\)' "$LIST" | awk '{print $1}')
-for name in $(echo "$listed" | sort | uniq -d); do fail "$name is listed more than once in $LIST"; done
+declare -A listed
 while read -r name reason; do
-  case $name in ''|'#'*) continue ;; esac
+  case $name in '' | '#'*) continue ;; esac
+  [ -z "${listed[$name]:-}" ] || fail "$name is listed more than once in $LIST"
   [ -n "$reason" ] || fail "$name is listed without a reason"
   [ -f "$PROFILES/$name.$EXT" ] || fail "$name is listed, but there is no $name.$EXT"
+  listed[$name]=yes
 done <"$LIST"
 
 count=0
 for profile in "$PROFILES"/*."$EXT"; do
-  name=$(basename "$profile" ."$EXT")
-  count=$((count + 1))
-  has_report=0 is_listed=0
-  [ -f "$EXPECTED/$PREFIX$name.txt" ] && has_report=1
-  echo "$listed" | grep -qxF "$name" && is_listed=1
-  case $has_report$is_listed in
-    10) echo "ok   $name: expected report" ;;
-    01) echo "ok   $name: listed ($(grep -m1 "^$name " "$LIST" | cut -d' ' -f2-))" ;;
-    11) fail "$name has an expected report and is listed as having none" ;;
-    00) fail "$name has no expected report ($EXPECTED/$PREFIX$name.txt, written by hand from its replies) and no line in $LIST" ;;
+  name=$(basename "$profile" ."$EXT") count=$((count + 1))
+  case $([ -f "$EXPECTED/$PREFIX$name.txt" ] && echo report)-${listed[$name]:-} in
+    report-yes) fail "$name has an expected report and is listed as having none" ;;
+    -) fail "$name has no expected report ($EXPECTED/$PREFIX$name.txt, written by hand from its replies)" \
+      "and no line in $LIST" ;;
   esac
 done
-echo "$count profiles"
+echo "$count profiles checked"
 exit $failed

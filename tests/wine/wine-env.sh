@@ -2,15 +2,12 @@
 # simulated modems as COM ports (a dosdevices/comN link to a pty). Source it.
 # Each test has a prefix of its own (BRENVALTOR_WINEPREFIX, or
 # build/wineprefix), copied from one booted template.
-#
 # Wine's mount manager links the machine's own /dev/ttyS* to the first COM
-# numbers whenever a server starts. The tests must never touch real serial
-# ports: wine_start removes every com link once the server is up, and the
-# persistent server keeps the manager from running again; without its link a
-# COM number is a device of the manager's that answers no serial request.
-# (Hiding the ports in HKLM\Software\Wine\Ports makes each of COM1..COM255
-# such a device, and the window's scan of them takes minutes.) A test maps
-# its ports after wine_start.
+# numbers whenever a server starts, and the tests must never touch real
+# serial ports: wine_start removes every com link once the server is up (the
+# persistent server keeps the manager from running again); a test maps its
+# ports after it. Hiding the ports in the registry instead makes COM1..COM255
+# devices that answer nothing, and the window's scan of them takes minutes.
 
 wine_env_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 wine_build_root="$(cd "$wine_env_here/../.." && pwd)/build"
@@ -75,7 +72,6 @@ wine_server_up() {
   wine cmd /c exit >/dev/null 2>&1 || true
 }
 
-# The prefix, its server, and no COM link.
 wine_start() {
   wine_prefix_ready && wine_server_up && wine_clear_com_ports
 }
@@ -93,7 +89,6 @@ wine_stop_prefixes() {
   return 0
 }
 
-# Removes the COM links this test made.
 wine_clear_com_ports() {
   rm -f "$WINEPREFIX"/dosdevices/com*
 }

@@ -34,7 +34,6 @@ const std::map<void (*)(), std::vector<int>> kOwnedRows = {
     {DecodeCardLockReply, {26, 27}},
     {DecodeSysinfoExReply, {8, 9, 10, 11, 12, 13, 14}},
     {DecodeSystemConfigExReply, {20, 21, 22, 23}},
-    {DecodeLteSignalReply, {}},
 };
 
 std::string Sysinfo(const char* value) { return "\r\n^SYSINFO:" + std::string(value) + "\r\n\r\nOK\r\n"; }
@@ -134,38 +133,32 @@ const DecoderCase kCases[] = {
 
 using Decoders = FakeModemTest;
 
+// A decoder writes its own rows and no other: the rows it does not own
+// hold a marker that must stay.
 TEST_F(Decoders, WriteExactlyTheirRows) {
   for (const DecoderCase& c : kCases) {
     SCOPED_TRACE(c.name);
     ResetFakeModem();
+    const std::vector<int>& owned = kOwnedRows.at(c.decode);
+    for (int rowId = 0; rowId < kRowTableSize; ++rowId) SetRowValue(rowId, "marker");
+    for (int rowId : owned) SetRowValue(rowId, "");
     LoadReply(c.reply);
     c.decode();
-    const std::vector<int>& owned = kOwnedRows.at(c.decode);
     const std::vector<std::string> rows = Parts(c.rows);
-    for (size_t i = 0; i < owned.size(); ++i)
-      EXPECT_EQ(RowValue(owned[i]), i < rows.size() ? rows[i] : "") << "RowId " << owned[i];
-  }
-}
-
-TEST_F(Decoders, RowsTheyDoNotOwnAreUntouched) {
-  // A decoder writes only its own rows: fill every row, decode a full reply
-  // of each kind, and check all other rows still hold their marker.
-  for (const auto& [decode, owned] : kOwnedRows) {
-    for (int rowId = 0; rowId < kRowTableSize; ++rowId) SetRowValue(rowId, "marker");
-    LoadReply(
-        "\r\n^SYSINFO:2,3,0,5,1,0,4\r\n+CFUN: 1\r\n+CSQ: 20,99\r\n+COPS: 0,0,\"A\",2\r\n"
-        "^SYSCFG:2,2,80,1\r\n^CARDLOCK: 1,3,0\r\n^SYSINFOEX:2,3,0,1,,6,LTE,101,LTE\r\n"
-        "^SYSCFGEX: \"00\",80,1,2,800C5\r\n^HCSQ: \"LTE\",48,35,86,14\r\n");
-    decode();
     for (int rowId = 0; rowId < kRowTableSize; ++rowId) {
-      if (std::find(owned.begin(), owned.end(), rowId) != owned.end()) continue;
-      EXPECT_STREQ(RowValue(rowId), "marker") << "RowId " << rowId;
+      const size_t at = std::find(owned.begin(), owned.end(), rowId) - owned.begin();
+      EXPECT_EQ(RowValue(rowId), at == owned.size() ? "marker" : at < rows.size() ? rows[at] : "") << rowId;
     }
   }
 }
 
+std::string g_Mirrored;
+bool g_Fits;
+
 // AT^HCSQ?: the LTE measurements, as the report lines after the rows and
-// as the window's signal row.
+// as the window's signal row. The window's list gets the longer signal row
+// only when its cell shows it uncut (every other case); the row's own
+// value stays.
 TEST_F(Decoders, LteMeasurements) {
   struct Case {
     const char* name;
@@ -194,36 +187,25 @@ TEST_F(Decoders, LteMeasurements) {
       {"a report beside an error", "\r\n^HCSQ: \"LTE\",48,35,86,14\r\n\r\n+CME ERROR: 100\r\n", "", csqRow},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     ResetFakeModem();
     SetRowValue(kRowSignalLevel, csqRow);
+    g_Fits = !g_Fits;
+    g_Mirrored.clear();
+    g_App.RowSink = [](int32_t position, const char* text) {
+      g_Mirrored = std::to_string(position) + ":" + text;
+    };
+    g_App.RowFits = [](int32_t, const char*) { return g_Fits; };
     LoadReply(c.reply);
     DecodeLteSignalReply();
     std::vector<std::string> lines;
     char line[256];
     for (int32_t i = 0; LteReportLine(i, line, sizeof line); ++i) lines.emplace_back(line);
-    EXPECT_EQ(lines, Parts(c.lines)) << c.name;
+    EXPECT_EQ(lines, Parts(c.lines));
     FormatSignalRowWithLte(line, sizeof line);
-    EXPECT_STREQ(line, c.windowRow) << c.name;
-  }
-}
-
-// The window's list gets the longer signal row only when its cell shows it
-// uncut; the row's own value stays.
-std::string g_Mirrored;
-bool g_Fits;
-TEST_F(Decoders, WindowSignalRowOnlyWhenItFits) {
-  for (bool fits : {true, false}) {
-    g_Fits = fits;
-    ResetFakeModem();
-    g_App.RowSink = [](int32_t position, const char* text) {
-      g_Mirrored = std::to_string(position) + ":" + text;
-    };
-    g_App.RowFits = [](int32_t, const char*) { return g_Fits; };
-    SetRowValue(kRowSignalLevel, "-79 dBm (Хорошо)");
-    LoadReply(Line("^HCSQ", "\"LTE\",48,35,86,14"));
-    DecodeLteSignalReply();
-    EXPECT_EQ(g_Mirrored, fits ? "22:-79 dBm (Хорошо); RSRP -106 dBm, SINR -3 dB" : "22:-79 dBm (Хорошо)");
-    EXPECT_STREQ(RowValue(kRowSignalLevel), "-79 dBm (Хорошо)");
+    EXPECT_STREQ(line, c.windowRow);
+    EXPECT_EQ(g_Mirrored, g_Fits && c.windowRow != csqRow ? std::string("22:") + c.windowRow : "");
+    EXPECT_STREQ(RowValue(kRowSignalLevel), csqRow);
   }
   ResetFakeModem();
 }

@@ -1,6 +1,6 @@
 // The Linux reader against the fixture trees of tests/sticks (made by
 // make-sysfs-fixtures.sh from published listings of real sticks): what it
-// lists for each case, and the state and line that follow.
+// lists for each case, and the state that follows.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -52,9 +52,11 @@ std::string MakeAcmTree() {
   return root.string();
 }
 
-// Each case: the first stick's product and interfaces, and every stick's
-// state in order. "many" has six sticks among 800 other entries (devices
-// and their interfaces), plugged in first, in between and last.
+// Each case: the first stick's product and every stick's state in order;
+// the interfaces of a cdc_acm stick. The diagnosis lines of the other
+// fixtures (states, ports, gateways) are checked end to end
+// (stick_diagnosis_e2e.sh). "many" has six sticks among 800 other entries
+// (devices and their interfaces), plugged in first, in between and last.
 TEST(StickSysfs, EveryFixtureCase) {
   const std::string acm = MakeAcmTree();
   const char* const kStates[] = {"no-driver", "storage", "router", "ports"};
@@ -62,27 +64,14 @@ TEST(StickSysfs, EveryFixtureCase) {
     const char* fixture;
     uint16_t product;  // of the first stick
     const char* states;
-    const char* interfaces;
+    const char* interfaces;  // of the first stick; nullptr: not checked here
   };
   const Case cases[] = {
-      {"storage", 0x1446, "storage ", "storage 08/06/50 usb-storage - -\n"},
-      {"router", 0x14DC, "router ",
-       "network 02/06/00 cdc_ether usb0 192.168.8.1\n"
-       "other 0a/00/00 cdc_ether - -\n"
-       "storage 08/06/50 usb-storage - -\n"},
-      {"ports", 0x1001, "ports ",
-       "serial ff/ff/ff option /dev/ttyUSB0 -\n"
-       "serial ff/ff/ff option /dev/ttyUSB1 -\n"
-       "serial ff/ff/ff option /dev/ttyUSB2 -\n"
-       "storage 08/06/50 usb-storage - -\n"
-       "storage 08/06/50 usb-storage - -\n"},
-      {"no-driver", 0x1001, "no-driver ",
-       "serial ff/ff/ff - - -\n"
-       "serial ff/ff/ff - - -\n"
-       "serial ff/ff/ff - - -\n"
-       "storage 08/06/50 usb-storage - -\n"
-       "storage 08/06/50 usb-storage - -\n"},
-      {"two", 0x1446, "storage router ", "storage 08/06/50 usb-storage - -\n"},
+      {"storage", 0x1446, "storage ", nullptr},
+      {"router", 0x14DC, "router ", nullptr},
+      {"ports", 0x1001, "ports ", nullptr},
+      {"no-driver", 0x1001, "no-driver ", nullptr},
+      {"two", 0x1446, "storage router ", nullptr},
       {"many", 0x1001, "ports router storage storage storage storage ", nullptr},
       {acm.c_str(), 0x1506, "ports ", "serial 02/02/01 cdc_acm /dev/ttyACM0 -\n"},
       {"no-stick", 0, "", ""},

@@ -37,8 +37,6 @@ const std::map<void (*)(), std::vector<int>> kOwnedRows = {
     {DecodeSystemConfigExReply, {20, 21, 22, 23}},
 };
 
-std::string Sysinfo(const char* value) { return "\r\n^SYSINFO:" + std::string(value) + "\r\n\r\nOK\r\n"; }
-std::string SysinfoEx(const char* value) { return "\r\n^SYSINFOEX:" + std::string(value) + "\r\n\r\nOK\r\n"; }
 std::string Line(const char* prefix, const char* value) {
   return "\r\n" + std::string(prefix) + ": " + value + "\r\n\r\nOK\r\n";
 }
@@ -46,19 +44,19 @@ std::string Line(const char* prefix, const char* value) {
 const DecoderCase kCases[] = {
     // AT^SYSINFO: the sub-mode replaces the mode row only when the seventh
     // field is there; codes are whole numbers, compared as text.
-    {"sysinfo five fields", DecodeSysinfoReply, Sysinfo("2,3,0,5,1"),
+    {"sysinfo five fields", DecodeSysinfoReply, Line("^SYSINFO", "2,3,0,5,1"),
      "Нормальный сервис|Сервисы PS+CS|Не в роуминге|WCDMA||Нормальное состояние карты USIM"},
-    {"sysinfo unknown mode 9", DecodeSysinfoReply, Sysinfo("2,3,0,9,1,0,7"),
+    {"sysinfo unknown mode 9", DecodeSysinfoReply, Line("^SYSINFO", "2,3,0,9,1,0,7"),
      "Нормальный сервис|Сервисы PS+CS|Не в роуминге||HSDPA/HSUPA|Нормальное состояние карты USIM|0"},
-    {"sysinfo mode 05 is not 5", DecodeSysinfoReply, Sysinfo("4,4,1,05,4,2,6"),
+    {"sysinfo mode 05 is not 5", DecodeSysinfoReply, Line("^SYSINFO", "4,4,1,05,4,2,6"),
      "Энергосберегающий и спящий режим|CS и PS не зарегистрированы, поиск...|В роуминге||HSUPA|USIM неверная "
      "по причине CS или PS|2"},
-    {"sysinfo eighth field ignored", DecodeSysinfoReply, Sysinfo("2,3,0,5,1,x,7,9"),
+    {"sysinfo eighth field ignored", DecodeSysinfoReply, Line("^SYSINFO", "2,3,0,5,1,x,7,9"),
      "Нормальный сервис|Сервисы PS+CS|Не в роуминге|WCDMA|HSDPA/HSUPA|Нормальное состояние карты USIM|x"},
-    {"sysinfo blanks after commas", DecodeSysinfoReply, Sysinfo("2, 3, 0"), "Нормальный сервис"},
+    {"sysinfo blanks after commas", DecodeSysinfoReply, Line("^SYSINFO", "2, 3, 0"), "Нормальный сервис"},
     {"sysinfo error reply", DecodeSysinfoReply, "\r\nERROR\r\n", ""},
     {"sysinfo bare prefix", DecodeSysinfoReply, "\r\n^SYSINFO\r\n", ""},
-    {"sysinfo empty fields", DecodeSysinfoReply, Sysinfo(",,,,,,"), ""},
+    {"sysinfo empty fields", DecodeSysinfoReply, Line("^SYSINFO", ",,,,,,"), ""},
     // AT+CFUN?
     {"cfun first field only", DecodeRadioFunctionReply, Line("+CFUN", "1,0"), "Полная"},
     {"cfun blank before code", DecodeRadioFunctionReply, "\r\n+CFUN:  1\r\n", ""},
@@ -94,10 +92,10 @@ const DecoderCase kCases[] = {
     // modes), then each mode's code and the stick's own name for it, shown
     // only for a code the table does not know.
     {"sysinfoex unknown codes show the names", DecodeSysinfoExReply,
-     SysinfoEx("1,2,1,255,2,8,\"NOVAMODE\",120,NOVASUB"),
+     Line("^SYSINFOEX", "1,2,1,255,2,8,\"NOVAMODE\",120,NOVASUB"),
      "Ограниченный сервис|Только сервис PS|В роуминге|NOVAMODE|NOVASUB|USIM карта отсутствует|2"},
     {"sysinfoex known codes win over names", DecodeSysinfoExReply,
-     SysinfoEx("2,3,0,1,,3,\"UMTS\",45,\"HSPA PLUS\""),
+     Line("^SYSINFOEX", "2,3,0,1,,3,\"UMTS\",45,\"HSPA PLUS\""),
      "Нормальный сервис|Сервисы PS+CS|Не в роуминге|WCDMA|HSPA+|Нормальное состояние карты USIM"},
     {"sysinfoex refused", DecodeSysinfoExReply, "\r\nCOMMAND NOT SUPPORT\r\n", ""},
     // AT^SYSCFGEX?: one order field for two rows; the LTE bands follow the

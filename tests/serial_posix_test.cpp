@@ -3,9 +3,8 @@
 // waits, and the line as it is left at the close. Every port starts with
 // XON/XOFF flow control on, as a fresh Linux tty has it: the bytes must
 // pass raw all the same. Over-long replies, a missing port and a plain
-// file (each with its cause), a port another process holds (busy at once,
-// free again after its close) and a link named beside its target are run
-// end to end (fault matrix).
+// file (each with its cause) and a port another process holds (busy at
+// once, free again after its close) are run end to end (fault matrix).
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -172,6 +171,25 @@ TEST(SerialPosixLine, IsLeftAsItWasFound) {
   }
   close(watcher);
   StopModemSim(&sim);
+}
+
+// A link and its target are one device (the scan probes it once); the
+// fault matrix's scan of both names finds a wrong device number only when
+// the link's probe loses the race for the port.
+TEST(SerialPosixLine, LinkAndTargetAreOneDevice) {
+  SimProcess sim, other;
+  ASSERT_TRUE(StartModemSim(std::string(PROFILE_DIR) + "/timing.profile", &sim));
+  ASSERT_TRUE(StartModemSim(std::string(PROFILE_DIR) + "/timing.profile", &other));
+  const std::string link = "/tmp/brenvaltor-link-" + std::to_string(getpid());
+  ASSERT_EQ(symlink(sim.ptyPath.c_str(), link.c_str()), 0);
+  EXPECT_NE(PortDeviceId(sim.ptyPath.c_str()), 0u);
+  EXPECT_EQ(PortDeviceId(link.c_str()), PortDeviceId(sim.ptyPath.c_str()));
+  EXPECT_NE(PortDeviceId(other.ptyPath.c_str()), PortDeviceId(sim.ptyPath.c_str()));
+  EXPECT_EQ(PortDeviceId("/tmp"), 0u);
+  EXPECT_EQ(PortDeviceId("/dev/does-not-exist"), 0u);
+  unlink(link.c_str());
+  StopModemSim(&sim);
+  StopModemSim(&other);
 }
 
 }  // namespace

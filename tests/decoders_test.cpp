@@ -71,9 +71,7 @@ const DecoderCase kCases[] = {
     {"csq huge number", DecodeSignalReply, Line("+CSQ", "99999999999999999999"), "Не определён"},
     {"csq no number", DecodeSignalReply, Line("+CSQ", "x,99"), ""},
     {"csq bare prefix", DecodeSignalReply, "\r\n+CSQ\r\n\r\nOK\r\n", ""},
-    // AT+COPS?: the name is the third field, quotes taken off.
-    {"cops name without its quotes", DecodeOperatorReply, Line("+COPS", "0,0,\"Alpha Net\",2"),
-     "Автоматический|Alpha Net"},
+    // AT+COPS?: the name is the third field, quotes taken off (e1550's, end to end).
     {"cops no technology", DecodeOperatorReply, Line("+COPS", "1,2,\"25099\""), "Ручной|25099"},
     {"cops mode 3 unknown", DecodeOperatorReply, Line("+COPS", "3"), ""},
     {"cops empty name", DecodeOperatorReply, Line("+COPS", "0,0,,2"), "Автоматический"},

@@ -1,9 +1,9 @@
 // The command-line tool's own units: which devices a scan probes and in
-// which order, the port names it refuses, what a scan that finds nothing
-// says, the JSON of the report, and the bound of a one-shot exchange.
+// which order, the port names it refuses, and the bound of a one-shot
+// exchange. What a scan that finds nothing says and the report's JSON
+// escapes are checked end to end (fault matrix).
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,7 +12,6 @@
 #include <unistd.h>
 #endif
 
-#include "cli/report_output.h"
 #include "cli/scan_targets.h"
 #include "report/report_rows.h"
 #include "serial/serial_port.h"
@@ -20,15 +19,6 @@
 #include "tests/test_support.h"
 
 namespace {
-
-// What a stdio function wrote, read back.
-std::string Written(FILE* file) {
-  std::string text;
-  std::rewind(file);
-  for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
-  std::fclose(file);
-  return text;
-}
 
 ScanTargets g_Targets;  // 130 KB: not on the stack
 
@@ -64,24 +54,6 @@ TEST(ScanTargetsTest, PortNamesThatDoNotFitAreRefusedNotCut) {
   EXPECT_FALSE(CollectScanTargets(names, 2, &g_Targets));
   EXPECT_TRUE(CollectScanTargets(names, 1, &g_Targets));
   EXPECT_EQ(g_Targets.count, 1);
-}
-
-TEST(ScanTargetsTest, NothingFoundNamesThePortsProbed) {
-  const char* names[] = {"/dev/ttyUSB0", "-odd"};
-  ASSERT_TRUE(CollectScanTargets(names, 2, &g_Targets));
-  FILE* out = std::tmpfile();
-  PrintNothingFound(out, g_Targets);
-  EXPECT_EQ(Written(out), "brenvaltor-cli: no modem answered on: /dev/ttyUSB0, -odd\n");
-}
-
-TEST(ReportJson, ValuesAreEscaped) {
-  ResetFakeModem();
-  SetRowValue(kRowModel, "C:\\modem \"E1550\"\t\x01");
-  FILE* out = std::tmpfile();
-  PrintReportJson(out);
-  const std::string json = Written(out);
-  EXPECT_NE(json.find("\"value\": \"C:\\\\modem \\\"E1550\\\"\\t\\u0001\"}"), std::string::npos) << json;
-  ClearRowValues();
 }
 
 TEST(OneShotExchange, WaitsTwoSecondsAtMost) {

@@ -14,8 +14,7 @@ namespace {
 
 constexpr PortHandle kFakePort = 7;
 
-// Started jobs waiting for the first join, and whether one is running.
-std::vector<JobStart> g_WaitingJobs;
+std::vector<JobStart> g_WaitingJobs;  // started, waiting for the first join
 bool g_OnJobThread = false;
 
 void CheckHandle(PortHandle port) {

@@ -12,8 +12,7 @@ using FakeReplies = std::map<std::string, std::string>;
 
 struct FakeModem {
   bool portOpens = true;
-  // Writes fail: the device is gone.
-  bool unplugged = false;
+  bool unplugged = false;  // writes fail: the device is gone
   // Reply bytes per command text (without the CR); commands not listed get
   // no reply at all.
   FakeReplies replies;
@@ -24,26 +23,19 @@ struct FakeModem {
   int lateBy = 1;
   std::string owed;
   int owedFor = 0;
-  // Commands answered before the stick falls silent (-1: no end).
-  int answersLeft = -1;
+  int answersLeft = -1;  // commands answered before the stick falls silent (-1: no end)
   // Several devices by path: when any is listed, only those paths open, and
   // opening one makes its replies the current ones.
   std::map<std::string, FakeReplies> devices;
-  // Every byte written to the port, in order.
-  std::string written;
-  // Reply bytes not yet read (what a real port keeps queued).
-  std::string queued;
+  std::string written;                   // every byte written to the port, in order
+  std::string queued;                    // reply bytes not yet read
   std::vector<std::string> openedPaths;  // every open tried
   int openCount = 0;                     // opens that succeeded
   int closeCount = 0;
   int configureCount = 0;
-  // Calls with a handle this port never gave out.
-  int foreignHandles = 0;
-  // The bound of every read, in order.
-  std::vector<uint32_t> readBounds;
-  // The read (1 for the first) that its bound cuts short while the reply is
-  // still coming; 0: none.
-  size_t cutRead = 0;
+  int foreignHandles = 0;            // calls with a handle this port never gave out
+  std::vector<uint32_t> readBounds;  // the bound of every read, in order
+  size_t cutRead = 0;                // the read (1 for the first) its bound cuts short mid-reply; 0: none
   // Where reads end: each read takes at most the next size listed (the
   // queue is read whole once the list is used up), as a real port ends a
   // read at a pause.
@@ -52,10 +44,8 @@ struct FakeModem {
   // before it and drops it (the fuzz harness puts reports in reads of their
   // own this way).
   bool formFeedPauses = false;
-  // Thread starts that succeed (-1: all); the rest are refused.
-  int threadStarts = -1;
-  // Ports opened on the calling thread rather than on a started job thread.
-  int opensOnCaller = 0;
+  int threadStarts = -1;  // thread starts that succeed (-1: all); the rest are refused
+  int opensOnCaller = 0;  // ports opened on the calling thread, not on a started job thread
   // Device numbers by path: paths with the same number lead to the same
   // device (a link and its target); unlisted paths give 0.
   std::map<std::string, uint64_t> deviceIds;
@@ -63,7 +53,7 @@ struct FakeModem {
 
 extern FakeModem g_Fake;
 
-// Resets the fake and the rows; the next test starts from a clean state.
+// Resets the fake and the rows: the next test starts from a clean state.
 void ResetFakeModem();
 
 // Puts `reply` into ReceiveBuffer as a read would have left it: at most

@@ -15,8 +15,19 @@ namespace {
 using ScanModemPortsTest = FakeModemTest;
 using ModemEntries = FakeModemTest;
 
-std::map<std::string, std::string> Answering(const std::string& modelReply) {
+FakeReplies Answering(const std::string& modelReply) {
   return {{"ATE0", "\r\nOK\r\n"}, {"AT+CGMM", modelReply}};
+}
+FakeReplies Model(const std::string& name) { return Answering("\r\n" + name + "\r\n\r\nOK\r\n"); }
+
+// The paths opened, shortest first (COM9 before COM10): the fake runs the
+// probes in no fixed order.
+std::vector<std::string> Opened() {
+  std::vector<std::string> opened = g_Fake.openedPaths;
+  std::sort(opened.begin(), opened.end(), [](const std::string& a, const std::string& b) {
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+  });
+  return opened;
 }
 
 std::vector<std::string> Entries() {
@@ -29,34 +40,37 @@ std::vector<std::string> Entries() {
   return entries;
 }
 
-TEST_F(ScanModemPortsTest, ProbesCom1ToCom254InOrderAndListsTheModemsFound) {
-  g_Fake.devices["\\\\.\\COM12"] = Answering("\r\nE173\r\n\r\nOK\r\n");
-  g_Fake.devices["\\\\.\\COM3"] = Answering("\r\nE1550\r\n\r\nOK\r\n");
-  g_Fake.devices["\\\\.\\COM254"] = Answering("\r\nE3372\r\n\r\nOK\r\n");
-  g_Fake.devices["\\\\.\\COM255"] = Answering("\r\nNEVER\r\n\r\nOK\r\n");
-  ScanModemPorts();
-  EXPECT_EQ(Entries(), (std::vector<std::string>{"E1550 (COM3)", "E173 (COM12)", "E3372 (COM254)"}));
-  // Every port is probed once (the fake runs the probes last one first).
-  std::vector<std::string> opened = g_Fake.openedPaths;
-  std::sort(opened.begin(), opened.end(), [](const std::string& a, const std::string& b) {
-    return a.size() != b.size() ? a.size() < b.size() : a < b;
-  });
-  ASSERT_EQ(opened.size(), 254u);
-  for (int n = 1; n <= 254; ++n) EXPECT_EQ(opened[n - 1], "\\\\.\\COM" + std::to_string(n));
-  // Each present port: ATE0, then AT+CGMM, both waited for 1 s at most;
-  // each is closed again.
-  EXPECT_EQ(g_Fake.written, "ATE0\rAT+CGMM\rATE0\rAT+CGMM\rATE0\rAT+CGMM\r");
-  EXPECT_EQ(g_Fake.readBounds, std::vector<uint32_t>(6, 1000));
-  EXPECT_EQ(g_Fake.closeCount, 3);
+// Every port is probed exactly once, on the threads that did start when
+// any did (-1: all start): ATE0, then AT+CGMM, each waited for 1 s at most,
+// and closed again.
+TEST_F(ScanModemPortsTest, ProbesCom1ToCom254OnceEachAndListsTheModemsInOrder) {
+  std::vector<std::string> all;
+  for (int n = 1; n <= 254; ++n) all.push_back("\\\\.\\COM" + std::to_string(n));
+  for (int threads : {-1, 0, 1, 2, 253}) {
+    ResetFakeModem();
+    g_Fake.threadStarts = threads;
+    g_Fake.devices["\\\\.\\COM12"] = Model("E173");
+    g_Fake.devices["\\\\.\\COM3"] = Model("E1550");
+    g_Fake.devices["\\\\.\\COM254"] = Model("E3372");
+    g_Fake.devices["\\\\.\\COM255"] = Model("NEVER");
+    ScanModemPorts();
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"E1550 (COM3)", "E173 (COM12)", "E3372 (COM254)"}))
+        << threads;
+    EXPECT_EQ(Opened(), all) << threads;
+    EXPECT_EQ(g_Fake.opensOnCaller, threads == 0 ? 254 : 0) << threads;
+    EXPECT_EQ(g_Fake.written, "ATE0\rAT+CGMM\rATE0\rAT+CGMM\rATE0\rAT+CGMM\r");
+    EXPECT_EQ(g_Fake.readBounds, std::vector<uint32_t>(6, 1000));
+    EXPECT_EQ(g_Fake.closeCount, 3);
+  }
 }
 
 // A rescan probes only the ports it names: the modems listed stay, the new
 // ones take their places by port number.
 TEST_F(ScanModemPortsTest, AddingModemsProbesOnlyTheGivenPorts) {
-  g_Fake.devices["\\\\.\\COM3"] = Answering("\r\nE1550\r\n\r\nOK\r\n");
+  g_Fake.devices["\\\\.\\COM3"] = Model("E1550");
   g_Fake.devices["\\\\.\\COM5"] = Answering("");
-  g_Fake.devices["\\\\.\\COM12"] = Answering("\r\nE173\r\n\r\nOK\r\n");
-  g_Fake.devices["\\\\.\\COM20"] = Answering("\r\nE3372\r\n\r\nOK\r\n");
+  g_Fake.devices["\\\\.\\COM12"] = Model("E173");
+  g_Fake.devices["\\\\.\\COM20"] = Model("E3372");
   const int32_t listed[] = {3, 20};
   g_App.ModemCount = 0;
   AddModemsOnPorts(listed, 2);
@@ -64,39 +78,39 @@ TEST_F(ScanModemPortsTest, AddingModemsProbesOnlyTheGivenPorts) {
   const int32_t added[] = {5, 12};
   AddModemsOnPorts(added, 2);
   EXPECT_EQ(Entries(), (std::vector<std::string>{"E1550 (COM3)", "E173 (COM12)", "E3372 (COM20)"}));
-  std::vector<std::string> opened = g_Fake.openedPaths;
-  std::sort(opened.begin(), opened.end());
-  EXPECT_EQ(opened, (std::vector<std::string>{"\\\\.\\COM12", "\\\\.\\COM5"}));
+  EXPECT_EQ(Opened(), (std::vector<std::string>{"\\\\.\\COM5", "\\\\.\\COM12"}));
 }
 
 TEST_F(ScanModemPortsTest, WhatCountsAsAnAnswer) {
   struct Case {
     const char* name;
     std::string reply;  // empty: silent
-    bool listed;
-    const char* entry;
+    const char* entry;  // nullptr: not listed
   };
   const Case cases[] = {
-      {"model", "\r\nE1550\r\n\r\nOK\r\n", true, "E1550 (COM5)"},
-      {"quoted model", "\r\n\"E1550\"\r\n\r\nOK\r\n", true, "E1550 (COM5)"},
-      {"error", "\r\nERROR\r\n", true, "ERROR (COM5)"},
-      {"bare OK", "\r\nOK\r\n", true, " (COM5)"},
-      {"echo", "AT+CGMM\r\r\nE1550\r\n\r\nOK\r\n", true, "AT+CGMM (COM5)"},
-      {"echo alone", "AT+CGMM\r", false, ""},
-      {"blank lines alone", "\r\n", true, " (COM5)"},
-      {"silent", "", false, ""},
-      {"NUL first", std::string("\0E1550\r\n", 8), false, ""},
-      {"binary garbage", "\xff\xfe\x01\x02", true, "\xff\xfe\x01\x02 (COM5)"},
+      {"model", "\r\nE1550\r\n\r\nOK\r\n", "E1550 (COM5)"},
+      {"quoted model", "\r\n\"E1550\"\r\n\r\nOK\r\n", "E1550 (COM5)"},
+      {"error", "\r\nERROR\r\n", "ERROR (COM5)"},
+      {"bare OK", "\r\nOK\r\n", " (COM5)"},
+      {"echo", "AT+CGMM\r\r\nE1550\r\n\r\nOK\r\n", "AT+CGMM (COM5)"},
+      {"echo alone", "AT+CGMM\r", nullptr},
+      {"blank lines alone", "\r\n", " (COM5)"},
+      {"silent", "", nullptr},
+      {"NUL first", std::string("\0E1550\r\n", 8), nullptr},
+      {"binary garbage", "\xff\xfe\x01\x02", "\xff\xfe\x01\x02 (COM5)"},
+      // The modem vendor's unsolicited reports are no answer.
+      {"a report alone", "\r\n^BOOT:20952084,0,0,0,72\r\n", nullptr},
+      {"a report, then the model", "\r\n^RSSI:17\r\n\r\nE1550\r\n\r\nOK\r\n", "E1550 (COM5)"},
   };
   for (const Case& c : cases) {
     ResetFakeModem();
     g_Fake.devices["\\\\.\\COM5"] = {{"ATE0", "\r\nOK\r\n"}};
     if (!c.reply.empty()) g_Fake.devices["\\\\.\\COM5"]["AT+CGMM"] = c.reply;
     ScanModemPorts();
-    EXPECT_EQ(g_App.ModemCount, c.listed ? 1 : 0) << c.name;
+    EXPECT_EQ(g_App.ModemCount, c.entry ? 1 : 0) << c.name;
     // A scan that finds nothing after one that did leaves empty tables.
-    EXPECT_EQ(g_App.ModemPortNumbers[0], c.listed ? 5 : 0) << c.name;
-    EXPECT_EQ(c.listed ? Entries().at(0) : g_App.ModemModelNames[0], c.entry) << c.name;
+    EXPECT_EQ(g_App.ModemPortNumbers[0], c.entry ? 5 : 0) << c.name;
+    EXPECT_EQ(c.entry ? Entries().at(0) : g_App.ModemModelNames[0], c.entry ? c.entry : "") << c.name;
   }
 }
 
@@ -105,64 +119,37 @@ TEST_F(ScanModemPortsTest, MorePathsThanOneRoundOfProbesKeepTheirNumbers) {
   for (int i = 0; i < 300; ++i) names.push_back("/dev/ttyUSB" + std::to_string(i));
   std::vector<const char*> paths;
   for (const std::string& name : names) paths.push_back(name.c_str());
-  g_Fake.devices[names[1]] = Answering("\r\nFIRST\r\n");
-  g_Fake.devices[names[253]] = Answering("\r\nLAST-OF-ROUND\r\n");
-  g_Fake.devices[names[254]] = Answering("\r\nNEXT-ROUND\r\n");
-  g_Fake.devices[names[299]] = Answering("\r\nFINAL\r\n");
+  const int32_t numbers[] = {1, 253, 254, 299};
+  const char* models[] = {"FIRST", "LAST-OF-ROUND", "NEXT-ROUND", "FINAL"};
+  for (int i = 0; i < 4; ++i)
+    g_Fake.devices[names[numbers[i]]] = Answering("\r\n" + std::string(models[i]) + "\r\n");
   ScanModemPaths(paths.data(), 300);
   ASSERT_EQ(g_App.ModemCount, 4);
   EXPECT_EQ(g_Fake.openedPaths.size(), 300u);
-  const int32_t numbers[] = {1, 253, 254, 299};
-  const char* models[] = {"FIRST", "LAST-OF-ROUND", "NEXT-ROUND", "FINAL"};
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(g_App.ModemPortNumbers[i], numbers[i]);
     EXPECT_STREQ(g_App.ModemModelNames[i], models[i]);
   }
 }
 
-// Thread starts refused: every probe still runs exactly once, on the
-// threads that did start when there are any.
-TEST_F(ScanModemPortsTest, ProbesRunOnceEachWhenThreadStartsAreRefused) {
-  for (int threads : {0, 1, 2, 253}) {
-    ResetFakeModem();
-    g_Fake.threadStarts = threads;
-    g_Fake.devices["\\\\.\\COM3"] = Answering("\r\nE1550\r\n\r\nOK\r\n");
-    g_Fake.devices["\\\\.\\COM200"] = Answering("\r\nE173\r\n\r\nOK\r\n");
-    ScanModemPorts();
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"E1550 (COM3)", "E173 (COM200)"})) << threads;
-    std::vector<std::string> opened = g_Fake.openedPaths;
-    std::sort(opened.begin(), opened.end());
-    EXPECT_EQ(opened.size(), 254u) << threads;
-    EXPECT_EQ(std::adjacent_find(opened.begin(), opened.end()), opened.end()) << threads;
-    EXPECT_EQ(g_Fake.opensOnCaller, threads == 0 ? 254 : 0) << threads;
-  }
-}
-
 // A link and its target (the same device number) are probed once, under
 // the name given first.
 TEST_F(ScanModemPortsTest, ADeviceNamedTwiceIsProbedAndListedOnce) {
-  g_Fake.devices["/dev/modem"] = Answering("\r\nE1550\r\n\r\nOK\r\n");
-  g_Fake.devices["/dev/ttyUSB0"] = g_Fake.devices["/dev/modem"];
-  g_Fake.devices["/dev/ttyUSB1"] = Answering("\r\nE173\r\n\r\nOK\r\n");
+  g_Fake.devices["/dev/modem"] = g_Fake.devices["/dev/ttyUSB0"] = Model("E1550");
+  g_Fake.devices["/dev/ttyUSB1"] = Model("E173");
   g_Fake.deviceIds = {{"/dev/modem", 41}, {"/dev/ttyUSB0", 41}, {"/dev/ttyUSB1", 42}};
   const char* const paths[] = {"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/modem", "/dev/ttyUSB1"};
   ScanModemPaths(paths, 4);
-  std::vector<std::string> opened = g_Fake.openedPaths;
-  std::sort(opened.begin(), opened.end());
-  EXPECT_EQ(opened, (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyUSB1"}));
+  EXPECT_EQ(Opened(), (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyUSB1"}));
   ASSERT_EQ(g_App.ModemCount, 2);
   EXPECT_EQ(g_App.ModemPortNumbers[0], 0);
   EXPECT_EQ(g_App.ModemPortNumbers[1], 1);
   // Unknown device numbers: only the same name is the same device.
   ResetFakeModem();
-  g_Fake.devices["a"] = Answering("\r\nE1550\r\n");
-  g_Fake.devices["b"] = Answering("\r\nE1550\r\n");
-  g_Fake.devices["A"] = Answering("\r\nE1550\r\n");
+  g_Fake.devices["a"] = g_Fake.devices["b"] = g_Fake.devices["A"] = Model("E1550");
   const char* const names[] = {"a", "b", "a", "A"};  // COM port names ignore case
   ScanModemPaths(names, 4);
-  opened = g_Fake.openedPaths;
-  std::sort(opened.begin(), opened.end());
-  EXPECT_EQ(opened, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(Opened(), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST_F(ModemEntries, LongModelNamesAreCutSoTheEntryFits255Characters) {

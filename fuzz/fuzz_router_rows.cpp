@@ -1,9 +1,7 @@
-// The router report's mapping on arbitrary documents. Input: one byte that
-// picks the document's path (low bits) and the form of the rest (high bit):
-// either raw bytes for the platform's XML reader (malformed documents,
-// entities, any nesting), or a list of elements as the reader reports them
-// (depth byte, name and text each ended by a zero byte), so that any name,
-// text and order reaches the table. Afterwards: no row but the documented
+// The router report's mapping on arbitrary documents (input: fuzz/README.md):
+// raw bytes for the platform's XML reader (malformed documents, entities,
+// any nesting), or elements as the reader reports them, so that any name,
+// text and order reaches the table. Afterwards no row but the documented
 // ones was written, and every row is a bounded text.
 #include <cstring>
 

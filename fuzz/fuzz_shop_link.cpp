@@ -1,9 +1,5 @@
-// BuildShopLink and ShopLinkForReport on arbitrary model and versions texts.
-// Input: a flag byte (bit 0: no model, bit 1: no versions, bit 2: the date
-// gate is open), the model length (2 bytes, little-endian, up to 1000), the
-// model, then the versions (up to 1000 bytes). NULs end the texts early, as
-// they would in the program.
-#include <algorithm>
+// BuildShopLink and ShopLinkForReport on arbitrary model and versions texts
+// (input: fuzz/README.md); NULs end the texts early, as in the program.
 #include <string>
 #include <string_view>
 
@@ -32,11 +28,8 @@ void CheckLink(const GuardedText<kShopLinkSize>& guarded) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint32_t flags = TakeLittleEndian(&data, &size, 1);
-  size_t modelLength = TakeLittleEndian(&data, &size, 2) % (kMaxTextLength + 1);
-  if (modelLength > size) modelLength = size;
-  const std::string model(reinterpret_cast<const char*>(data), modelLength);
-  const std::string versions(reinterpret_cast<const char*>(data) + modelLength,
-                             std::min(size - modelLength, kMaxTextLength));
+  const std::string model = TakeText(&data, &size, TakeLittleEndian(&data, &size, 2) % (kMaxTextLength + 1));
+  const std::string versions = TakeText(&data, &size, kMaxTextLength);
   const char* modelText = (flags & 1) != 0 ? nullptr : model.c_str();
   const char* versionsText = (flags & 2) != 0 ? nullptr : versions.c_str();
   const bool dateGateOpen = (flags & 4) != 0;

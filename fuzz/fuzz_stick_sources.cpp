@@ -1,11 +1,6 @@
 // What the stick readers take apart, and the lines made of it, on arbitrary
-// input. The first byte chooses:
-//   0: the routing table. A length byte (up to 32), the interface name, then
-//      the table text (NULs end it, as they would a file read as text).
-//   1: a hardware ID and a setup class: the whole rest as one text.
-//   2: a stick: problem code (2 bytes), ports check and audience (1 byte
-//      each), then interfaces of a kind byte and three texts of a length
-//      byte each (driver, name, gateway), and the output buffer's size.
+// input, the first byte choosing (input forms: fuzz/README.md): the routing
+// table, a hardware ID and setup class, or a whole stick described.
 #include <algorithm>
 #include <string>
 
@@ -24,14 +19,6 @@ bool IsDottedQuad(const char* text) {
   return std::strspn(text, "0123456789.") == std::strlen(text) &&
          std::sscanf(text, "%3u.%3u.%3u.%3u%c", &parts[0], &parts[1], &parts[2], &parts[3], &rest) == 4 &&
          std::max({parts[0], parts[1], parts[2], parts[3]}) <= 255;
-}
-
-std::string TakeText(const uint8_t** data, size_t* size, size_t length) {
-  if (length > *size) length = *size;
-  std::string text(reinterpret_cast<const char*>(*data), length);
-  *data += length;
-  *size -= length;
-  return text.substr(0, text.find('\0'));
 }
 
 void FuzzRouteTable(const uint8_t* data, size_t size) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "base/app_state.h"
 
@@ -29,6 +30,16 @@ inline uint32_t TakeLittleEndian(const uint8_t** data, size_t* size, int byteCou
     --*size;
   }
   return value;
+}
+
+// The next length bytes of the input (fewer at its end), up to a NUL: the
+// program reads its texts as C strings.
+inline std::string TakeText(const uint8_t** data, size_t* size, size_t length) {
+  if (length > *size) length = *size;
+  std::string text(reinterpret_cast<const char*>(*data), length);
+  *data += length;
+  *size -= length;
+  return text.substr(0, text.find('\0'));
 }
 
 // The reply exactly as a read leaves it: at most 65,535 bytes, NULs kept,

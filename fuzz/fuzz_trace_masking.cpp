@@ -1,11 +1,8 @@
-// The trace's masking against numbers in the forms firmware writes them.
-// Input: a form (1 byte), the 15 digits of a number (15 bytes), then bytes
-// that choose the joints, the case of the command and where the answer is
-// cut into reads and into the next exchange (or, for a stick's web
-// interface, into the next document). The number goes into one exchange
-// between two ordinary ones (or one document between two); the trace must
-// then be the trace of the same text with the number masked as its form
-// is: the digits it may keep kept, every other digit of it '0'.
+// The trace's masking against numbers in the forms firmware writes them
+// (input: fuzz/README.md). The number goes into one exchange between two
+// ordinary ones (or one document between two), cut as the input chooses;
+// the trace must then be the trace of the same text with the number masked
+// as its form is: the digits it may keep kept, every other digit '0'.
 #include <algorithm>
 #include <cstring>
 #include <string>

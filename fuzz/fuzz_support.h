@@ -1,6 +1,9 @@
-// What every harness shares: stopping the run on a broken property, loading
-// fuzzer bytes as a reply, guarded buffers and the checks on the program's
-// texts.
+// What every harness shares: stopping the run on a broken property, taking
+// numbers and texts off the input, loading fuzzer bytes as a reply and the
+// checks on the program's texts. An output buffer a harness hands to the
+// program is a heap block of exactly the size it says (std::vector), so that
+// ASan stops a write past it where it happens: the program's own buffers sit
+// right next to other data, where ASan sees no overflow.
 #pragma once
 
 #include <cstddef>
@@ -57,28 +60,3 @@ inline bool IsTerminated(const char* text, size_t bufferSize) {
 
 // Values are single lines: the report prints one line per row.
 inline bool HasLineBreak(const char* text) { return std::strpbrk(text, "\r\n") != nullptr; }
-
-// An output buffer with guard bytes on both sides: the program's own buffers
-// sit right next to other data, where ASan sees no overflow.
-template <size_t N>
-struct GuardedText {
-  unsigned char before[32];
-  char text[N];
-  unsigned char after[32];
-};
-
-template <size_t N>
-void PrepareGuarded(GuardedText<N>* guarded) {
-  std::memset(guarded, 0xA5, sizeof *guarded);
-  guarded->text[0] = '\0';
-}
-
-// The guards and the bytes of text past the size the program was given.
-template <size_t N>
-bool GuardsIntact(const GuardedText<N>& guarded, size_t givenSize = N) {
-  for (size_t i = givenSize; i < N; ++i)
-    if (static_cast<unsigned char>(guarded.text[i]) != 0xA5) return false;
-  for (size_t i = 0; i < sizeof guarded.before; ++i)
-    if (guarded.before[i] != 0xA5 || guarded.after[i] != 0xA5) return false;
-  return true;
-}

@@ -36,11 +36,10 @@ std::string TakeNumber(const uint8_t** data, size_t* size) {
   return number;
 }
 
-// The text of a number as the trace must show it: built once as the stick
-// wrote it and once masked, from the same choices.
+// The texts are built once as the stick wrote them and once, g_Masked, as
+// the trace must show them: every digit after the first kept ones '0'.
 bool g_Masked = false;
 
-// text as written, or with every digit after its first kept ones '0'.
 std::string Kept(std::string text, size_t kept) {
   if (!g_Masked) return text;
   size_t seen = 0;
@@ -96,11 +95,9 @@ std::string SemiOctets(std::string digits) {
   return digits;
 }
 
-// A command the stick echoes, then OK.
 Exchange Echoed(const std::string& command) { return {command, command + "\r\r\nOK\r\n"}; }
 
-// The exchange that shows the number, with the number as written or, when
-// g_Masked, as the trace must show it.
+// The exchange that shows the number.
 Exchange NumberExchange(uint8_t form, const std::string& number, const uint8_t** data, size_t* size) {
   const std::string phone = number.substr(kNumberDigits - kPhoneDigits);
   // A phone number, quoted as replies quote senders, callers and the SIM's
@@ -126,7 +123,6 @@ Exchange NumberExchange(uint8_t form, const std::string& number, const uint8_t**
     case 10: return {"AT+CGMR", "\r\nRING\r\n\r\n+CLIP: " + quoted + ",145,,,,0\r\n"};
     case 11: return {RandomCase("AT+CNUM", data, size), "\r\n+CNUM: \"\"," + quoted + ",145\r\n\r\nOK\r\n"};
     case 12: return {"AT+CMGL", "\r\n+CMGL: 1,\"REC READ\"," + quoted + ",,\"\"\r\nHello\r\n\r\nOK\r\n"};
-    // A call: the command and its echo.
     case 13: return Echoed(RandomCase("ATD", data, size) + "+" + Kept(phone, 0) + ";");
     case 14: {
       // A PIN or PUK change dialled as a service code: the code stays.

@@ -1,11 +1,10 @@
-// The router report's mapping on arbitrary documents. Input: one byte that
-// picks the document's path (low bits) and the form of the rest (high bit):
-// either raw bytes for the platform's XML reader (malformed documents,
-// entities, any nesting), or a list of elements as the reader reports them
-// (depth byte, name and text each ended by a zero byte), so that any name,
-// text and order reaches the table. Afterwards: no row but the documented
+// The router report's mapping on arbitrary documents (input: fuzz/README.md):
+// raw bytes for the platform's XML reader (malformed documents, entities,
+// any nesting), or elements as the reader reports them, so that any name,
+// text and order reaches the table. Afterwards no row but the documented
 // ones was written, and every row is a bounded text.
 #include <cstring>
+#include <string>
 
 #include "fuzz/fuzz_support.h"
 #include "report/report_rows.h"
@@ -30,26 +29,20 @@ bool MayWrite(RouterPath path, int32_t rowId) {
   return false;
 }
 
-// One zero-ended piece into a buffer (cut to fit); returns its length.
-size_t TakePiece(const uint8_t** data, size_t* size, char* out, size_t outSize) {
-  size_t length = 0;
-  for (; *size > 0 && **data != 0; ++*data, --*size)
-    if (length + 1 < outSize) out[length++] = static_cast<char>(**data);
-  out[length] = '\0';
-  if (*size > 0) ++*data, --*size;
-  return length;
+// One zero-ended piece, cut to the reader's buffer as the reader cuts it.
+std::string TakePiece(const uint8_t** data, size_t* size, size_t bufferSize) {
+  const std::string piece = TakeText(data, size, strnlen(reinterpret_cast<const char*>(*data), *size) + 1);
+  return piece.substr(0, bufferSize - 1);
 }
 
 // "depth name\0text\0" pieces; a piece cut short by the end of the input
 // takes what there is.
 void FeedElements(RouterDocument* document, const uint8_t* data, size_t size) {
-  static char name[kXmlNameSize];
-  static char text[kXmlTextSize];
   while (size > 0) {
     const auto depth = static_cast<int32_t>(TakeLittleEndian(&data, &size, 1) % 4);
-    TakePiece(&data, &size, name, sizeof name);
-    const size_t length = TakePiece(&data, &size, text, sizeof text);
-    TakeRouterElement(document, depth, name, text, length);
+    const std::string name = TakePiece(&data, &size, kXmlNameSize);
+    const std::string text = TakePiece(&data, &size, kXmlTextSize);
+    TakeRouterElement(document, depth, name.c_str(), text.c_str(), text.size());
   }
 }
 

@@ -1,11 +1,8 @@
-// BuildShopLink and ShopLinkForReport on arbitrary model and versions texts.
-// Input: a flag byte (bit 0: no model, bit 1: no versions, bit 2: the date
-// gate is open), the model length (2 bytes, little-endian, up to 1000), the
-// model, then the versions (up to 1000 bytes). NULs end the texts early, as
-// they would in the program.
-#include <algorithm>
+// BuildShopLink and ShopLinkForReport on arbitrary model and versions texts
+// (input: fuzz/README.md); NULs end the texts early, as in the program.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fuzz/fuzz_support.h"
 #include "shop/shop_link.h"
@@ -22,44 +19,41 @@ bool IsShopLink(std::string_view link) {
   return item == std::to_string(FirstListItem) || item == std::to_string(SecondListItem);
 }
 
-void CheckLink(const GuardedText<kShopLinkSize>& guarded) {
-  Require(GuardsIntact(guarded), "nothing written around the link buffer");
-  Require(IsTerminated(guarded.text, kShopLinkSize), "link terminated within 256 bytes");
-  Require(guarded.text[0] == '\0' || IsShopLink(guarded.text), "a link is base + item");
+void CheckLink(const char* link) {
+  Require(IsTerminated(link, kShopLinkSize), "link terminated within 256 bytes");
+  Require(link[0] == '\0' || IsShopLink(link), "a link is base + item");
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint32_t flags = TakeLittleEndian(&data, &size, 1);
-  size_t modelLength = TakeLittleEndian(&data, &size, 2) % (kMaxTextLength + 1);
-  if (modelLength > size) modelLength = size;
-  const std::string model(reinterpret_cast<const char*>(data), modelLength);
-  const std::string versions(reinterpret_cast<const char*>(data) + modelLength,
-                             std::min(size - modelLength, kMaxTextLength));
+  const std::string model = TakeText(&data, &size, TakeLittleEndian(&data, &size, 2) % (kMaxTextLength + 1));
+  const std::string versions = TakeText(&data, &size, kMaxTextLength);
   const char* modelText = (flags & 1) != 0 ? nullptr : model.c_str();
   const char* versionsText = (flags & 2) != 0 ? nullptr : versions.c_str();
   const bool dateGateOpen = (flags & 4) != 0;
 
-  GuardedText<kShopLinkSize> guarded;
-  PrepareGuarded(&guarded);
-  const int32_t result = BuildShopLink(modelText, versionsText, guarded.text);
-  CheckLink(guarded);
+  std::vector<char> buffer(kShopLinkSize, '\x5A');
+  char* link = buffer.data();
+  link[0] = '\0';
+  const int32_t result = BuildShopLink(modelText, versionsText, link);
+  CheckLink(link);
   if (result == kShopListMatched) {
-    Require(guarded.text[0] != '\0', "a matched list gives a link");
+    Require(link[0] != '\0', "a matched list gives a link");
   } else {
     Require(result == kShopListNotMatched, "result is one of the two codes");
     // Unmatched, only the special model may have written its link.
     const bool special =
         modelText != nullptr && std::string_view(modelText).find(SpecialModel) != std::string_view::npos;
-    Require(special || guarded.text[0] == '\0', "no match leaves the link empty");
+    Require(special || link[0] == '\0', "no match leaves the link empty");
   }
   BuildShopLink(modelText, versionsText, nullptr);
 
-  PrepareGuarded(&guarded);
-  const bool shown = ShopLinkForReport(modelText, versionsText, dateGateOpen, guarded.text);
-  CheckLink(guarded);
-  Require(shown == (guarded.text[0] != '\0'), "the button shows exactly when there is a link");
+  link[0] = '\0';
+  const bool shown = ShopLinkForReport(modelText, versionsText, dateGateOpen, link);
+  CheckLink(link);
+  Require(shown == (link[0] != '\0'), "the button shows exactly when there is a link");
   Require(dateGateOpen || !shown, "a closed date gate hides the button");
   return 0;
 }

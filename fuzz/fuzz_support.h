@@ -1,6 +1,9 @@
-// What every harness shares: stopping the run on a broken property, loading
-// fuzzer bytes as a reply, guarded buffers and the checks on the program's
-// texts.
+// What every harness shares: stopping the run on a broken property, taking
+// numbers and texts off the input, loading fuzzer bytes as a reply and the
+// checks on the program's texts. An output buffer a harness hands to the
+// program is a heap block of exactly the size it says (std::vector), so that
+// ASan stops a write past it where it happens: the program's own buffers sit
+// right next to other data, where ASan sees no overflow.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "base/app_state.h"
 
@@ -31,6 +35,16 @@ inline uint32_t TakeLittleEndian(const uint8_t** data, size_t* size, int byteCou
   return value;
 }
 
+// The next length bytes of the input (fewer at its end), up to a NUL: the
+// program reads its texts as C strings.
+inline std::string TakeText(const uint8_t** data, size_t* size, size_t length) {
+  if (length > *size) length = *size;
+  std::string text(reinterpret_cast<const char*>(*data), length);
+  *data += length;
+  *size -= length;
+  return text.substr(0, text.find('\0'));
+}
+
 // The reply exactly as a read leaves it: at most 65,535 bytes, NULs kept,
 // everything after it zero.
 inline void LoadReply(const uint8_t* data, size_t size) {
@@ -46,28 +60,3 @@ inline bool IsTerminated(const char* text, size_t bufferSize) {
 
 // Values are single lines: the report prints one line per row.
 inline bool HasLineBreak(const char* text) { return std::strpbrk(text, "\r\n") != nullptr; }
-
-// An output buffer with guard bytes on both sides: the program's own buffers
-// sit right next to other data, where ASan sees no overflow.
-template <size_t N>
-struct GuardedText {
-  unsigned char before[32];
-  char text[N];
-  unsigned char after[32];
-};
-
-template <size_t N>
-void PrepareGuarded(GuardedText<N>* guarded) {
-  std::memset(guarded, 0xA5, sizeof *guarded);
-  guarded->text[0] = '\0';
-}
-
-// The guards and the bytes of text past the size the program was given.
-template <size_t N>
-bool GuardsIntact(const GuardedText<N>& guarded, size_t givenSize = N) {
-  for (size_t i = givenSize; i < N; ++i)
-    if (static_cast<unsigned char>(guarded.text[i]) != 0xA5) return false;
-  for (size_t i = 0; i < sizeof guarded.before; ++i)
-    if (guarded.before[i] != 0xA5 || guarded.after[i] != 0xA5) return false;
-  return true;
-}

@@ -205,43 +205,34 @@ TEST_F(QueryTest, WhatAnLteStickIsAsked) {
     const char* name;
     const char* profile;
     const char* changed;  // "command=reply|...", an empty reply: none at all
-    const char* sent;     // the commands after AT^HWVER
+    std::string sent;     // the commands after AT^HWVER
     int32_t result;
-    const char* unanswered;  // the command the stopped query names
-    int answersLeft = -1;    // commands answered before the stick falls silent
+    const char* unanswered = "";  // the command the stopped query names
+    int answersLeft = -1;         // commands answered before the stick falls silent
   };
-  const char* const onLte =
-      "AT^SYSINFO AT^SYSINFOEX AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^HCSQ? AT^SYSCFG? AT^SYSCFGEX? "
-      "AT^VERSION? AT^CARDLOCK? ";
+  const std::string upToCops = "AT^SYSINFO AT^SYSINFOEX AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? ";
+  const std::string last = "AT^VERSION? AT^CARDLOCK? ";
+  const std::string onLte = upToCops + "AT^HCSQ? AT^SYSCFG? AT^SYSCFGEX? " + last;
   const Case cases[] = {
-      {"on LTE: 20 commands", "lte-e3372", "", onLte, kQueryComplete, ""},
-      {"on WCDMA: no measurements", "lte-e3372-wcdma", "",
-       "AT^SYSINFO AT^SYSINFOEX AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^SYSCFG? AT^SYSCFGEX? AT^VERSION? "
-       "AT^CARDLOCK? ",
-       kQueryComplete, ""},
+      {"on WCDMA: no measurements", "lte-e3372-wcdma", "", upToCops + "AT^SYSCFG? AT^SYSCFGEX? " + last,
+       kQueryComplete},
       {"LTE by +COPS? alone", "lte-e3372-wcdma", "AT+COPS?=\r\n+COPS: 0,0,\"B\",7\r\n\r\nOK\r\n", onLte,
-       kQueryComplete, ""},
+       kQueryComplete},
       {"LTE by ^SYSINFOEX alone", "lte-e3372", "AT+COPS?=\r\n+COPS: 0,0,\"B\",2\r\n\r\nOK\r\n", onLte,
-       kQueryComplete, ""},
-      {"+CME ERROR is a refusal", "lte-e3372", "AT^SYSINFO=\r\n+CME ERROR: 4\r\n", onLte, kQueryComplete, ""},
+       kQueryComplete},
+      {"+CME ERROR is a refusal", "lte-e3372", "AT^SYSINFO=\r\n+CME ERROR: 4\r\n", onLte, kQueryComplete},
       {"a bare OK is no refusal", "lte-e3372",
        "AT^SYSINFO=\r\nOK\r\n|AT^SYSCFG?=\r\nOK\r\n|AT+COPS?=\r\nOK\r\n",
-       "AT^SYSINFO AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^SYSCFG? AT^VERSION? AT^CARDLOCK? ", kQueryComplete,
-       ""},
+       "AT^SYSINFO AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^SYSCFG? " + last, kQueryComplete},
       {"an unanswered AT^SYSINFO is no refusal", "lte-e3372",
        "AT^SYSINFO=|AT+COPS?=\r\nCOMMAND NOT SUPPORT\r\n",
-       "AT^SYSINFO AT+CSQ AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^SYSCFG? AT^SYSCFGEX? AT^VERSION? "
-       "AT^CARDLOCK? ",
-       kQueryComplete, ""},
+       "AT^SYSINFO AT+CSQ AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^SYSCFG? AT^SYSCFGEX? " + last, kQueryComplete},
       {"silent from AT^SYSINFOEX", "lte-e3372", "", "AT^SYSINFO AT^SYSINFOEX AT+CSQ ", kQueryModemStopped,
        "AT^SYSINFOEX", 10},
-      {"silent from AT^HCSQ?", "lte-e3372", "",
-       "AT^SYSINFO AT^SYSINFOEX AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^HCSQ? AT+CSQ ", kQueryModemStopped,
-       "AT^HCSQ?", 15},
-      {"one silent extra command", "lte-e3372", "AT^SYSCFGEX?=",
-       "AT^SYSINFO AT^SYSINFOEX AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^HCSQ? AT^SYSCFG? AT^SYSCFGEX? AT+CSQ "
-       "AT^VERSION? AT^CARDLOCK? ",
-       kQueryComplete, ""},
+      {"silent from AT^HCSQ?", "lte-e3372", "", upToCops + "AT^HCSQ? AT+CSQ ", kQueryModemStopped, "AT^HCSQ?",
+       15},
+      {"one silent extra command", "lte-e3372",
+       "AT^SYSCFGEX?=", upToCops + "AT^HCSQ? AT^SYSCFG? AT^SYSCFGEX? AT+CSQ " + last, kQueryComplete},
   };
   const std::string identity = CommandLines(0, 9);
   for (const Case& c : cases) {

@@ -79,11 +79,11 @@ TEST(StickNotice, TakesTheReportListsPlaceOnlyWithoutModem) {
     bool shown;
   };
   const Case cases[] = {
-      {kReportList, Page::kInformation, false, true},        {kReportList, Page::kInformation, true, false},
-      {kStickNotice, Page::kInformation, true, true},        {kStickNotice, Page::kInformation, false, false},
-      {kStickNotice, Page::kTerminal, true, false},          {kReportList, Page::kTerminal, false, false},
-      {kQueryButtonControl, Page::kInformation, true, true}, {kTerminalOutput, Page::kTerminal, true, true},
-      {kModemSelector, Page::kTerminal, true, true},
+      {kReportList, kInfo, false, true},        {kReportList, kInfo, true, false},
+      {kStickNotice, kInfo, true, true},        {kStickNotice, kInfo, false, false},
+      {kStickNotice, kTerm, true, false},       {kReportList, kTerm, false, false},
+      {kQueryButtonControl, kInfo, true, true}, {kTerminalOutput, kTerm, true, true},
+      {kModemSelector, kTerm, true, true},
   };
   for (const Case& c : cases)
     EXPECT_EQ(ControlShownOnPage(c.id, c.page, c.noModem), c.shown)
@@ -93,11 +93,11 @@ TEST(StickNotice, TakesTheReportListsPlaceOnlyWithoutModem) {
 TEST(Rescan, DeviceEventsAndNewPorts) {
   // A change that counts cancels the follow-up to come; a query to remove
   // (0x8001) or a configuration change (0x0018) leaves it.
-  for (const auto& [event, counts] : {std::pair{kDeviceArrival, true},
-                                      {kDeviceRemoveComplete, true},
-                                      {kDeviceNodesChanged, true},
-                                      {0x8001u, false},
-                                      {0x0018u, false}}) {
+  const std::pair<uint32_t, bool> events[] = {
+      {kDeviceArrival, true}, {kDeviceRemoveComplete, true}, {kDeviceNodesChanged, true}, {0x8001u, false},
+      {0x0018u, false},
+  };
+  for (const auto& [event, counts] : events) {
     FollowUpState followUp = {true, true};
     EXPECT_EQ(TakeDeviceChange(&followUp, event), counts) << event;
     EXPECT_EQ(followUp.armed || followUp.done, !counts) << event;
@@ -164,29 +164,20 @@ TEST(Rescan, ProbesOnlyNewPortsAndSparesTheStickInUse) {
     const ComPortSet want = followUp ? Ports({5}) : Ports({5, 7});
     EXPECT_TRUE(std::equal(seen.has, seen.has + kComPortSetSize, want.has)) << followUp;
   }
-  for (const auto& [entry, port] :
-       std::initializer_list<std::pair<const char*, int32_t>>{{"E1550 (COM5)", 5},
-                                                              {"E (x) (COM254)", 254},
-                                                              {"E3372 (192.168.8.1)", 0},
-                                                              {"", 0},
-                                                              {"E (COM)", 0},
-                                                              {"E (COM300)", 0},
-                                                              {"E (COM5) x", 0}})
-    EXPECT_EQ(ComPortOfEntry(entry), port) << entry;
+  const std::pair<const char*, int32_t> entries[] = {
+      {"E1550 (COM5)", 5}, {"E (x) (COM254)", 254}, {"E3372 (192.168.8.1)", 0}, {"", 0},
+      {"E (COM)", 0},      {"E (COM300)", 0},       {"E (COM5) x", 0}};
+  for (const auto& [entry, port] : entries) EXPECT_EQ(ComPortOfEntry(entry), port) << entry;
 }
 
-TEST(ReportView, ExtraRowsArePaintedOverOnlyWhileHidden) {
-  for (int item = 0; item < 29; ++item) {
-    EXPECT_EQ(RowPaintedOver(item, 0), item > 8) << item;
-    EXPECT_FALSE(RowPaintedOver(item, 1)) << item;
-  }
-}
-
-TEST(ReportView, ToggleAlternatesWithOneLeadingBlank) {
+// The toggle row's text has one leading blank; the extra rows are painted
+// over only while hidden.
+TEST(ReportView, ToggleShowsAndHidesTheExtraRows) {
   int32_t shown = 0;
-  EXPECT_STREQ(ToggleRowClicked(&shown), " - Скрыть доп. информацию");
-  EXPECT_EQ(shown, 1);
-  EXPECT_STREQ(ToggleRowClicked(&shown), " + Показать доп. информацию");
+  for (const char* text : {" - Скрыть доп. информацию", " + Показать доп. информацию"}) {
+    for (int item = 0; item < 29; ++item) EXPECT_EQ(RowPaintedOver(item, shown), !shown && item > 8) << item;
+    EXPECT_STREQ(ToggleRowClicked(&shown), text);
+  }
   EXPECT_EQ(shown, 0);
 }
 
@@ -228,7 +219,7 @@ std::string Compose(const int32_t (&states)[kRowTableSize], size_t size = kTextB
   return out.substr(0, length);
 }
 
-TEST(ReportView, CopyTextTakesTickedRowsInRowTableOrder) {
+TEST(ReportView, CopyTextTakesTickedRowsInRowTableOrderThatFit) {
   ResetFakeModem();
   int32_t states[kRowTableSize];
   for (int rowId = 0; rowId < kRowTableSize; ++rowId) states[rowId] = RowTable[rowId].position < 8 ? 2 : 1;
@@ -249,11 +240,8 @@ TEST(ReportView, CopyTextTakesTickedRowsInRowTableOrder) {
   g_App.Lte.measured[kLteRsrp] = true;
   g_App.Lte.tenths[kLteRsrp] = -1060;
   EXPECT_EQ(Compose(states), "LTE RSRP: -106 dBm\r\n");
-}
-
-TEST(ReportView, CopyTextLeavesOutLinesThatDoNotFit) {
+  // A line that does not fit is left out, the others kept.
   ResetFakeModem();
-  int32_t states[kRowTableSize];
   for (int32_t& s : states) s = 2;
   SetRowValue(kRowMaker, "A");
   SetRowValue(kRowModel, std::string(40000, 'M').c_str());

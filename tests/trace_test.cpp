@@ -10,11 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
 
-#include "report/query.h"
-#include "report/report_rows.h"
-#include "tests/test_support.h"
 #include "trace/exchange_trace.h"
 #include "trace/personal_numbers.h"
 #include "trace/trace_file.h"
@@ -94,15 +90,9 @@ TEST(MaskingSpans, ANumberStartingInAnImsiAnswerIsAnImsi) {
 
 // --- The trace ------------------------------------------------------------
 
-struct TraceTest : FakeModemTest {
-  void SetUp() override {
-    FakeModemTest::SetUp();
-    ClearTrace();
-  }
-  void TearDown() override {
-    g_App.TraceSink = nullptr;
-    ClearTrace();
-  }
+struct TraceTest : ::testing::Test {
+  void SetUp() override { ClearTrace(); }
+  void TearDown() override { ClearTrace(); }
   void Read(const char* command, bool first, const std::string& bytes, uint32_t endMs) {
     RecordTracedRead(command, first, bytes.data(), static_cast<uint32_t>(bytes.size()), endMs);
   }

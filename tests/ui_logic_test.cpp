@@ -267,22 +267,22 @@ TEST(Keyboard, KeysActByFocusAndPage) {
     Page page;
     KeyAction action;
   };
+  // What a keyboard user of the window does (Tab and Shift+Tab, F5 on the
+  // list, Enter on the send button, Space, Ctrl+A, Ctrl+C and Down on the
+  // list, Down on the selector) is gui_wine_e2e.sh's; here the keys it does
+  // not press or cannot tell apart (with two pages, Ctrl+Tab and
+  // Ctrl+Shift+Tab show the same), held down and with the focus elsewhere.
   const Case cases[] = {
-      // Tab and the pages, wherever the focus is.
-      {Key(kKeyTab), kModemSelector, kInfo, A::kFocusNext},
-      {Key(kKeyTab, "s"), kNobody, kTerm, A::kFocusPrevious},
       {Key(kKeyTab, "c"), kReportList, kInfo, A::kNextPage},
       {Key(kKeyTab, "cs"), kTerminalInput, kTerm, A::kPreviousPage},
       {Key(kKeyTab, "a"), kModemSelector, kInfo, A::kLeaveToControl},
       // F5 on the report page only, once per press.
       {Key(kKeyF5), kNobody, kInfo, A::kQuery},
-      {Key(kKeyF5), kCopyButtonControl, kInfo, A::kQuery},
       {Key(kKeyF5, "r"), kModemSelector, kInfo, A::kLeaveToControl},
       {Key(kKeyF5), kTerminalInput, kTerm, A::kLeaveToControl},
       // Enter on a button is its click; Space is the button's own.
       {Key(kKeyReturn), kQueryButtonControl, kInfo, A::kQuery},
       {Key(kKeyReturn), kCopyButtonControl, kInfo, A::kCopy},
-      {Key(kKeyReturn), kSendButtonControl, kTerm, A::kSend},
       {Key(kKeyReturn, "r"), kCopyButtonControl, kInfo, A::kLeaveToControl},
       {Key(kKeySpace), kQueryButtonControl, kInfo, A::kLeaveToControl},
       // Enter in the command box sends, held down too, as it always did.
@@ -290,18 +290,13 @@ TEST(Keyboard, KeysActByFocusAndPage) {
       {Key(kKeyReturn, "r"), kTerminalInput, kTerm, A::kSend},
       {Key(kKeySpace), kTerminalInput, kTerm, A::kLeaveToControl},
       // The report list.
-      {Key(kKeySpace), kReportList, kInfo, A::kToggleTick},
-      {Key(kKeyA, "c"), kReportList, kInfo, A::kTickAll},
-      {Key(kKeyC, "c"), kReportList, kInfo, A::kCopy},
       {Key(kKeyC, "cr"), kReportList, kInfo, A::kLeaveToControl},
       {Key(kKeyC, "c"), kModemSelector, kInfo, A::kLeaveToControl},
       {Key(kKeyReturn), kReportList, kInfo, A::kActivateRow},
-      {Key(kKeyDown), kReportList, kInfo, A::kRowDown},
       {Key(kKeyHome), kReportList, kInfo, A::kFirstRow},
       {Key(kKeyPageDown), kReportList, kInfo, A::kLastRow},
       {Key(kKeySpace), kReportList, kTerm, A::kLeaveToControl},
       // The selector's arrows; Alt+Down opens its list.
-      {Key(kKeyDown), kModemSelector, kInfo, A::kNextEntry},
       {Key(kKeyUp), kModemSelector, kTerm, A::kPreviousEntry},
       {Key(kKeyDown, "a"), kModemSelector, kInfo, A::kLeaveToControl},
       {Key(kKeyReturn), kModemSelector, kInfo, A::kLeaveToControl},
@@ -388,8 +383,9 @@ TEST(Keyboard, SelectorArrowsAndFocusCues) {
   EXPECT_TRUE(KeyShowsFocusCues(Key(kKeyF5, "a")));
 }
 
-// A screen reader names a box by the label created right before it, and
-// reads the buttons in the order they were created.
+// A screen reader reads the buttons in the order they were created, and
+// names a box by the label created right before it (the window test reads
+// the labels).
 TEST(Keyboard, ScreenReadersFindLabelsAndButtonsInCreationOrder) {
   std::array<ControlId, kControlCount> sorted = CreationOrder;
   std::sort(sorted.begin(), sorted.end());
@@ -397,8 +393,6 @@ TEST(Keyboard, ScreenReadersFindLabelsAndButtonsInCreationOrder) {
   const auto at = [](ControlId id) {
     return std::find(CreationOrder.begin(), CreationOrder.end(), id) - CreationOrder.begin();
   };
-  EXPECT_EQ(at(kModemLabel) + 1, at(kModemSelector));
-  EXPECT_EQ(at(kCommandLabel) + 1, at(kTerminalInput));
   EXPECT_LT(at(kQueryButtonControl), at(kCopyButtonControl));
   EXPECT_LT(at(kCopyButtonControl), at(kSendButtonControl));
   for (int32_t i = 0; i < kImageButtonCount; ++i)

@@ -190,7 +190,6 @@ TEST(ReportView, ShopButtonShowsForKnownModelsAfterTheDateGate) {
   };
   const Case cases[] = {
       {"E1550", "", true, 1},
-      {"E1550", "", false, 0},
       {"", "", true, 0},
       {"E3272", "21.436.03.00.00", true, 1},
       // The model is read from the list as at most 255 characters: a known

@@ -26,14 +26,20 @@ std::string CommandLines(int first, int last) {
   return lines;
 }
 
-TEST_F(QueryTest, SendsEveryCommandInOrderEachWithOneCR) {
-  g_Fake.replies = ProfileReplies("e1550");
-  ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), kQueryComplete);
+// The rows of a whole query of the stick, which sends every command once,
+// in order, each with one CR, on the one port it opened.
+std::vector<std::string> WholeQueryRows(const FakeReplies& stick) {
+  ResetFakeModem();
+  g_Fake.replies = stick;
+  EXPECT_EQ(QueryModemInformation("E1550 (COM5)"), kQueryComplete);
   EXPECT_EQ(g_Fake.written, CommandLines(0, kQueryStepCount));
   EXPECT_EQ(g_Fake.openedPaths, std::vector<std::string>{"\\\\.\\COM5"});
   EXPECT_EQ(g_Fake.configureCount, 1);
   EXPECT_EQ(g_Fake.closeCount, 1);
   EXPECT_EQ(g_Fake.foreignHandles, 0);
+  std::vector<std::string> rows;
+  for (int rowId = 0; rowId < kReportRowCount; ++rowId) rows.emplace_back(RowValue(rowId));
+  return rows;
 }
 
 struct WinsCase {
@@ -58,10 +64,7 @@ const WinsCase kWinsCases[] = {
 
 // A later command's value wins over ATI's when it gives one.
 TEST_F(QueryTest, LaterCommandWinsWhenItGivesAValue) {
-  g_Fake.replies = ProfileReplies("e1550");
-  QueryModemInformation("E1550 (COM5)");
-  std::vector<std::string> unchanged;
-  for (int rowId = 0; rowId < kReportRowCount; ++rowId) unchanged.emplace_back(RowValue(rowId));
+  const std::vector<std::string> unchanged = WholeQueryRows(ProfileReplies("e1550"));
   for (const WinsCase& c : kWinsCases) {
     SCOPED_TRACE(c.name);
     ASSERT_NE(unchanged[c.rowId], "");
@@ -78,9 +81,7 @@ TEST_F(QueryTest, LaterCommandWinsWhenItGivesAValue) {
 // Nothing carries over from the last query; a port that does not open
 // empties the report and sends nothing.
 TEST_F(QueryTest, NothingCarriesOverFromTheLastQuery) {
-  g_Fake.replies = ProfileReplies("e1550");
-  QueryModemInformation("E1550 (COM5)");
-  ASSERT_STRNE(RowValue(kRowSignalLevel), "");
+  ASSERT_NE(WholeQueryRows(ProfileReplies("e1550"))[kRowSignalLevel], "");
   g_Fake.replies.erase("AT+CSQ");
   g_Fake.replies.erase("AT^CARDLOCK?");
   QueryModemInformation("E1550 (COM5)");
@@ -94,30 +95,17 @@ TEST_F(QueryTest, NothingCarriesOverFromTheLastQuery) {
   for (int rowId = 0; rowId < kRowTableSize; ++rowId) EXPECT_STREQ(RowValue(rowId), "");
 }
 
-TEST_F(QueryTest, ASilentModemEndsTheQueryAfterOneCommandAndItsLineCheck) {
-  int32_t unansweredStep = -1;
-  EXPECT_EQ(QueryModemAtPath("\\\\.\\COM5", &unansweredStep), kQueryModemStopped);
-  EXPECT_EQ(unansweredStep, 0);
-  EXPECT_EQ(g_Fake.written, "ATE0\rAT+CSQ\r");
-  EXPECT_EQ(g_Fake.closeCount, 1);
-  for (int rowId = 0; rowId < kRowTableSize; ++rowId) EXPECT_STREQ(RowValue(rowId), "");
-}
-
-// A stick that answers the first commands and then falls silent: the query
-// ends when the line check after the first unanswered command goes
-// unanswered too, and the rows of the answered ones are those the same
-// stick gives when the later commands bring no value.
+// A stick that answers the first commands (or none) and then falls silent:
+// the query ends when the line check after the first unanswered command
+// goes unanswered too, and the rows of the answered ones are those the
+// same stick gives when the later commands bring no value.
 TEST_F(QueryTest, AModemThatStopsAnsweringKeepsTheRowsOfItsAnswers) {
   FakeReplies stick = ProfileReplies("e1550");
-  for (int answered : {1, 2, 6, 10, 15}) {
-    ResetFakeModem();
+  for (int answered : {0, 1, 2, 6, 10, 15}) {
+    FakeReplies bare;
     for (int i = 0; i < kQueryStepCount; ++i)
-      g_Fake.replies[QuerySequence[i].command] =
-          i < answered ? stick.at(QuerySequence[i].command) : "\r\nOK\r\n";
-    ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), kQueryComplete);
-    std::vector<std::string> expected;
-    for (int rowId = 0; rowId < kReportRowCount; ++rowId) expected.emplace_back(RowValue(rowId));
-
+      bare[QuerySequence[i].command] = i < answered ? stick.at(QuerySequence[i].command) : "\r\nOK\r\n";
+    const std::vector<std::string> expected = WholeQueryRows(bare);
     ResetFakeModem();
     g_Fake.replies = stick;
     g_Fake.answersLeft = answered;
@@ -137,10 +125,7 @@ TEST_F(QueryTest, AModemThatStopsAnsweringKeepsTheRowsOfItsAnswers) {
 // left for the next command.
 TEST_F(QueryTest, AnAnswerEndsAtItsFinalResultCodeNotAtAPause) {
   const FakeReplies stick = ProfileReplies("e1550");
-  g_Fake.replies = stick;
-  ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), kQueryComplete);
-  std::vector<std::string> rows;
-  for (int rowId = 0; rowId < kReportRowCount; ++rowId) rows.emplace_back(RowValue(rowId));
+  const std::vector<std::string> rows = WholeQueryRows(stick);
   for (size_t fromEnd : {4, 1}) {
     ResetFakeModem();
     g_Fake.formFeedPauses = true;
@@ -167,17 +152,13 @@ TEST_F(QueryTest, UnansweredAndLateCommands) {
     int lines;               // lines written, line checks included
     bool stopAsked = false;  // QueryStopRequested set before the query
   };
+  const std::string reports = "\r\n^RSSI:17\r\n\r\n+CMTI: \"SM\",3\r\n";
   const Case cases[] = {
       {"one silent command", {"AT+CGMR"}, "", 0, kQueryComplete, 18},
       {"two silent commands apart", {"AT+CGMR", "AT+CGSN"}, "", 0, kQueryComplete, 19},
       {"the last command silent", {"AT^CARDLOCK?"}, "", 0, kQueryComplete, 18},
       {"two silent in a row", {"AT+CGMR", "AT+CIMI"}, "", 0, kQueryComplete, 19},
-      {"reports alone are no answer",
-       {"AT+CGMR", "AT+CIMI"},
-       "\r\n^RSSI:17\r\n\r\n+CMTI: \"SM\",3\r\n",
-       0,
-       kQueryComplete,
-       19},
+      {"reports alone are no answer", {"AT+CGMR", "AT+CIMI"}, reports, 0, kQueryComplete, 19},
       {"blank lines are an answer", {"AT+CGMR", "AT+CIMI"}, "\r\n", 0, kQueryComplete, 17},
       // Late answers read into their own rows: every row as without them.
       {"IMSI late", {"AT+CIMI"}, "", 1, kQueryComplete, 18},
@@ -188,10 +169,7 @@ TEST_F(QueryTest, UnansweredAndLateCommands) {
       {"a stop asked for", {}, "", 0, kQueryStopped, 0, true},
   };
   FakeReplies stick = ProfileReplies("e1550");
-  g_Fake.replies = stick;
-  ASSERT_EQ(QueryModemInformation("E1550 (COM5)"), kQueryComplete);
-  std::vector<std::string> rows;
-  for (int rowId = 0; rowId < kReportRowCount; ++rowId) rows.emplace_back(RowValue(rowId));
+  const std::vector<std::string> rows = WholeQueryRows(stick);
   for (const Case& c : cases) {
     ResetFakeModem();
     g_Fake.replies = stick;
@@ -227,43 +205,34 @@ TEST_F(QueryTest, WhatAnLteStickIsAsked) {
     const char* name;
     const char* profile;
     const char* changed;  // "command=reply|...", an empty reply: none at all
-    const char* sent;     // the commands after AT^HWVER
+    std::string sent;     // the commands after AT^HWVER
     int32_t result;
-    const char* unanswered;  // the command the stopped query names
-    int answersLeft = -1;    // commands answered before the stick falls silent
+    const char* unanswered = "";  // the command the stopped query names
+    int answersLeft = -1;         // commands answered before the stick falls silent
   };
-  const char* const onLte =
-      "AT^SYSINFO AT^SYSINFOEX AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^HCSQ? AT^SYSCFG? AT^SYSCFGEX? "
-      "AT^VERSION? AT^CARDLOCK? ";
+  const std::string upToCops = "AT^SYSINFO AT^SYSINFOEX AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? ";
+  const std::string last = "AT^VERSION? AT^CARDLOCK? ";
+  const std::string onLte = upToCops + "AT^HCSQ? AT^SYSCFG? AT^SYSCFGEX? " + last;
   const Case cases[] = {
-      {"on LTE: 20 commands", "lte-e3372", "", onLte, kQueryComplete, ""},
-      {"on WCDMA: no measurements", "lte-e3372-wcdma", "",
-       "AT^SYSINFO AT^SYSINFOEX AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^SYSCFG? AT^SYSCFGEX? AT^VERSION? "
-       "AT^CARDLOCK? ",
-       kQueryComplete, ""},
+      {"on WCDMA: no measurements", "lte-e3372-wcdma", "", upToCops + "AT^SYSCFG? AT^SYSCFGEX? " + last,
+       kQueryComplete},
       {"LTE by +COPS? alone", "lte-e3372-wcdma", "AT+COPS?=\r\n+COPS: 0,0,\"B\",7\r\n\r\nOK\r\n", onLte,
-       kQueryComplete, ""},
+       kQueryComplete},
       {"LTE by ^SYSINFOEX alone", "lte-e3372", "AT+COPS?=\r\n+COPS: 0,0,\"B\",2\r\n\r\nOK\r\n", onLte,
-       kQueryComplete, ""},
-      {"+CME ERROR is a refusal", "lte-e3372", "AT^SYSINFO=\r\n+CME ERROR: 4\r\n", onLte, kQueryComplete, ""},
+       kQueryComplete},
+      {"+CME ERROR is a refusal", "lte-e3372", "AT^SYSINFO=\r\n+CME ERROR: 4\r\n", onLte, kQueryComplete},
       {"a bare OK is no refusal", "lte-e3372",
        "AT^SYSINFO=\r\nOK\r\n|AT^SYSCFG?=\r\nOK\r\n|AT+COPS?=\r\nOK\r\n",
-       "AT^SYSINFO AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^SYSCFG? AT^VERSION? AT^CARDLOCK? ", kQueryComplete,
-       ""},
+       "AT^SYSINFO AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^SYSCFG? " + last, kQueryComplete},
       {"an unanswered AT^SYSINFO is no refusal", "lte-e3372",
        "AT^SYSINFO=|AT+COPS?=\r\nCOMMAND NOT SUPPORT\r\n",
-       "AT^SYSINFO AT+CSQ AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^SYSCFG? AT^SYSCFGEX? AT^VERSION? "
-       "AT^CARDLOCK? ",
-       kQueryComplete, ""},
+       "AT^SYSINFO AT+CSQ AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^SYSCFG? AT^SYSCFGEX? " + last, kQueryComplete},
       {"silent from AT^SYSINFOEX", "lte-e3372", "", "AT^SYSINFO AT^SYSINFOEX AT+CSQ ", kQueryModemStopped,
        "AT^SYSINFOEX", 10},
-      {"silent from AT^HCSQ?", "lte-e3372", "",
-       "AT^SYSINFO AT^SYSINFOEX AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^HCSQ? AT+CSQ ", kQueryModemStopped,
-       "AT^HCSQ?", 15},
-      {"one silent extra command", "lte-e3372", "AT^SYSCFGEX?=",
-       "AT^SYSINFO AT^SYSINFOEX AT+CPIN? AT+CFUN? AT+CSQ AT+COPS? AT^HCSQ? AT^SYSCFG? AT^SYSCFGEX? AT+CSQ "
-       "AT^VERSION? AT^CARDLOCK? ",
-       kQueryComplete, ""},
+      {"silent from AT^HCSQ?", "lte-e3372", "", upToCops + "AT^HCSQ? AT+CSQ ", kQueryModemStopped, "AT^HCSQ?",
+       15},
+      {"one silent extra command", "lte-e3372",
+       "AT^SYSCFGEX?=", upToCops + "AT^HCSQ? AT^SYSCFG? AT^SYSCFGEX? AT+CSQ " + last, kQueryComplete},
   };
   const std::string identity = CommandLines(0, 9);
   for (const Case& c : cases) {

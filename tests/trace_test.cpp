@@ -1,17 +1,16 @@
 // The masking of personal numbers, form by form, and the exchange trace
-// that carries it: a number split over exchanges, commands that set a PIN,
-// a router's documents, and the trace file. The numbers are made up. A
-// replayed trace giving the report it was taken from is run end to end for
-// every profile (trace_roundtrip.sh).
+// that carries it: commands that set a PIN, a router's documents, and the
+// trace file. The numbers are made up. The forms fuzz_trace_masking writes,
+// split over reads and exchanges, are its to check; a replayed trace giving
+// the report it was taken from is run end to end for every profile
+// (trace_roundtrip.sh).
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
-#include <vector>
 
-#include "report/query.h"
-#include "report/report_rows.h"
-#include "tests/test_support.h"
 #include "trace/exchange_trace.h"
 #include "trace/personal_numbers.h"
 #include "trace/trace_file.h"
@@ -31,33 +30,23 @@ struct MaskCase {
   std::string masked;
 };
 
+// The forms fuzz_trace_masking writes (IMEIs in every joint, BCD bytes,
+// IMSIs, quoted senders and callers, dial strings, PIN changes, PDUs,
+// message and USSD texts) are its to check; here the edges, and what stays.
 const MaskCase kMaskCases[] = {
-    // IMEIs keep their type code, in every joint firmware uses.
-    {"imei plain", "\r\nIMEI: 352099001761481\r\n", "\r\nIMEI: 352099000000000\r\n"},
-    {"imei dashes", "IMEI: 35-209900-176148-1", "IMEI: 35-209900-000000-0"},
-    {"imei dots", "35.209900.176148.1", "35.209900.000000.0"},
     {"imeisv 16 digits", "3520990017614812", "3520990000000000"},
     {"group before another joint", "7 35-209900-176148-1", "7 35-209900-000000-0"},
-    // Bytes (BCD): every decimal digit, nibbles swapped or not.
-    {"bcd swapped", "^NVRD: 9,08 3A 25 09 90 10 67 41 18\r\n", "^NVRD: 9,00 0A 00 00 00 00 00 00 00\r\n"},
-    {"bcd straight commas", "35,20,99,00,17,61,48,1F", "00,00,00,00,00,00,00,0F"},
-    {"bcd comma and blank", "35, 20, 99, 00, 17, 61, 48", "00, 00, 00, 00, 00, 00, 00"},
     // IMSIs keep country and network; longer numbers (ICCID) nothing.
-    {"imsi xml", "<Imsi>250011234567890</Imsi>", "<Imsi>250010000000000</Imsi>"},
     {"imsi again elsewhere", "IMSI: 250011234567890\r\nX 250011234567890",
      "IMSI: 250010000000000\r\nX 250010000000000"},
     {"iccid", "^ICCID: 89701012345678901234\r\n", "^ICCID: 00000000000000000000\r\n"},
     // Commands that set a number or code: their arguments, whole.
-    {"cpin", "AT+CPIN=\"1234\"\r", "AT+CPIN=\"0000\"\r"},
     {"cpin puk and new pin", "AT+CPIN=\"87654321\",\"4321\"", "AT+CPIN=\"00000000\",\"0000\""},
     {"clck lower case", "at+clck=\"SC\",1,\"1234\"\r\r\nOK", "at+clck=\"00\",1,\"0000\"\r\r\nOK"},
     {"cpin unquoted", "AT+CPIN=12345678", "AT+CPIN=00000000"},
     {"second command of a line", "AT+CSQ;+CPWD=\"SC\",\"1234\",\"5678\"",
      "AT+CSQ;+CPWD=\"00\",\"0000\",\"0000\""},
     // Phone numbers: quoted, 7 digits or more, masked whole wherever they are.
-    {"message sender", "+CMT: \"+79161234567\",,\"26/12/07,10:20:30+12\"\r\nHello\r\n",
-     "+CMT: \"+00000000000\",,\"26/12/07,10:20:30+12\"\r\nHello\r\n"},
-    {"caller", "RING\r\n\r\n+CLIP: \"89161234567\",129,,,,0", "RING\r\n\r\n+CLIP: \"00000000000\",129,,,,0"},
     {"read message", "+CMGR: \"REC UNREAD\",\"1234567\"", "+CMGR: \"REC UNREAD\",\"0000000\""},
     {"long international", "\"+491711234567890\"", "\"+000000000000000\""},
     {"cut inside the quotes", "+CLIP: \"+7916123\r\n\"+7916123", "+CLIP: \"+0000000\r\n\"+0000000"},
@@ -69,25 +58,15 @@ const MaskCase kMaskCases[] = {
     {"boot report", "^BOOT:20952084,0,0,0,72", "^BOOT:20952084,0,0,0,72"},
     {"13 digits", "Counter: 1234567890123", "Counter: 1234567890123"},
     // Dial strings: every digit but the service prefix, command and echo.
-    {"dial", "ATD+79161234567;\r\r\nOK", "ATD+00000000000;\r\r\nOK"},
     {"dial tone lower case", "atdt89161234567\r", "atdt00000000000\r"},
-    {"puk and new pin", "ATD**05*87654321*4321*4321#", "ATD**05*00000000*0000*0000#"},
-    {"pin change", "ATD**04*1234*4321*4321#;", "ATD**04*0000*0000*0000#;"},
     {"hidden caller id", "ATD*31#+79161234567;", "ATD*31#+00000000000;"},
     {"balance code stays", "ATD*100#;", "ATD*100#;"},
-    {"blank before equals", "AT+CPIN =\"1234\"", "AT+CPIN =\"0000\""},
-    {"imei mixed joints", "IMEI: 35 209900-176148-1", "IMEI: 35 209900-000000-0"},
     // Messages: PDU addresses in place (a sender's name stays; the time
     // stamp's 14 digits are the decimal pass's), 7+ digits in any text.
     {"pdu deliver", "+CMGL: 1,0,,24\r\n07919761989901F0040B919761214365F70000622170010203210141\r\n\r\nOK",
      "+CMGL: 1,0,,24\r\n07910000000000F0040B910000000000F00000000000000000000000\r\n\r\nOK"},
-    {"pdu submit", "+CMGR: 2,,18\r\n0011000B919761214365F70000AA0141",
-     "+CMGR: 2,,18\r\n0011000B910000000000F00000AA0141"},
     {"pdu named sender", "+CMT: ,20\r\n00040AD04D76F9DD0E0000622170010203210141",
      "+CMT: ,20\r\n00040AD04D76F9DD0E0000000000000000000000"},
-    {"message text", "+CMT: \"+79161234567\",,\"\"\r\nCall 89161234567 now\r\n",
-     "+CMT: \"+00000000000\",,\"\"\r\nCall 00000000000 now\r\n"},
-    {"ussd text", "+CUSD: 0,\"Vash nomer 79161234567\",15", "+CUSD: 0,\"Vash nomer 00000000000\",15"},
     {"number alone on a line", "\r\n8671420\r\n\r\nOK\r\n39583162\r\n",
      "\r\n0000000\r\n\r\nOK\r\n00000000\r\n"},
     {"operator code", "+COPS: 0,2,\"250015\",2", "+COPS: 0,2,\"250015\",2"},
@@ -111,15 +90,9 @@ TEST(MaskingSpans, ANumberStartingInAnImsiAnswerIsAnImsi) {
 
 // --- The trace ------------------------------------------------------------
 
-struct TraceTest : FakeModemTest {
-  void SetUp() override {
-    FakeModemTest::SetUp();
-    ClearTrace();
-  }
-  void TearDown() override {
-    g_App.TraceSink = nullptr;
-    ClearTrace();
-  }
+struct TraceTest : ::testing::Test {
+  void SetUp() override { ClearTrace(); }
+  void TearDown() override { ClearTrace(); }
   void Read(const char* command, bool first, const std::string& bytes, uint32_t endMs) {
     RecordTracedRead(command, first, bytes.data(), static_cast<uint32_t>(bytes.size()), endMs);
   }
@@ -130,69 +103,39 @@ struct TraceTest : FakeModemTest {
   }
 };
 
-// A number split over two exchanges is masked as one; an IMSI that came
-// in the next exchange is still an IMSI.
-TEST_F(TraceTest, ANumberSplitOverTwoExchangesIsMaskedAsOne) {
-  Read("AT+CGSN", true, "\r\nIMEI:3520990", 60);
-  Read("at+cimi", true, "01761481\r\n\r\nOK\r\n", 60);
-  Read("at+cimi", false, "\r\n250011234567890\r\n\r\nOK\r\n", 300);
-  const std::string profile = Profile();
-  // The eighth digit, kept, is the first of the second exchange.
-  EXPECT_NE(profile.find("\"IMEI:3520990\"\n"), std::string::npos) << profile;
-  EXPECT_NE(profile.find("\"00000000\\r\\n\""), std::string::npos) << profile;
-  EXPECT_EQ(profile.find("1761481"), std::string::npos) << profile;
-  // The IMSI in the second read of the lower-case command keeps 5 digits.
-  EXPECT_NE(profile.find("\"250010000000000\\r\\n\""), std::string::npos) << profile;
-  ClearTrace();
-  Read("AT+CIMI", true, "\r\n", 60);
-  Read("AT+CGMI", true, "250029876543219\r\n\r\nOK\r\n", 60);
-  EXPECT_NE(Profile().find("\"250020000000000\\r\\n\""), std::string::npos) << Profile();
-}
-
 TEST_F(TraceTest, CommandsAndTheirEchoAreMaskedAndOneRuleStaysPerMaskedCommand) {
   Read("AT+CPIN=\"1234\"", true, "AT+CPIN=\"1234\"\r\r\nOK\r\n", 60);
   Read("at+cpin=\"5678\"", true, "", 2000);
+  // (How commands and echoes are masked is the fuzzer's.)
   const std::string profile = Profile();
-  EXPECT_EQ(profile.find("1234"), std::string::npos) << profile;
-  EXPECT_EQ(profile.find("5678"), std::string::npos) << profile;
   EXPECT_NE(profile.find("> AT+CPIN=\"0000\"\n"), std::string::npos) << profile;
-  EXPECT_NE(profile.find("\"AT+CPIN=\\\"0000\\\"\\r\\r\\n\""), std::string::npos) << profile;
   EXPECT_EQ(profile.find("> at+cpin"), std::string::npos)
       << "one rule per command as the simulator compares them";
 }
 
 // A router stick's documents: one GET block per path with its last answer
 // (the one after a fresh session), masked (numbers as in a serial trace,
-// the phone number, serial number and addresses whole), a lone "." line
-// kept inside its block, a status other than 200 written out.
+// which the fuzzer's documents check; serial number and addresses whole),
+// a lone "." line kept inside its block, a status other than 200 written.
 TEST_F(TraceTest, RouterDocumentsBecomeARouterProfile) {
   const auto document = [](const char* path, int32_t status, const std::string& body) {
     RecordTracedDocument(path, status, body.data(), static_cast<uint32_t>(body.size()));
   };
   document("/api/webserver/SesTokInfo", 404, "");
   document("/api/device/information", 200, "<error><code>125002</code></error>");
-  document("/api/device/information", 200,
-           "<response>\r\n<Imei>866123456789012</Imei>\r\n<Imsi>250991234567890</Imsi>\r\n.\r\n</response>");
+  document("/api/device/information", 200, "<response>\r\n<Imei>866123456789012</Imei>\r\n.\r\n</response>");
   document("/api/device/basic_information", 200,
-           "<response><Msisdn>+79161234567</Msisdn><SerialNumber>L8FDW1234</SerialNumber>"
-           "<MacAddress1>0C:1A:2B:3C:4D:5E</MacAddress1><WanIPAddress>127.0.0.9</WanIPAddress></response>");
-  document("/api/sms/sms-list", 200,
-           "<Phone>+79161234567</Phone><Content>Call 89161234567 ATD+79161234567;</Content>\r\n"
-           "8671420\r\n<content>Vash nomer 79161234567</content>");
+           "<response><SerialNumber>L8FDW1234</SerialNumber><MacAddress1>0C:1A:2B:3C:4D:5E</MacAddress1>"
+           "<WanIPAddress>127.0.0.9</WanIPAddress></response>");
   const std::string profile = Profile();
   EXPECT_NE(profile.find("\nGET /api/webserver/SesTokInfo status 404\n.\n"), std::string::npos) << profile;
-  EXPECT_NE(profile.find("\nGET /api/device/information\n<response>\n<Imei>866123450000000</Imei>\n"
-                         "<Imsi>250990000000000</Imsi>\n. \n</response>\n.\n"),
+  EXPECT_NE(profile.find("\nGET /api/device/information\n<response>\n<Imei>866123450000000</Imei>\n. \n"
+                         "</response>\n.\n"),
             std::string::npos)
       << profile;
   EXPECT_EQ(profile.find("125002"), std::string::npos) << profile;
-  EXPECT_NE(
-      profile.find("<Msisdn>+00000000000</Msisdn><SerialNumber>000000000</SerialNumber>"
-                   "<MacAddress1>00:00:00:00:00:00</MacAddress1><WanIPAddress>000.0.0.0</WanIPAddress>"),
-      std::string::npos)
-      << profile;
-  EXPECT_NE(profile.find("<Phone>+00000000000</Phone><Content>Call 00000000000 ATD+00000000000;</Content>\n"
-                         "0000000\n<content>Vash nomer 00000000000</content>"),
+  EXPECT_NE(profile.find("<SerialNumber>000000000</SerialNumber><MacAddress1>00:00:00:00:00:00</MacAddress1>"
+                         "<WanIPAddress>000.0.0.0</WanIPAddress>"),
             std::string::npos)
       << profile;
   EXPECT_EQ(profile.find("echo off"), std::string::npos) << "no serial rules in a router profile";
@@ -201,12 +144,8 @@ TEST_F(TraceTest, RouterDocumentsBecomeARouterProfile) {
 // --- The trace file ---------------------------------------------------------
 
 std::string FileText(const std::string& path) {
-  std::string text;
-  if (FILE* file = std::fopen(path.c_str(), "rb")) {
-    for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
-    std::fclose(file);
-  }
-  return text;
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 // Writes text to path through a trace target; "" on success, else the
@@ -254,9 +193,10 @@ TEST(TraceFile, OwnerOnlyAndALinkAtTheTargetIsReplacedNotFollowed) {
 }
 
 // Whatever is not a regular file stays what it was: a device or FIFO is
-// written straight into (a full device says so), a folder, block device or
-// socket is refused before the run. The nodes are the test's own, made in
-// its temporary folder: never the system's /dev/full or /dev/null.
+// written straight into (a full device says so), a block device or socket
+// is refused before the run (a folder: trace_roundtrip.sh). The nodes are
+// the test's own, made in its temporary folder: never the system's
+// /dev/full or /dev/null.
 struct NodeCase {
   const char* name;
   mode_t type;
@@ -270,7 +210,6 @@ const NodeCase kNodeCases[] = {
     {"full device", S_IFCHR, makedev(1, 7), true, "write: No space left on device"},
     {"block device", S_IFBLK, makedev(7, 200), true, "open: it is a block device, not a file"},
     {"fifo", S_IFIFO, 0, false, ""},
-    {"folder", S_IFDIR, 0, false, "open: it is a folder"},
     {"socket", S_IFSOCK, 0, false, "open: it is a socket, not a file"},
 };
 
@@ -279,9 +218,7 @@ TEST(TraceFile, NeverReplacesWhatIsNotARegularFile) {
     if (c.needsRoot && geteuid() != 0) continue;
     const std::string path = ::testing::TempDir() + "trace-node-" + c.name;
     std::remove(path.c_str());
-    const int made =
-        c.type == S_IFDIR ? mkdir(path.c_str(), 0700) : mknod(path.c_str(), c.type | 0600, c.device);
-    ASSERT_EQ(made, 0) << c.name;
+    ASSERT_EQ(mknod(path.c_str(), c.type | 0600, c.device), 0) << c.name;
     // A reader on the FIFO, so that opening it for writing need not wait.
     const int reader = c.type == S_IFIFO ? open(path.c_str(), O_RDONLY | O_NONBLOCK) : -1;
     EXPECT_EQ(WriteThroughTarget(path, "trace"), c.result) << c.name;
@@ -294,10 +231,7 @@ TEST(TraceFile, NeverReplacesWhatIsNotARegularFile) {
     struct stat info {};
     ASSERT_EQ(lstat(path.c_str(), &info), 0) << c.name;
     EXPECT_EQ(info.st_mode & S_IFMT, c.type) << c.name;
-    if (c.type == S_IFDIR)
-      rmdir(path.c_str());
-    else
-      unlink(path.c_str());
+    unlink(path.c_str());
   }
 }
 #endif

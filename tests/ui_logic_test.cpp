@@ -1,8 +1,9 @@
 // The window's portable rules: button hit tests, the date gate, DPI
-// arithmetic, the hidden extra rows, the toggle, the shop button, the
-// clipboard text, and the keyboard (which key does what where, the Tab
-// order, the report list's keyboard row, the selector's arrows, the order a
-// screen reader reads the labels and buttons in).
+// arithmetic, the shop button, the clipboard text, and the keyboard (which
+// key does what where, the Tab order, the report list's keyboard row past
+// the hidden extra rows, the selector's arrows, the order a screen reader
+// reads the buttons in). The toggle row and the shop cell's click are the
+// window test's (gui_wine_e2e.sh).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -79,11 +80,11 @@ TEST(StickNotice, TakesTheReportListsPlaceOnlyWithoutModem) {
     bool shown;
   };
   const Case cases[] = {
-      {kReportList, Page::kInformation, false, true},        {kReportList, Page::kInformation, true, false},
-      {kStickNotice, Page::kInformation, true, true},        {kStickNotice, Page::kInformation, false, false},
-      {kStickNotice, Page::kTerminal, true, false},          {kReportList, Page::kTerminal, false, false},
-      {kQueryButtonControl, Page::kInformation, true, true}, {kTerminalOutput, Page::kTerminal, true, true},
-      {kModemSelector, Page::kTerminal, true, true},
+      {kReportList, kInfo, false, true},        {kReportList, kInfo, true, false},
+      {kStickNotice, kInfo, true, true},        {kStickNotice, kInfo, false, false},
+      {kStickNotice, kTerm, true, false},       {kReportList, kTerm, false, false},
+      {kQueryButtonControl, kInfo, true, true}, {kTerminalOutput, kTerm, true, true},
+      {kModemSelector, kTerm, true, true},
   };
   for (const Case& c : cases)
     EXPECT_EQ(ControlShownOnPage(c.id, c.page, c.noModem), c.shown)
@@ -93,11 +94,11 @@ TEST(StickNotice, TakesTheReportListsPlaceOnlyWithoutModem) {
 TEST(Rescan, DeviceEventsAndNewPorts) {
   // A change that counts cancels the follow-up to come; a query to remove
   // (0x8001) or a configuration change (0x0018) leaves it.
-  for (const auto& [event, counts] : {std::pair{kDeviceArrival, true},
-                                      {kDeviceRemoveComplete, true},
-                                      {kDeviceNodesChanged, true},
-                                      {0x8001u, false},
-                                      {0x0018u, false}}) {
+  const std::pair<uint32_t, bool> events[] = {
+      {kDeviceArrival, true}, {kDeviceRemoveComplete, true}, {kDeviceNodesChanged, true}, {0x8001u, false},
+      {0x0018u, false},
+  };
+  for (const auto& [event, counts] : events) {
     FollowUpState followUp = {true, true};
     EXPECT_EQ(TakeDeviceChange(&followUp, event), counts) << event;
     EXPECT_EQ(followUp.armed || followUp.done, !counts) << event;
@@ -164,30 +165,10 @@ TEST(Rescan, ProbesOnlyNewPortsAndSparesTheStickInUse) {
     const ComPortSet want = followUp ? Ports({5}) : Ports({5, 7});
     EXPECT_TRUE(std::equal(seen.has, seen.has + kComPortSetSize, want.has)) << followUp;
   }
-  for (const auto& [entry, port] :
-       std::initializer_list<std::pair<const char*, int32_t>>{{"E1550 (COM5)", 5},
-                                                              {"E (x) (COM254)", 254},
-                                                              {"E3372 (192.168.8.1)", 0},
-                                                              {"", 0},
-                                                              {"E (COM)", 0},
-                                                              {"E (COM300)", 0},
-                                                              {"E (COM5) x", 0}})
-    EXPECT_EQ(ComPortOfEntry(entry), port) << entry;
-}
-
-TEST(ReportView, ExtraRowsArePaintedOverOnlyWhileHidden) {
-  for (int item = 0; item < 29; ++item) {
-    EXPECT_EQ(RowPaintedOver(item, 0), item > 8) << item;
-    EXPECT_FALSE(RowPaintedOver(item, 1)) << item;
-  }
-}
-
-TEST(ReportView, ToggleAlternatesWithOneLeadingBlank) {
-  int32_t shown = 0;
-  EXPECT_STREQ(ToggleRowClicked(&shown), " - Скрыть доп. информацию");
-  EXPECT_EQ(shown, 1);
-  EXPECT_STREQ(ToggleRowClicked(&shown), " + Показать доп. информацию");
-  EXPECT_EQ(shown, 0);
+  const std::pair<const char*, int32_t> entries[] = {
+      {"E1550 (COM5)", 5}, {"E (x) (COM254)", 254}, {"E3372 (192.168.8.1)", 0}, {"", 0},
+      {"E (COM)", 0},      {"E (COM300)", 0},       {"E (COM5) x", 0}};
+  for (const auto& [entry, port] : entries) EXPECT_EQ(ComPortOfEntry(entry), port) << entry;
 }
 
 TEST(ReportView, ShopButtonShowsForKnownModelsAfterTheDateGate) {
@@ -199,7 +180,6 @@ TEST(ReportView, ShopButtonShowsForKnownModelsAfterTheDateGate) {
   };
   const Case cases[] = {
       {"E1550", "", true, 1},
-      {"E1550", "", false, 0},
       {"", "", true, 0},
       {"E3272", "21.436.03.00.00", true, 1},
       // The model is read from the list as at most 255 characters: a known
@@ -217,8 +197,6 @@ TEST(ReportView, ShopButtonShowsForKnownModelsAfterTheDateGate) {
     else
       EXPECT_STREQ(link, "");
   }
-  EXPECT_FALSE(ShopClickHits(501));
-  EXPECT_TRUE(ShopClickHits(502));
 }
 
 std::string Compose(const int32_t (&states)[kRowTableSize], size_t size = kTextBufferSize) {
@@ -228,7 +206,7 @@ std::string Compose(const int32_t (&states)[kRowTableSize], size_t size = kTextB
   return out.substr(0, length);
 }
 
-TEST(ReportView, CopyTextTakesTickedRowsInRowTableOrder) {
+TEST(ReportView, CopyTextTakesTickedRowsInRowTableOrderThatFit) {
   ResetFakeModem();
   int32_t states[kRowTableSize];
   for (int rowId = 0; rowId < kRowTableSize; ++rowId) states[rowId] = RowTable[rowId].position < 8 ? 2 : 1;
@@ -249,11 +227,8 @@ TEST(ReportView, CopyTextTakesTickedRowsInRowTableOrder) {
   g_App.Lte.measured[kLteRsrp] = true;
   g_App.Lte.tenths[kLteRsrp] = -1060;
   EXPECT_EQ(Compose(states), "LTE RSRP: -106 dBm\r\n");
-}
-
-TEST(ReportView, CopyTextLeavesOutLinesThatDoNotFit) {
+  // A line that does not fit is left out, the others kept.
   ResetFakeModem();
-  int32_t states[kRowTableSize];
   for (int32_t& s : states) s = 2;
   SetRowValue(kRowMaker, "A");
   SetRowValue(kRowModel, std::string(40000, 'M').c_str());
@@ -279,22 +254,22 @@ TEST(Keyboard, KeysActByFocusAndPage) {
     Page page;
     KeyAction action;
   };
+  // What a keyboard user of the window does (Tab and Shift+Tab, F5 on the
+  // list, Enter on the send button, Space, Ctrl+A, Ctrl+C and Down on the
+  // list, Down on the selector) is gui_wine_e2e.sh's; here the keys it does
+  // not press or cannot tell apart (with two pages, Ctrl+Tab and
+  // Ctrl+Shift+Tab show the same), held down and with the focus elsewhere.
   const Case cases[] = {
-      // Tab and the pages, wherever the focus is.
-      {Key(kKeyTab), kModemSelector, kInfo, A::kFocusNext},
-      {Key(kKeyTab, "s"), kNobody, kTerm, A::kFocusPrevious},
       {Key(kKeyTab, "c"), kReportList, kInfo, A::kNextPage},
       {Key(kKeyTab, "cs"), kTerminalInput, kTerm, A::kPreviousPage},
       {Key(kKeyTab, "a"), kModemSelector, kInfo, A::kLeaveToControl},
       // F5 on the report page only, once per press.
       {Key(kKeyF5), kNobody, kInfo, A::kQuery},
-      {Key(kKeyF5), kCopyButtonControl, kInfo, A::kQuery},
       {Key(kKeyF5, "r"), kModemSelector, kInfo, A::kLeaveToControl},
       {Key(kKeyF5), kTerminalInput, kTerm, A::kLeaveToControl},
       // Enter on a button is its click; Space is the button's own.
       {Key(kKeyReturn), kQueryButtonControl, kInfo, A::kQuery},
       {Key(kKeyReturn), kCopyButtonControl, kInfo, A::kCopy},
-      {Key(kKeyReturn), kSendButtonControl, kTerm, A::kSend},
       {Key(kKeyReturn, "r"), kCopyButtonControl, kInfo, A::kLeaveToControl},
       {Key(kKeySpace), kQueryButtonControl, kInfo, A::kLeaveToControl},
       // Enter in the command box sends, held down too, as it always did.
@@ -302,18 +277,13 @@ TEST(Keyboard, KeysActByFocusAndPage) {
       {Key(kKeyReturn, "r"), kTerminalInput, kTerm, A::kSend},
       {Key(kKeySpace), kTerminalInput, kTerm, A::kLeaveToControl},
       // The report list.
-      {Key(kKeySpace), kReportList, kInfo, A::kToggleTick},
-      {Key(kKeyA, "c"), kReportList, kInfo, A::kTickAll},
-      {Key(kKeyC, "c"), kReportList, kInfo, A::kCopy},
       {Key(kKeyC, "cr"), kReportList, kInfo, A::kLeaveToControl},
       {Key(kKeyC, "c"), kModemSelector, kInfo, A::kLeaveToControl},
       {Key(kKeyReturn), kReportList, kInfo, A::kActivateRow},
-      {Key(kKeyDown), kReportList, kInfo, A::kRowDown},
       {Key(kKeyHome), kReportList, kInfo, A::kFirstRow},
       {Key(kKeyPageDown), kReportList, kInfo, A::kLastRow},
       {Key(kKeySpace), kReportList, kTerm, A::kLeaveToControl},
       // The selector's arrows; Alt+Down opens its list.
-      {Key(kKeyDown), kModemSelector, kInfo, A::kNextEntry},
       {Key(kKeyUp), kModemSelector, kTerm, A::kPreviousEntry},
       {Key(kKeyDown, "a"), kModemSelector, kInfo, A::kLeaveToControl},
       {Key(kKeyReturn), kModemSelector, kInfo, A::kLeaveToControl},
@@ -400,8 +370,9 @@ TEST(Keyboard, SelectorArrowsAndFocusCues) {
   EXPECT_TRUE(KeyShowsFocusCues(Key(kKeyF5, "a")));
 }
 
-// A screen reader names a box by the label created right before it, and
-// reads the buttons in the order they were created.
+// A screen reader reads the buttons in the order they were created, and
+// names a box by the label created right before it (the window test reads
+// the labels).
 TEST(Keyboard, ScreenReadersFindLabelsAndButtonsInCreationOrder) {
   std::array<ControlId, kControlCount> sorted = CreationOrder;
   std::sort(sorted.begin(), sorted.end());
@@ -409,8 +380,6 @@ TEST(Keyboard, ScreenReadersFindLabelsAndButtonsInCreationOrder) {
   const auto at = [](ControlId id) {
     return std::find(CreationOrder.begin(), CreationOrder.end(), id) - CreationOrder.begin();
   };
-  EXPECT_EQ(at(kModemLabel) + 1, at(kModemSelector));
-  EXPECT_EQ(at(kCommandLabel) + 1, at(kTerminalInput));
   EXPECT_LT(at(kQueryButtonControl), at(kCopyButtonControl));
   EXPECT_LT(at(kCopyButtonControl), at(kSendButtonControl));
   for (int32_t i = 0; i < kImageButtonCount; ++i)

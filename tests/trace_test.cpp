@@ -193,10 +193,9 @@ TEST(TraceFile, OwnerOnlyAndALinkAtTheTargetIsReplacedNotFollowed) {
 }
 
 // Whatever is not a regular file stays what it was: a device or FIFO is
-// written straight into (a full device says so), a block device or socket
-// is refused before the run (a folder: trace_roundtrip.sh). The nodes are
-// the test's own, made in its temporary folder: never the system's
-// /dev/full or /dev/null.
+// written straight into (a full device says so), a folder, block device or
+// socket is refused before the run. The nodes are the test's own, made in
+// its temporary folder: never the system's /dev/full or /dev/null.
 struct NodeCase {
   const char* name;
   mode_t type;
@@ -210,6 +209,7 @@ const NodeCase kNodeCases[] = {
     {"full device", S_IFCHR, makedev(1, 7), true, "write: No space left on device"},
     {"block device", S_IFBLK, makedev(7, 200), true, "open: it is a block device, not a file"},
     {"fifo", S_IFIFO, 0, false, ""},
+    {"folder", S_IFDIR, 0, false, "open: it is a folder"},
     {"socket", S_IFSOCK, 0, false, "open: it is a socket, not a file"},
 };
 
@@ -218,7 +218,9 @@ TEST(TraceFile, NeverReplacesWhatIsNotARegularFile) {
     if (c.needsRoot && geteuid() != 0) continue;
     const std::string path = ::testing::TempDir() + "trace-node-" + c.name;
     std::remove(path.c_str());
-    ASSERT_EQ(mknod(path.c_str(), c.type | 0600, c.device), 0) << c.name;
+    const int made =
+        c.type == S_IFDIR ? mkdir(path.c_str(), 0700) : mknod(path.c_str(), c.type | 0600, c.device);
+    ASSERT_EQ(made, 0) << c.name;
     // A reader on the FIFO, so that opening it for writing need not wait.
     const int reader = c.type == S_IFIFO ? open(path.c_str(), O_RDONLY | O_NONBLOCK) : -1;
     EXPECT_EQ(WriteThroughTarget(path, "trace"), c.result) << c.name;
@@ -231,7 +233,7 @@ TEST(TraceFile, NeverReplacesWhatIsNotARegularFile) {
     struct stat info {};
     ASSERT_EQ(lstat(path.c_str(), &info), 0) << c.name;
     EXPECT_EQ(info.st_mode & S_IFMT, c.type) << c.name;
-    unlink(path.c_str());
+    c.type == S_IFDIR ? rmdir(path.c_str()) : unlink(path.c_str());
   }
 }
 #endif

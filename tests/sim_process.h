@@ -10,10 +10,8 @@ struct SimProcess {
   std::string logPath;  // every byte the client sent
 };
 
-// profile is a path; the sim logs received bytes into a fresh temp file.
-// Returns false (with pid -1) when the sim could not be started.
+// The sim logs received bytes into a fresh temp file; false (pid -1) when it did not start.
 bool StartModemSim(const std::string& profile, SimProcess* sim);
 void StopModemSim(SimProcess* sim);
 
-// The bytes the client has sent so far.
 std::string ReadSimLog(const SimProcess& sim);

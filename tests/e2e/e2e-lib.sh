@@ -7,13 +7,11 @@ e2e_sim_pids=()
 e2e_tmp=$(mktemp -d)
 trap 'e2e_stop_sims; rm -rf "$e2e_tmp"' EXIT
 
-# Faulty devices whose report the fault matrix checks, and that the port
-# opens again after it (the unplugged and the hung stick it checks apart).
+# Faulty devices whose report and reopened port the fault matrix checks.
 e2e_fault_profiles="error-all huge-reply garbage drip"
 
-# e2e_report_profiles: every profile in $PROFILES with an expected report
-# $EXPECTED/NAME.txt (a new profile joins by having one), less the fault
-# matrix's.
+# e2e_report_profiles: every profile with an expected report $EXPECTED/NAME.txt,
+# less the fault matrix's.
 e2e_report_profiles() {
   local profile name
   for profile in "$PROFILES"/*.profile; do
@@ -23,11 +21,8 @@ e2e_report_profiles() {
   done
 }
 
-# Three numberings of the report's rows: a RowId (0..27, the JSON's "id"),
-# a list position in the window (the main rows first, then the toggle row,
-# then the rest) and an output line of the text report (RowId + 1).
-# e2e_main_rowids are the rows ticked from the start, the window's list
-# positions 0 to 7.
+# The rows ticked from the start (RowIds, the JSON's "id"; the window's list
+# positions 0 to 7; the text report's line is RowId + 1).
 e2e_main_rowids="0 1 4 5 24 25 26 27"
 
 # e2e_rows REPORT ROWID...: the report's lines of those rows, in RowId order.
@@ -38,17 +33,14 @@ e2e_rows() {
   sed -n "$lines" "$file"
 }
 
-# e2e_kept TRACE: the digits an IMEI and an IMSI keep ("8 5"), as the trace's
-# own header says; the oracles take them from there.
+# e2e_kept TRACE: the digits an IMEI and an IMSI keep ("8 5"), from the trace's header.
 e2e_kept() {
   tr -d '#\n' <"$1" | sed -En 's/.*IMEIs keep their first ([0-9]+) digits, IMSIs +their first ([0-9]+).*/\1 \2/p'
 }
 
-# e2e_distinct PROFILE REPORT: the profile and its expected report as
-# $e2e_tmp/distinct.profile and distinct.txt, every
-# number of 14 digits or more with its digits after the fifth changed so no
-# two in a row match (the stock numbers are mostly zeros, and a zero kept
-# looks like a zero masked).
+# e2e_distinct PROFILE REPORT: both as $e2e_tmp/distinct.profile and .txt, no two
+# digits in a row alike after the fifth of every number of 14 digits or more
+# (the stock numbers are mostly zeros, and a zero kept looks like one masked).
 e2e_distinct() {
   python3 - "$1" "$2" "$e2e_tmp" <<'PY'
 import re, sys
@@ -61,9 +53,8 @@ for name, t in zip(("distinct.profile", "distinct.txt"), text):
 PY
 }
 
-# e2e_mask REPORT TRACE: the trace's masking rule applied to an expected
-# report: digit runs of 14 to 16 keep the IMEI's kept digits, longer ones
-# none, the IMSI row's number the IMSI's.
+# e2e_mask REPORT TRACE: the report masked as the trace's header says: runs of
+# 14 to 16 digits keep the IMEI's digits, longer ones none, the IMSI its own.
 e2e_mask() {
   python3 - "$1" $(e2e_kept "$2") <<'PY'
 import re, sys
@@ -79,10 +70,9 @@ sys.stdout.write(re.sub(r"\d{14,}", cut, text))
 PY
 }
 
-# e2e_roundtrip NAME PROFILE REPORT [--http]: capture and replay. The
-# profile with its numbers made distinct, `report --trace` against it gives
-# the report, and the trace ($e2e_tmp/trace) holds no full IMEI or IMSI;
-# modem-sim replaying the trace gives the same report, numbers masked.
+# e2e_roundtrip NAME PROFILE REPORT [--http]: `report --trace` gives the report
+# and a trace ($e2e_tmp/trace) with no full IMEI or IMSI; replayed, the trace
+# gives the same report, numbers masked.
 e2e_roundtrip() {
   local trace=$e2e_tmp/trace
   e2e_distinct "$2" "$3"
@@ -100,8 +90,7 @@ e2e_roundtrip() {
   e2e_check "$1: the replay gives the same report" "$e2e_tmp/want" "$e2e_tmp/out"
 }
 
-# e2e_launch LOG ARGS...: one more modem-sim, the bytes or requests it gets
-# in LOG; the first line it prints (its pty or its address) in $e2e_started.
+# e2e_launch LOG ARGS...: one more modem-sim logging to LOG; its pty or address in $e2e_started.
 e2e_launch() {
   local log=$1
   shift
@@ -120,15 +109,13 @@ e2e_launch() {
   esac
 }
 
-# e2e_add_sim PROFILE: one more sim; its pty in $e2e_pty, the bytes it gets
-# in $e2e_tmp/sim.log.
+# e2e_add_sim PROFILE: one more sim; its pty in $e2e_pty, its log $e2e_tmp/sim.log.
 e2e_add_sim() {
   e2e_launch "$e2e_tmp/sim.log" "$1"
   e2e_pty=$e2e_started
 }
 
-# e2e_add_router PROFILE [LOG]: one more simulated stick on router firmware
-# (modem-sim --http, on 127.0.0.1); its address in $router_url.
+# e2e_add_router PROFILE [LOG]: one more stick on router firmware; its address in $router_url.
 e2e_add_router() {
   e2e_launch "${2:-$e2e_tmp/sim.log}" --http "$1"
   router_url=$e2e_started
@@ -149,8 +136,7 @@ e2e_stop_sims() {
   e2e_sim_pids=()
 }
 
-# e2e_timed CMD...: runs CMD; its exit status in $status, how long it took
-# in $elapsed (ms).
+# e2e_timed CMD...: runs CMD; its exit status in $status, its time in $elapsed (ms).
 e2e_timed() {
   local start
   start=$(date +%s%N)

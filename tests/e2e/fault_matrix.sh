@@ -29,13 +29,9 @@ start_sim() {
   fi
 }
 
-# Command lines refused before any port opens (the parsing is the same on
-# both platforms: natively only). Asked for, the usage goes to standard
-# output with status 0; bad usage to standard error with status 2. An
-# option that is not ours is bad usage, never a port name. A port name too
-# long for the buffers is refused whole, never cut to one that may name
-# another device; so is a command too long for the modem. --version names
-# the project's version.
+# Command lines refused before any port opens (natively only: the parsing is
+# the same on both). A port name too long for the buffers is refused whole,
+# never cut to one that may name another device; so is a long command.
 version=$(sed -n 's/^project(Brenvaltor VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
 usage='^usage: brenvaltor-cli' long=/dev/$(printf 'x%.0s' $(seq 300)) at302=AT$(printf 'A%.0s' $(seq 300))
 too_long='port name may be at most 255 characters; this one has 305'
@@ -56,9 +52,8 @@ native && for case in "--help|0|out|$usage" "-h|0|out|$usage" "report -h|0|out|$
   e2e_ok "'${args:0:40}': exit $want, '$pattern' on std$stream only"
 done
 
-# Scan: modems in port order; a silent device, a missing port and (natively)
-# one that another process holds are skipped, the busy and missing ones
-# without delay. Under wine the scan takes COM1..COM254, all but four missing.
+# Scan: modems in port order; a silent, a missing and (natively) a busy port
+# skipped, the last two without delay. Under wine COM1..COM254, four present.
 if half 1; then
   start_sim e1550
   if native; then
@@ -99,9 +94,8 @@ if half 1; then
     { native || [ "$(sed 1d "$e2e_tmp/err" | tr -d '\r')" = "brenvaltor-cli: no modem stick found: is it plugged in?" ]; }
   e2e_ok "$MODE scan finding nothing: says so on standard error only"
 
-  # The one-shot exchange: the stick powers up with its echo on, so the
-  # reply starts with the echo; AT goes out as 41 54 0D. A port "--" lets
-  # start with '-' works natively.
+  # The one-shot exchange: the stick powers up with its echo on; a port
+  # starting with '-' after "--" (natively).
   start_sim e1550
   name=$port
   native && ln -s "$e2e_pty" "$e2e_tmp/-modem" && name=-modem
@@ -113,19 +107,15 @@ if half 1; then
   e2e_check "$MODE send AT: bytes on the line" "$e2e_tmp/want" "$e2e_tmp/sim.log"
 fi
 
-# Every profile's whole report, and --json where it escapes (odd-replies:
-# quotes, backslash and control byte) and for the LTE rows (lte-e3372);
-# the expected files are valid JSON, so the output is too. Faulty, late and
-# slow sticks: the rows (against ROWS, .txt or .json), the exit status, the
-# message, and no wait beyond LIMIT ms; AFTER, the port opens again right
-# after (0: nothing left it open) or is gone (1). Unplugged after
-# three commands: the report ends at once with what came. Hung after six
-# answers: it ends about 4.1 s after the last (a command and the line check,
-# 2 s each; the answers before take up to a second under a sanitizer or
-# wine). An IMSI 2.5 s or 3.5 s late still gets its row. An answer that
+# Every profile's report, and --json where it escapes (odd-replies) and for
+# the LTE rows. Faulty, late and slow sticks: rows, status, message, no wait
+# beyond LIMIT ms; AFTER: the port opens again (0) or is gone (1). Hung after
+# six answers: it ends about 4.1 s after the last (a command and the line
+# check, 2 s each; the answers before take up to a second under a sanitizer
+# or wine). An IMSI 2.5 s or 3.5 s late still gets its row. An answer that
 # never ends (a digit every 40 ms, reports a byte at a time) ends the query.
-# Every answer 1.5 s late, or a stick with its echo on and a report at once,
-# answering 150 ms later: all rows, on every fresh start.
+# e1550-echo-slow (echo on, a report at once, answers 150 ms later) runs five
+# times: all rows on every fresh start.
 # Cases: HALF:PROFILE:ROWS:EXIT:LIMIT:AFTER:MESSAGE
 stopped="the modem stopped answering"
 babble="AT+CIMI got no proper answer; the modem is not answering properly"
@@ -154,9 +144,8 @@ for case in "${cases[@]}" 1:odd-replies:odd-replies.json:0::: 1:lte-e3372:lte-e3
   e2e_check_status "$MODE $profile: the port opens again right after (0) or is gone (1)" "$after" $?
 done
 
-# A model answer that begins within the scan's 1 s wait and goes on past
-# it is read whole, as the query reads it: the scan lists it. The
-# terminal's 2 s wait gets all of it too.
+# A model answer that begins within the scan's 1 s wait and goes on past it
+# is read whole, by the scan and by the terminal's 2 s wait.
 if half 2; then
   start_sim straddle
   [ "$(run "$CLI" scan "$port" | head -n 1 | tr -d '\r')" = "S0S1S2S3S4S5S6S7S8S9SASBSCSDSE ($port)" ]
@@ -175,14 +164,11 @@ if half 2; then
   e2e_ok "$MODE silent: the scan lists nothing"
 fi
 
-# A port that does not open says why: exit status 1, one line naming the
-# cause, nothing on standard output. Under wine the names are COM ports
-# whose links lead nowhere or to a plain file. Natively also, first, a port
-# another process holds for 4 s (wine does not refuse a second open of a COM
-# port, Windows does): it fails at once; and as an unprivileged user the
-# modem's pty (root's, mode 600) and a regular file nobody may read, in a
-# folder anyone may pass through (the test's own is not): no permission,
-# and not a serial port.
+# A port that does not open says why: exit 1, one line, nothing on standard
+# output. Natively also a port another process holds (wine does not refuse a
+# second open, Windows does): it fails at once; and as an unprivileged user
+# the modem's pty (root's, mode 600) and an unreadable file in a folder anyone
+# may pass through (the test's own is not).
 # Cases: VERB:NAME:CAUSE (VERB "nobody": send as an unprivileged user).
 : >"$e2e_tmp/regular-file"
 causes=("report:/dev/brenvaltor-no-such-port:no such device" "send:$e2e_tmp/regular-file:not a serial port")

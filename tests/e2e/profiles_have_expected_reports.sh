@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Every simulated stick is accounted for: it has its expected report
-# (EXPECTED_DIR/NAME.txt) or one line with its reason in the list, never
-# both, and the list names each profile once and none that does not exist.
-# The simulated sticks on router firmware (ROUTER_DIR/NAME.router, with
-# EXPECTED_DIR/router-NAME.txt) are checked the same way with their own list.
+# Every simulated stick has its expected report (EXPECTED_DIR/PREFIX NAME.txt)
+# or one line with its reason in the list, never both; the list names each
+# profile once and none that does not exist.
 # Usage: profiles_have_expected_reports.sh PROFILE_DIR EXPECTED_DIR LIST [EXTENSION [REPORT_PREFIX]]
 set -u
 PROFILES=$1 EXPECTED=$2 LIST=$3 EXT=${4:-profile} PREFIX=${5:-}

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# brenvaltor-cli against simulated sticks on router firmware (modem-sim
-# --http, which listens on 127.0.0.1 only): the rows of every router
-# profile, traced and replayed, --json, a login asked for, and sticks that
-# fail, each within the report's 3 s. (The session's handshakes are
-# router_query_tests'.)
+# brenvaltor-cli against sticks on router firmware (modem-sim --http, on
+# 127.0.0.1 only): every profile traced and replayed, --json, a login asked
+# for, and sticks that fail within the report's 3 s.
 # Usage: router_cli_e2e.sh CLI MODEM_SIM ROUTER_DIR EXPECTED_DIR
 set -u
 CLI=$1 MODEM_SIM=$2 ROUTERS=$3 EXPECTED=$4
@@ -15,9 +13,7 @@ start_router() {
   e2e_add_router "$1"
 }
 
-# Every profile's rows, read only: nothing but GET requests ever reach the
-# stick. --trace writes a router profile that modem-sim --http replays:
-# the same rows, IMEI and IMSI masked as the trace's header says.
+# Read only: nothing but GET requests ever reach the stick.
 for profile in "$ROUTERS"/*.router; do
   name=$(basename "$profile" .router)
   [ -f "$EXPECTED/router-$name.txt" ] || continue
@@ -38,13 +34,9 @@ start_router "$ROUTERS/login.router"
 grep -q 'asks for its web password' "$e2e_tmp/err"
 e2e_ok "router login: says the stick wants its web password"
 
-# Sticks that fail: the report gives up within the 3 s (and half a second
-# for the program's own start), names the cause, keeps the rows it got and
-# exits 1. A web server that answers 500 to one document: the body is not
-# the stick's. A dead address: a loopback port nobody listens on (the
-# simulator's, after it stopped). One that stops answering after two
-# documents, as a serial modem that stopped answering. One that accepts and
-# never answers.
+# Sticks that fail: within the 3 s (and half a second for the start), the
+# cause named, the rows got kept, exit 1. A 500's body is not the stick's; a
+# dead address is the sim's port after it stopped; the last never answers.
 sed '/^GET \/api\/device\/information$/s/$/ status 500/' "$ROUTERS/open.router" >"$e2e_tmp/error500.router"
 for case in "$e2e_tmp/error500.router:answered 500 to /api/device/information:Оператор: ." \
   "$ROUTERS/open.router:no answer from URL:" \

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# `brenvaltor-cli scan` when no modem answers: one line per stick of the
-# vendor on standard error (the Linux reader pointed at the fixture trees of
-# make-sysfs-fixtures.sh), exit 1, or a stick on router firmware listed by
-# its gateway, exit 0; and `scan --wait`, which returns once a stick answers.
-# Each state's line is the unit tests'; here the program's wiring.
+# `brenvaltor-cli scan` when no modem answers, on the sysfs fixture trees: one
+# line per stick on standard error, exit 1, or a router stick listed, exit 0;
+# and `scan --wait`. Each state's line is the unit tests'; here the wiring.
 # Usage: stick_diagnosis_e2e.sh CLI MODEM_SIM PROFILE_DIR FIXTURE_SCRIPT
 set -u
 CLI=$1 MODEM_SIM=$2 PROFILES=$3 FIXTURES=$4
@@ -17,8 +15,7 @@ router="stick 12d1:14dc runs router firmware: no serial port, only a network ada
 ports="stick 12d1:1001 has ports /dev/ttyUSB0, /dev/ttyUSB1, /dev/ttyUSB2 but none answered: ModemManager may hold them (stop it), or the stick may still be starting: wait a few seconds"
 no_stick="no modem stick found: is it plugged in?"
 
-# The stick lines of a scan's standard error (a line naming the ports that
-# were probed may come before them).
+# The stick lines of a scan's standard error, less the probed ports' line.
 stick_lines() { grep -v '^brenvaltor-cli: no modem answered' "$1" | sed 's/^brenvaltor-cli: //'; }
 
 for case in "ports:$ports" "no-stick:$no_stick" "two:$storage"$'\n'"$router"; do
@@ -26,8 +23,7 @@ for case in "ports:$ports" "no-stick:$no_stick" "two:$storage"$'\n'"$router"; do
   BRENVALTOR_TEST_STICK_ROOT="$e2e_tmp/fixtures/$name" "$CLI" scan /dev/brenvaltor-no-such-port \
     >"$e2e_tmp/out" 2>"$e2e_tmp/err"
   status=$?
-  # A stick on router firmware is listed after the modems, by its gateway
-  # (read from the route table, never contacted), and the scan succeeds.
+  # A router stick is listed by its gateway (from the route table, never contacted).
   entry=$([ $name = two ] && echo "E3372 (192.168.8.1)")
   [ "$status" = "$([ -n "$entry" ] && echo 0 || echo 1)" ] && [ "$(cat "$e2e_tmp/out")" = "$entry" ]
   e2e_ok "scan, $name: exit $status, ${entry:-nothing} on standard output"
@@ -43,9 +39,8 @@ if ! grep -qix 12d1 /sys/bus/usb/devices/*/idVendor 2>/dev/null; then
   e2e_ok "scan on this machine: exit 1, no modem stick found"
 fi
 
-# A port that answers while waiting ends the wait at once: the stick starts
-# answering 2.5 s into a 10 s wait. Rounds are a second apart at most, and
-# a round with a modem takes about 100 ms; the simulated stick itself may
+# A stick that starts answering 2.5 s into a 10 s wait ends it: rounds are a
+# second apart at most, one with a modem takes about 100 ms, and the sim may
 # take half a second to start on a busy machine.
 late="$e2e_tmp/ttyLATE"
 (sleep 2.5 && exec "$MODEM_SIM" --link "$late" "$PROFILES/e1550.profile" >/dev/null 2>&1) &
@@ -55,9 +50,8 @@ e2e_timed "$CLI" scan --wait 10 "$late" >"$e2e_tmp/out" 2>"$e2e_tmp/err"
 e2e_ok "scan --wait 10: the modem's entry within 2 s of the stick's start (${elapsed} ms)"
 e2e_stop_sims
 
-# A stick on router firmware ends the wait as a modem does: its entry forms
-# in the first round. Nothing answers: the wait runs out, then the
-# diagnosis.
+# A router stick ends the wait in the first round; with nothing, the wait runs
+# out, then the diagnosis.
 BRENVALTOR_TEST_STICK_ROOT="$e2e_tmp/fixtures/router" e2e_timed "$CLI" scan --wait 10 "$late" >"$e2e_tmp/out" 2>/dev/null
 [ $status = 0 ] && [ "$elapsed" -lt 1000 ] && [ "$(cat "$e2e_tmp/out")" = "E3372 (192.168.8.1)" ]
 e2e_ok "scan --wait 10, router stick: its entry at once (${elapsed} ms)"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Capture and replay (e2e_roundtrip) of every report profile; a stick that
-# shows its numbers in every form; then the trace file itself.
+# Capture and replay of every report profile; a stick that shows its numbers
+# in every form; then the trace file itself.
 # Usage: trace_roundtrip.sh CLI MODEM_SIM PROFILE_DIR EXPECTED_DIR
 set -u
 CLI=$1 MODEM_SIM=$2 PROFILES=$3 EXPECTED=$4
@@ -40,13 +40,10 @@ sys.exit(1 if leaks else 0)
 PY
 e2e_check_status "trace: no number of the leaky stick leaks, in any form" 0 $?
 
-# The trace file as the CLI uses it (what the file may be, its mode and
-# links are the unit tests'): written whole beside its target, no temporary
-# file left when the write fails; refused before anything goes to the stick
-# when it cannot be opened (a second --trace is the fault matrix's usage).
+# The trace file as the CLI uses it (what it may be is the unit tests'): no
+# temporary file left when the write fails (a 1 KB size limit: EFBIG after the
+# modem part); refused before anything goes to the stick when it cannot open.
 e2e_start_sim "$PROFILES/e1550.profile"
-# A 1 KB file size limit makes the write fail (EFBIG) after the modem part
-# has succeeded.
 (trap '' XFSZ; ulimit -f 1; "$CLI" report --trace "$e2e_tmp/big.profile" "$e2e_pty" >/dev/null 2>"$e2e_tmp/err")
 [ $? = 1 ] && grep -q "^brenvaltor-cli: cannot write the trace $e2e_tmp/big.profile: File too large" "$e2e_tmp/err" &&
   [ ! -e "$e2e_tmp/big.profile" ] && [ -z "$(find "$e2e_tmp" -maxdepth 1 -name 'big.profile.*')" ]

@@ -1,18 +1,11 @@
 #!/usr/bin/env bash
 # Builds the fixture trees of the stick detection: for each case a folder
-# with sys/ (the parts of sysfs the Linux reader looks at) and
-# proc/net/route, as the kernel shows them for real sticks of the modem
-# vendor in each state.
-#
-# The layouts (USB IDs, interface class triples, bound drivers) follow the
-# lsusb -v listings posted in the usb_modeswitch and OpenWrt forums and the
-# usb-modeswitch-data reference: the E1550 in CD-ROM mode (12d1:1446, one
-# mass-storage interface 08/06/50); the E1550 in modem mode (12d1:1001,
-# three vendor interfaces ff/ff/ff that the kernel's option driver binds as
-# ttyUSB0..2, then the CD-ROM and the card reader), or the same on a kernel
-# without the option driver (unbound, no ttyUSB); the E3372h on router
-# firmware (12d1:14dc, CDC Ethernet 02/06/00 with its data interface
-# 0a/00/00 on cdc_ether, the card reader, gateway 192.168.8.1).
+# with sys/ (what the Linux reader looks at) and proc/net/route, as the kernel
+# shows real sticks of the modem vendor in each state. The layouts (USB IDs,
+# interface classes, drivers) follow the lsusb -v listings posted in the
+# usb_modeswitch and OpenWrt forums and the usb-modeswitch-data reference:
+# E1550 as CD-ROM (12d1:1446) and as modem (12d1:1001, ttyUSB0..2 on the
+# option driver, or unbound), E3372h on router firmware (12d1:14dc, cdc_ether).
 # Usage: make-sysfs-fixtures.sh OUTDIR   (makes OUTDIR/CASE for every case)
 set -eu
 out=$1
@@ -78,11 +71,8 @@ e3372_router() {
   route "$1" $'usb0\t0008A8C0\t00000000\t0001\t0\t0\t700\t00FFFFFF\t0\t0\t0'
 }
 
-# A machine with many USB devices: 400 others behind a hub on a second bus,
-# each with its interface listed beside it, and six sticks plugged in
-# first, in between and last. The folder lists its entries in an order of
-# its own (creation or hash order): whatever it is, some of the sticks come
-# after more than 256 other entries.
+# 400 other devices and sticks first, in between and last: whatever order the
+# folder lists its entries in, some sticks come after more than 256 others.
 many_devices() {
   # In bulk (one mkdir, one ln, the rest shell builtins): a few thousand
   # processes would cost the test run many seconds.

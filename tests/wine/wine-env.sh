@@ -48,32 +48,27 @@ REG
   ) 9>"$wine_template.lock"
 }
 
-# Copies the template into this test's prefix if it has none yet.
-wine_prefix_ready() {
-  [ -f "$WINEPREFIX/system.reg" ] && return 0
-  wine_make_template
-  mkdir -p "$(dirname "$WINEPREFIX")"
-  (
-    flock 9
-    [ -f "$WINEPREFIX/system.reg" ] && exit 0
-    rm -rf "$WINEPREFIX.new"
-    # Hard links to the 700 MB of programs; own copies of what wine writes.
-    cp -al "$wine_template" "$WINEPREFIX.new" || exit 1
-    find "$WINEPREFIX.new" -type f \( -name '*.reg' -o -name '*.ini' \) -exec sh -c \
-      'for f; do cp -p "$f" "$f.own" && mv -f "$f.own" "$f"; done' sh {} +
-    rm -rf "$WINEPREFIX" && mv "$WINEPREFIX.new" "$WINEPREFIX"
-  ) 9>"$WINEPREFIX.lock"
-}
-
-# A persistent server (wine_stop ends it); a first program run brings the
-# services and the mount manager up.
-wine_server_up() {
-  wineserver -p >/dev/null 2>&1 || true  # fails when it already runs
-  wine cmd /c exit >/dev/null 2>&1 || true
-}
-
+# wine_start: this test's prefix (a copy of the template, made once) and a
+# persistent server (wine_stop ends it), no COM link. A first program run
+# brings the services and the mount manager up.
 wine_start() {
-  wine_prefix_ready && wine_server_up && wine_clear_com_ports
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wine_make_template
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    (
+      flock 9
+      [ -f "$WINEPREFIX/system.reg" ] && exit 0
+      rm -rf "$WINEPREFIX.new"
+      # Hard links to the 700 MB of programs; own copies of what wine writes.
+      cp -al "$wine_template" "$WINEPREFIX.new" || exit 1
+      find "$WINEPREFIX.new" -type f \( -name '*.reg' -o -name '*.ini' \) -exec sh -c \
+        'for f; do cp -p "$f" "$f.own" && mv -f "$f.own" "$f"; done' sh {} +
+      rm -rf "$WINEPREFIX" && mv "$WINEPREFIX.new" "$WINEPREFIX"
+    ) 9>"$WINEPREFIX.lock" || return 1
+  fi
+  wineserver -p >/dev/null 2>&1  # fails when it already runs
+  wine cmd /c exit >/dev/null 2>&1
+  wine_clear_com_ports
 }
 
 wine_stop() {

@@ -43,8 +43,7 @@ FakeReplies RepliesFromInput(const uint8_t* data, size_t size) {
 constexpr size_t kClipboardCapacity = kTextBufferSize / sizeof(char16_t) - 1;
 char g_ClipboardText[kClipboardCapacity + 1];
 
-// A stream that takes everything and keeps nothing (no device node of the
-// machine's).
+// A stream that keeps nothing (no device node of the machine's).
 FILE* NullOutput() {
   static FILE* output = fopencookie(
       nullptr, "w",
@@ -74,10 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t result = QueryModemAtPath("fuzz/modem");
   Require(result != kQueryPortFailed, "the query runs on an opened port");
   Require(g_Fake.openCount == 1 && g_Fake.closeCount == 1, "the query closes its port");
-  // The commands go out in order, each ending in one CR. An unanswered one
-  // may be followed by a line check, and an LTE stick's extra commands come
-  // right after the command they follow. A modem that stops answering ends
-  // the query early, after the first ones of the sequence.
+  // An unanswered command may be followed by a line check, an LTE stick's
+  // extra commands come right after theirs, and a stopped modem ends the query.
   size_t next = 0;
   int32_t lastStep = -1, checks = 0, sent = 0;
   bool inOrder = g_Fake.written.empty() || g_Fake.written.back() == '\r';

@@ -45,8 +45,6 @@ void FuzzExtract(const uint8_t* data, size_t size) {
 // quadratic; the first fields are where the decoders look anyway.
 constexpr int kMaxFields = 64;
 
-// The fields handed out, put back together with commas, give the value
-// again, and the walk leaves the value as it found it.
 void FuzzFieldWalk(const uint8_t* data, size_t size) {
   if (size > kTextCapacity) size = kTextCapacity;
   std::memset(g_App.ValueBuffer, 0, kTextBufferSize);

@@ -1,8 +1,6 @@
 // The router report's mapping on arbitrary documents (input: fuzz/README.md):
-// raw bytes for the platform's XML reader (malformed documents, entities,
-// any nesting), or elements as the reader reports them, so that any name,
-// text and order reaches the table. Afterwards no row but the documented
-// ones was written, and every row is a bounded text.
+// raw bytes for the XML reader, or elements as the reader reports them, so
+// that any name, text and order reaches the table.
 #include <cstring>
 #include <string>
 
@@ -20,8 +18,7 @@ void TakeElement(void* context, int32_t depth, const char* name, const char* tex
   TakeRouterElement(static_cast<RouterDocument*>(context), depth, name, text, length);
 }
 
-// The rows a document of this path may write: its table rows, and the two
-// FinishRouterRows derives.
+// A path's table rows, and the two FinishRouterRows derives.
 bool MayWrite(RouterPath path, int32_t rowId) {
   if (rowId == kRowVersions || rowId == kRowLockStatus) return true;
   for (const RouterField& field : kRouterFields)

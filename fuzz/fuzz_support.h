@@ -1,9 +1,6 @@
-// What every harness shares: stopping the run on a broken property, taking
-// numbers and texts off the input, loading fuzzer bytes as a reply and the
-// checks on the program's texts. An output buffer a harness hands to the
-// program is a heap block of exactly the size it says (std::vector), so that
-// ASan stops a write past it where it happens: the program's own buffers sit
-// right next to other data, where ASan sees no overflow.
+// What every harness shares. An output buffer a harness hands to the program
+// is a heap block of exactly its size, so that ASan stops a write past it: the
+// program's own buffers sit next to other data, where ASan sees no overflow.
 #pragma once
 
 #include <cstddef>
@@ -23,8 +20,7 @@ inline void Require(bool holds, const char* what) {
   std::abort();
 }
 
-// Reads a little-endian number of byteCount bytes from the front of the
-// input; missing bytes count as zero, so every input has a meaning.
+// A little-endian number off the input's front; missing bytes count as zero.
 inline uint32_t TakeLittleEndian(const uint8_t** data, size_t* size, int byteCount) {
   uint32_t value = 0;
   for (int i = 0; i < byteCount && *size != 0; ++i) {
@@ -35,8 +31,7 @@ inline uint32_t TakeLittleEndian(const uint8_t** data, size_t* size, int byteCou
   return value;
 }
 
-// The next length bytes of the input (fewer at its end), up to a NUL: the
-// program reads its texts as C strings.
+// The next length bytes (fewer at the end), up to a NUL, as the program reads texts.
 inline std::string TakeText(const uint8_t** data, size_t* size, size_t length) {
   if (length > *size) length = *size;
   std::string text(reinterpret_cast<const char*>(*data), length);
@@ -53,7 +48,6 @@ inline void LoadReply(const uint8_t* data, size_t size) {
   std::memcpy(g_App.ReceiveBuffer, data, size);
 }
 
-// A text buffer of the program holds a terminated text within its size.
 inline bool IsTerminated(const char* text, size_t bufferSize) {
   return std::memchr(text, '\0', bufferSize) != nullptr;
 }

@@ -1,8 +1,6 @@
 // The trace's masking against numbers in the forms firmware writes them
-// (input: fuzz/README.md). The number goes into one exchange between two
-// ordinary ones (or one document between two), cut as the input chooses;
-// the trace must then be the trace of the same text with the number masked
-// as its form is: the digits it may keep kept, every other digit '0'.
+// (input: fuzz/README.md): the trace must be that of the same text with the
+// number masked as its form is, the digits it may keep kept, the rest '0'.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -37,7 +35,7 @@ std::string TakeNumber(const uint8_t** data, size_t* size) {
 }
 
 // The texts are built once as the stick wrote them and once, g_Masked, as
-// the trace must show them: every digit after the first kept ones '0'.
+// the trace must show them.
 bool g_Masked = false;
 
 std::string Kept(std::string text, size_t kept) {
@@ -97,7 +95,6 @@ std::string SemiOctets(std::string digits) {
 
 Exchange Echoed(const std::string& command) { return {command, command + "\r\r\nOK\r\n"}; }
 
-// The exchange that shows the number.
 Exchange NumberExchange(uint8_t form, const std::string& number, const uint8_t** data, size_t* size) {
   const std::string phone = number.substr(kNumberDigits - kPhoneDigits);
   // A phone number, quoted as replies quote senders, callers and the SIM's
@@ -155,7 +152,6 @@ Exchange NumberExchange(uint8_t form, const std::string& number, const uint8_t**
   }
 }
 
-// The document of a stick's web interface that shows the number.
 std::string NumberDocument(uint8_t form, const std::string& number) {
   const std::string phone = number.substr(kNumberDigits - kPhoneDigits);
   switch (form % 5) {
@@ -169,10 +165,10 @@ std::string NumberDocument(uint8_t form, const std::string& number) {
   }
 }
 
-// The trace's profile of the three exchanges (or documents), the middle
-// one showing the number, cut as the input chooses: each reply into reads,
-// the tail of the number's exchange maybe into the next one (a stick that
-// pauses longer than a read waits), the number's document in two.
+// The trace of three exchanges (or documents), the middle one showing the
+// number, cut as the input chooses: replies into reads, the number's tail
+// maybe into the next exchange (a stick that pauses longer than a read
+// waits), the number's document in two.
 std::string TraceProfile(bool masked, uint8_t form, const std::string& number, const uint8_t* data,
                          size_t size) {
   g_Masked = masked;
@@ -220,9 +216,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Forms from 128 on are a web interface's documents.
   const uint8_t form = Take(&data, &size);
   const std::string number = TakeNumber(&data, &size);
-  // The masking leaves a masked text as it is, so the trace of what the
-  // stick wrote must be the trace of its masked text, made of the same
-  // choices: a digit it leaks differs from that text's '0'.
+  // The masking leaves a masked text as it is: a digit leaked differs from its '0'.
   const std::string written = TraceProfile(false, form, number, data, size);
   const std::string masked = TraceProfile(true, form, number, data, size);
   if (written != masked) {

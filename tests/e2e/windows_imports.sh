@@ -8,14 +8,11 @@ OBJDUMP=$1
 shift
 . "$(dirname "$0")/e2e-lib.sh"
 
-# Windows' own DLLs, lower case: what the programs use today and a few more
-# that ship with every Windows.
+# Windows' own DLLs: what the programs use today and a few more every Windows has.
 allowed=" kernel32.dll user32.dll gdi32.dll gdiplus.dll comctl32.dll msimg32.dll ole32.dll oleaut32.dll "
 allowed+="shell32.dll msvcrt.dll advapi32.dll comdlg32.dll shlwapi.dll uxtheme.dll winmm.dll version.dll "
-# The stick detection: SetupAPI (with its CM_ calls), cfgmgr32 and the IP helper.
-allowed+="setupapi.dll cfgmgr32.dll iphlpapi.dll "
-# The router stick's web interface: WinHTTP (xmllite.dll is loaded when first used).
-allowed+="winhttp.dll xmllite.dll "
+# The stick detection's and the router stick's (xmllite.dll loads when first used).
+allowed+="setupapi.dll cfgmgr32.dll iphlpapi.dll winhttp.dll xmllite.dll "
 
 for exe in "$@"; do
   dlls=$("$OBJDUMP" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | tr -d '\r')

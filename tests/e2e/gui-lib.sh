@@ -52,8 +52,7 @@ gui_start() {
   gui_probe_pid=$!
   exec 7>"$e2e_tmp/probe.in" 8<"$e2e_tmp/probe.out"
 }
-# Processes started since hold the pipe too: the server is stopped, not
-# left to see the end of its input.
+# Processes started since hold the pipe too: the server is stopped, not left to see the end of its input.
 gui_probe_stop() {
   [ -n "$gui_probe_pid" ] || return 0
   exec 7>&- 8<&-
@@ -62,8 +61,7 @@ gui_probe_stop() {
   gui_probe_pid=""
 }
 
-# probe ARGS: prints the answer and returns the status of `ui_probe ARGS`. The line
-# break before the status line is the server's.
+# probe ARGS: prints the answer and returns the status of `ui_probe ARGS` (less the server's line break).
 probe() {
   local line="" answer=""
   echo "$*" >&7
@@ -73,8 +71,7 @@ probe() {
   return "${line#$'\x1e'}"
 }
 
-# gui_poll WANT ARGS...: asks the probe until it answers WANT, at most 5 s
-# (keys and clicks may still be on their way); prints the last answer.
+# gui_poll WANT ARGS...: asks until the answer is WANT (5 s: keys, clicks may be on the way); prints it.
 gui_probe_is() { gui_got=$(probe "${@:2}"); [ "$gui_got" = "$1" ]; }
 gui_poll() {
   gui_until 5 gui_probe_is "$@"
@@ -99,9 +96,8 @@ gui_add_sim() {
   wine_map_com_port "$2" "$e2e_pty"
 }
 
-# gui_launch [alive]: starts the program, waits for its scan; sets gui_ox gui_oy (client
-# origin on the screen), gui_cw gui_ch (client size). With alive, the window is watched
-# answering throughout the scan: the probe's output in gui_alive, status in gui_alive_status.
+# gui_launch [alive]: starts the program, waits for its scan; sets gui_ox gui_oy (client origin on the
+# screen), gui_cw gui_ch (client size); with alive, gui_alive and gui_alive_status: `probe alive` on the scan.
 gui_launch() {
   wine "$EXE" >"$e2e_tmp/exe.out" 2>&1 &
   gui_exe_pid=$!

@@ -1,11 +1,9 @@
-# The window tests' harness: a private X display and a wine server on it, brenvaltor.exe
-# with simulated sticks on COM links, one ui_probe.exe "serve" to read the controls from
-# inside wine, xdotool for pointer and keys, ImageMagick for pixels, waits that poll with
-# a deadline. Source it after setting EXE, PROBE, MODEM_SIM and PROFILES; call gui_start.
+# The window tests' harness: a private X display and wine server, brenvaltor.exe with simulated sticks
+# on COM links, one ui_probe.exe "serve" reading the controls from inside wine, xdotool for pointer and
+# keys, ImageMagick for pixels. Source it after setting EXE, PROBE, MODEM_SIM, PROFILES; call gui_start.
 . "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/../wine/wine-env.sh"
-# Wine's ANSI code page follows the locale: 1251 as on a Russian Windows by
-# default, 1252 as on an English one with BRENVALTOR_GUI_LOCALE=en_US.UTF-8.
+# Wine's ANSI code page follows the locale: 1251 as on a Russian Windows, 1252 with en_US.UTF-8.
 export LC_ALL=${BRENVALTOR_GUI_LOCALE:-ru_RU.UTF-8}
 for tool in Xvfb xdpyinfo xdotool xclip import convert compare; do
   command -v "$tool" >/dev/null || { echo "$tool is missing"; exit 1; }
@@ -36,8 +34,7 @@ gui_until() {
   done
 }
 
-# gui_start: a private Xvfb (unless DISPLAY works), a fresh wine server on it
-# (wine's desktop process and its clipboard live there), and the probe.
+# gui_start: a private Xvfb (unless DISPLAY works), a fresh wine server on it, and the probe.
 gui_start() {
   gui_probe_stop
   if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
@@ -55,8 +52,7 @@ gui_start() {
   gui_probe_pid=$!
   exec 7>"$e2e_tmp/probe.in" 8<"$e2e_tmp/probe.out"
 }
-# Processes started since hold the pipe too: the server is stopped, not
-# left to see the end of its input.
+# Processes started since hold the pipe too: the server is stopped, not left to see the end of its input.
 gui_probe_stop() {
   [ -n "$gui_probe_pid" ] || return 0
   exec 7>&- 8<&-
@@ -65,22 +61,17 @@ gui_probe_stop() {
   gui_probe_pid=""
 }
 
-# probe ARGS: prints the answer and returns the status of `ui_probe ARGS`. The line
-# break before the status line is the server's.
+# probe ARGS: prints the answer and returns the status of `ui_probe ARGS` (less the server's line break).
 probe() {
-  local line="" answer="" first=yes
+  local line="" answer=""
   echo "$*" >&7
-  while IFS= read -r line <&8 && [ "${line#$'\x1e'}" = "$line" ]; do
-    [ $first = yes ] && answer=$line || answer=$answer$'\n'$line
-    first=no
-  done
+  while IFS= read -r line <&8 && [ "${line#$'\x1e'}" = "$line" ]; do answer+=$line$'\n'; done
   [ "${line#$'\x1e'}" != "$line" ] || { echo "ui_probe serve ended" >>"$e2e_tmp/probe.err"; return 1; }
-  printf '%s' "$answer"
+  printf '%s' "${answer%$'\n'}"
   return "${line#$'\x1e'}"
 }
 
-# gui_poll WANT ARGS...: asks the probe until it answers WANT, at most 5 s
-# (keys and clicks may still be on their way); prints the last answer.
+# gui_poll WANT ARGS...: asks until the answer is WANT (5 s: keys, clicks may be on the way); prints it.
 gui_probe_is() { gui_got=$(probe "${@:2}"); [ "$gui_got" = "$1" ]; }
 gui_poll() {
   gui_until 5 gui_probe_is "$@"
@@ -105,9 +96,8 @@ gui_add_sim() {
   wine_map_com_port "$2" "$e2e_pty"
 }
 
-# gui_launch [alive]: starts the program, waits for its scan; sets gui_ox gui_oy (client
-# origin on the screen), gui_cw gui_ch (client size). With alive, the window is watched
-# answering throughout the scan: the probe's output in gui_alive, status in gui_alive_status.
+# gui_launch [alive]: starts the program, waits for its scan; sets gui_ox gui_oy (client origin on the
+# screen), gui_cw gui_ch (client size); with alive, gui_alive and gui_alive_status: `probe alive` on the scan.
 gui_launch() {
   wine "$EXE" >"$e2e_tmp/exe.out" 2>&1 &
   gui_exe_pid=$!
@@ -118,8 +108,7 @@ gui_launch() {
   local ready item left top bottom
   ready=$(probe wait 30) || { echo "the window did not come up"; cat "$e2e_tmp/probe.err"; exit 1; }
   read -r _ gui_ox gui_oy _ gui_cw gui_ch <<<"$(echo $ready)"
-  # The list items' rectangles (client coordinates) into gui_row_top[N] and
-  # gui_row_bottom[N]; gui_list_x is the list's client origin.
+  # Item N's rectangle into gui_row_top[N], gui_row_bottom[N]; gui_list_x: the list's client origin.
   gui_row_top=() gui_row_bottom=()
   probe rows >"$e2e_tmp/rows" || { echo "no list rows"; cat "$e2e_tmp/rows" "$e2e_tmp/probe.err"; }
   while read -r _ item left top _ bottom; do
@@ -139,11 +128,10 @@ gui_open() {
 }
 
 # gui_close NAME: WM_CLOSE; the process must end with status 0 within 10 s.
-gui_exited() { ! kill -0 "$gui_exe_pid" 2>/dev/null; }
 gui_close() {
   local status=timeout
   probe close
-  gui_until 10 gui_exited && { wait "$gui_exe_pid"; status=$?; }
+  gui_until 10 eval '! kill -0 "$gui_exe_pid" 2>/dev/null' && { wait "$gui_exe_pid"; status=$?; }
   gui_exe_pid=""
   e2e_check_status "$1" 0 "$status"
 }
@@ -152,12 +140,11 @@ gui_close() {
 gui_move() { xdotool mousemove $((gui_ox + $1)) $((gui_oy + $2)); }
 gui_click() { xdotool mousemove $((gui_ox + $1)) $((gui_oy + $2)) click 1; }
 
-# gui_shot NAME: the screen as $e2e_tmp/NAME.png; gui_client_shot NAME: its
-# client area alone, with the pointer off every control.
-gui_shot() { import -window root "$e2e_tmp/$1.png"; }
+# gui_shot NAME [X Y]: the screen as $e2e_tmp/NAME.png, the pointer moved to X Y first;
+# gui_client_shot NAME: its client area alone, with the pointer off every control.
+gui_shot() { [ $# -lt 3 ] || gui_move "$2" "$3"; import -window root "$e2e_tmp/$1.png"; }
 gui_client_shot() {
-  gui_move 670 300
-  gui_shot full
+  gui_shot full 670 300
   convert "$e2e_tmp/full.png" -crop "${gui_cw}x${gui_ch}+${gui_ox}+${gui_oy}" +repage "$e2e_tmp/$1.png"
 }
 
@@ -191,7 +178,6 @@ gui_check_value() {
 }
 
 gui_log_size() { stat -c %s "$1" 2>/dev/null || echo 0; }
-gui_log_grew() { [ "$(gui_log_size "$1")" -gt "$2" ]; }
 # gui_sent LOG SIZE: what the sim received past SIZE, CR shown as \r.
 gui_sent() { tail -c +$(($2 + 1)) "$1" | sed 's/\r/\\r/g'; }
 
@@ -201,19 +187,18 @@ gui_click_row() { gui_click $((gui_list_x + $2)) $(((gui_row_top[$1] + gui_row_b
 # gui_page N: a click on the tab of page N (0 information, 1 terminal), until it shows.
 gui_page() { gui_click $((40 + $1 * 100)) 12 && gui_poll "$1" page >/dev/null; }
 
-# gui_wait_idle: until no query or scan runs and the window's thread
-# answers (a terminal exchange holds it), at most 90 s.
+# gui_wait_idle: until no query or scan runs and the window answers (a terminal exchange holds it).
 gui_wait_idle() { probe idle 90 >/dev/null; }
 
-# gui_query LOG [ACTION...]: the query by the button (or ACTION), until LOG grew and the
-# window is idle again. Sets gui_query_ms, gui_query_sent (what LOG got).
+# gui_query LOG [ACTION...]: the query by the button (or ACTION), until LOG grew and the window is
+# idle. Sets gui_query_ms, gui_query_sent (what LOG got).
 gui_query() {
   local log=$1 size start
   shift
   size=$(gui_log_size "$log")
   start=$(gui_now_ms)
   if [ $# -gt 0 ]; then "$@"; else gui_click 300 40; fi
-  gui_until 5 gui_log_grew "$log" "$size"
+  gui_until 5 eval '[ "$(gui_log_size "$log")" -gt "$size" ]'
   gui_wait_idle
   gui_query_ms=$(gui_ms_since "$start")
   gui_query_sent=$(gui_sent "$log" "$size")

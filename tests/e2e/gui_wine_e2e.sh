@@ -1,22 +1,18 @@
 #!/usr/bin/env bash
-# The real window, brenvaltor.exe, under wine on a private X display, themed (the classic
-# case with the theme off), with modem-sim ptys as COM ports: xdotool clicks and types,
-# ui_probe.exe reads the controls from inside wine, ImageMagick reads pixels off screenshots.
-# A test runs the cases named on its command line, in one X display and wine server.
+# The real window, brenvaltor.exe, under wine (themed; the classic case with the theme off), with
+# modem-sim ptys as COM ports; runs the cases named on its command line in one X display and wine server.
 # Usage: gui_wine_e2e.sh EXE TEST_STICKS_EXE UI_PROBE_EXE CLI_EXE MODEM_SIM PROFILE_DIR ROUTER_DIR
 #          EXPECTED_DIR SHOT_DIR CASE...
 set -u
-MAIN_EXE=$1 TEST_EXE=$2 PROBE=$3 CLI=$4 MODEM_SIM=$5 PROFILES=$6 ROUTERS=$7 EXPECTED=$8 SHOTS=$9
+MAIN_EXE=$1 EXE=$1 TEST_EXE=$2 PROBE=$3 CLI=$4 MODEM_SIM=$5 PROFILES=$6 ROUTERS=$7 EXPECTED=$8 SHOTS=$9
 shift 9
-EXE=$MAIN_EXE
 . "$(dirname "$0")/gui-lib.sh"
 
 copied='caption Информация
 text Информация скопирована в буфер обмена.'
 no_stick="Модем не найден: он подключён?"
 
-# press HOW [TEXT]: types TEXT into the command box (until it shows there), then
-# sends it by Enter or by the send button.
+# press HOW [TEXT]: types TEXT into the command box (until it shows), then Enter or the send button.
 press() {
   [ -z "${2:-}" ] || { xdotool type "$2" && gui_poll "$2" text terminal-input >/dev/null; }
   case $1 in
@@ -25,21 +21,20 @@ press() {
   esac
 }
 
-# focus_after WANT KEYS...: presses the keys; the focused control's name.
 focus_after() { xdotool key "${@:2}" && gui_poll "$1" focus; }
+# page_after NAME PAGE FOCUS KEYS...: the keys show page PAGE (0 information, 1 terminal), FOCUS focused.
+page_after() { xdotool key "${@:4}" &&
+  gui_check_value "$LC_ALL, keys: $1" "$2 $3" "$(gui_poll "$2" page) $(gui_poll "$3" focus)"; }
 
 # --- The report list: toggle row, shop button, copy; the terminal ------------
-# E1550 on COM5 with two more commands (a reply like rich text, one in Windows-1251),
-# the E1550 under a model name no shop list holds ("Q9000Ж") on COM7, the E3372 on COM12.
 
-# List coordinates: the value column starts at 250, the lock-status cell's own frame
-# ends at 500 and the shop button takes 502 to the column's end at 640.
+# List x: the value column starts at 250, the lock-status cell's frame ends at 500, the shop button 502-640.
 value_left=252 value_width=386 shop_left=502 shop_width=138
 # The list's background is the window's grey; the themed page is white.
 list_bg=240,240,240 page_colour=255,255,255
 
-# row_counts SHOT LIST_X WIDTH R,G,B: "ITEM COUNT" for items 0-28: that colour's
-# pixels in a band of the item's row (its last line left out). One crop, a tile a row.
+# row_counts SHOT LIST_X WIDTH R,G,B: "ITEM COUNT" for items 0-28, the colour's pixels in a band
+# of the item's row (its last line left out). One crop, a tile a row.
 row_counts() {
   local h=$((gui_row_bottom[0] - gui_row_top[0]))
   convert "$e2e_tmp/$1.png" -crop "$3x$((29 * h))+$((gui_ox + gui_list_x + $2))+$((gui_oy + gui_row_top[0]))" \
@@ -53,9 +48,8 @@ band_colours() { # SHOT FIRST LAST X WIDTH: the colours of the rows' band
   gui_colours "$1" $((gui_list_x + $4)) "${gui_row_top[$2]}" "$5" $((gui_row_bottom[$3] - gui_row_top[$2])) |
     cut -d' ' -f2 | xargs
 }
-# list_state SHOT: "EXTRA | MAIN | TICKBOX": rows 9-28 "hidden" (the background
-# only) or "shown Y G" (how many show yellow value cells, how many grey frames),
-# the same counts for rows 0-7, the toggle row's tick box colours.
+# list_state SHOT: "EXTRA | MAIN | TICKBOX": rows 9-28 "hidden" (the background only) or "shown Y G" (how
+# many show yellow value cells, grey frames), the same counts for rows 0-7, the toggle row's box colours.
 list_state() {
   local extra
   extra=$(band_colours "$1" 9 28 0 640)
@@ -63,7 +57,7 @@ list_state() {
     extra="shown $(rows_with "$1" 255,255,200 9 28) $(rows_with "$1" 160,160,160 9 28)"
   echo "$extra | $(rows_with "$1" 255,255,200 0 7) $(rows_with "$1" 160,160,160 0 7) | $(band_colours "$1" 8 8 0 22)"
 }
-list_state_is() { gui_move 670 300 && gui_shot list && [ "$(list_state list)" = "$1" ]; }
+list_state_is() { gui_shot list 670 300 && [ "$(list_state list)" = "$1" ]; }
 # shop_drawn SHOT: "button" (green fill, dark red caption), "none", or the counts.
 shop_drawn() {
   local fill caption
@@ -73,18 +67,11 @@ shop_drawn() {
   elif [ "$fill" = 0 ] && [ "$caption" = 0 ]; then echo none
   else echo "fill $fill, caption $caption"; fi
 }
-# query_shot LOG NAME: the query, then NAME.png once rows 0-7 show their values
-# (the list repaints after the window is idle again).
-values_painted() { gui_move 670 300 && gui_shot "$1" && [ "$(rows_with "$1" 255,255,200 0 7)" = 8 ] &&
+# query_shot LOG NAME: the query, then NAME.png once rows 0-7 show values (painted after idle).
+values_painted() { gui_shot "$1" 670 300 && [ "$(rows_with "$1" 255,255,200 0 7)" = 8 ] &&
   [ "$(gui_changed before "$1" $((gui_list_x + 250)) "${gui_row_top[0]}" 390 $((gui_row_bottom[7] - gui_row_top[0])))" -gt 0 ]; }
-query_shot() {
-  gui_move 670 300
-  gui_shot before
-  gui_query "$1"
-  gui_until 5 values_painted "$2"
-}
-# wait_browser: until an address reaches the browser log (10 s), then
-# 1.5 s more: a stray click would have opened its page by then.
+query_shot() { gui_shot before 670 300 && gui_query "$1" && gui_until 5 values_painted "$2"; }
+# wait_browser: an address logged (10 s), then 1.5 s more, by when a stray click's page would be too.
 wait_browser() { gui_until 10 test -s "$e2e_tmp/browser.log" && sleep 1.5; }
 
 # Blue minus red of an "R,G,B" pixel: the highlight raises it.
@@ -92,6 +79,7 @@ blueness() { IFS=, read -r r g b <<<"$1" && echo $((b - r)); }
 hover_shown() { gui_shot hover && [ "$(gui_pixel hover 264 35)" != "$face_before" ]; }
 hover_gone() { gui_shot left && [ "$(gui_changed plain left 257 29 206 30)" = 0 ]; }
 
+# The E1550 with a reply like rich text (AT+RTF) and one in Windows-1251 (AT+CYR).
 e1550_more() {
   { cat "$PROFILES/e1550.profile"
     printf '\n> AT+RTF\n"%s"\n' '{\\rtf1\\ansi {\\b X}\\par}'
@@ -107,21 +95,16 @@ case_report() {
     "$(printf 'E1550 (COM5)\nQ9000Ж (COM7)\nE3372 (COM12)\nselected -1')|22222222111111111111111111111" \
     "$(probe entries)|$(probe ticks)"
 
-  # The themed page under the label "Модем:" too (no box of the window's grey around it), the rules.
-  gui_move 495 45
-  gui_shot plain
+  gui_shot plain 495 45
   gui_check_value "drawing: the page, no grey around the label, the rules at y 65 and $((gui_ch - 30))" \
     "$page_colour 0 200,200,200 200,200,200" \
     "$(gui_pixel plain 495 45) $(gui_colour_count plain 10 35 55 18 $list_bg) $(gui_pixel plain 300 65) $(gui_pixel plain 300 $((gui_ch - 30)))"
 
-  # Hover on the query button (face 260..459 x 32..55): face and a 3-pixel margin turn
-  # bluer, nothing around them changes, and leaving restores the pixels exactly.
-  face_before=$(gui_pixel plain 264 35)
-  corner_before=$(gui_pixel plain 257 29)
+  # Hover on the query button: its face is 260..459 x 32..55, with a 3-pixel margin around it.
+  read -r face_before corner_before <<<"$(gui_pixel plain 264 35) $(gui_pixel plain 257 29)"
   gui_move 300 40
   gui_until 3 hover_shown
-  face_hover=$(gui_pixel hover 264 35)
-  corner_hover=$(gui_pixel hover 257 29)
+  read -r face_hover corner_hover <<<"$(gui_pixel hover 264 35) $(gui_pixel hover 257 29)"
   [ "$(blueness "$face_hover")" -gt "$(blueness "$face_before")" ] &&
     [ "$(blueness "$corner_hover")" -gt "$(blueness "$corner_before")" ]
   e2e_check_status "hover: face and margin turn bluer ($face_before -> $face_hover, $corner_before -> $corner_hover)" 0 $?
@@ -133,9 +116,8 @@ case_report() {
   gui_check_value "hover: moving within the button blends nothing more" 0 "$(gui_changed hover inside 257 29 206 30)"
   gui_move 495 45
   gui_until 3 hover_gone
-  gui_check_value "hover: leaving restores face and margin exactly" 0 "$(gui_changed plain left 257 29 206 30)"
+  e2e_check_status "hover: leaving restores face and margin exactly" 0 $?
 
-  # Nothing selected: Enter and the send button empty the box and send nothing.
   gui_page 1
   gui_shot terminal
   gui_check_value "drawing: no grey around the label on the terminal page" 0 \
@@ -150,11 +132,6 @@ case_report() {
     "$(probe visible list) $(probe visible terminal-output) $(probe focus)|$(probe text terminal-input)$(probe text terminal-output)|$(gui_log_size "$e2e_tmp/com5.log") $(gui_log_size "$e2e_tmp/com12.log")"
   gui_page 0
 
-  report_list
-  gui_close "report: exit status"
-}
-
-report_list() {
   # Before a query the lock-status cell is plain; a click there opens nothing (read below).
   gui_until 5 list_state_is "hidden | 8 8 | $list_bg"
   gui_check_value "shop, before a query: no button" none "$(shop_drawn list)"
@@ -167,7 +144,6 @@ report_list() {
     "$(probe item 1 | paste -sd'|') $(shop_drawn q9000) $(gui_pixel q9000 $((gui_list_x + 639)) $(((gui_row_top[6] + gui_row_bottom[6]) / 2)))"
   gui_click_row 6 $shop_left
 
-  # The toggle row hides and shows rows 9-28, never rows 0-7 or its own box.
   probe select 0
   query_shot "$e2e_tmp/com5.log" collapsed
   gui_check_value "toggle, collapsed" "hidden | 8 8 | $list_bg" "$(list_state collapsed)"
@@ -180,8 +156,7 @@ report_list() {
   done
 
   # The E1550's shop button; only x >= 502 of the cell opens the page.
-  gui_move 670 300
-  gui_shot e1550
+  gui_shot e1550 670 300
   mid6=$(((gui_row_top[6] + gui_row_bottom[6]) / 2))
   gui_check_value "shop, E1550: the button; frame at 499, cell at 500-501, button frame at 502, fill at 503" \
     "button 160,160,160 255,255,200 255,255,200 160,160,160 160,255,160" \
@@ -205,7 +180,6 @@ report_list() {
   gui_check_value "copy: the message box, OK closes it, none left" "$copied"$'\nclosed|0' \
     "$(probe messagebox ok)|$(probe messageboxes)"
 
-  # The E3372, a model of the second list.
   : >"$e2e_tmp/browser.log"
   probe select 2
   query_shot "$e2e_tmp/com12.log" e3372
@@ -214,26 +188,23 @@ report_list() {
   gui_check_value "shop, E3372: the button, its click opens the second list's page" \
     "button https://shop.example.com/asp/pay.asp?id_d=2" "$(shop_drawn e3372) $(cat "$e2e_tmp/browser.log")"
 
-  # A 255-character model name that ends in a listed name ("E3131"): the
-  # list's text must be read whole for the button to show. On COM7 now.
+  # On COM7, a 255-character model ending in "E3131": the button needs the list's text read whole.
   { printf 'echo off\n> AT+CGMM\n"\\r\\n%s\\r\\n\\r\\nOK\\r\\n"\n' "$(printf 'x%.0s' $(seq 250))E3131"
     printf '> *\n"\\r\\nERROR\\r\\n"\n'; } >"$e2e_tmp/long-e1550.profile"
   gui_add_sim "$e2e_tmp/long-e1550.profile" 7
   probe select 1
   query_shot "$e2e_tmp/com7.log" long
   gui_check_value "shop, a 255-character model ending in E3131: the button" button "$(shop_drawn long)"
+  gui_close "report: exit status"
 }
 
-# terminal_send HOW [TEXT]: press, until the transcript changes (the window answers
-# once the exchange is over); sent_bytes is what the E1550 got.
-transcript_changed() { [ "$(probe text terminal-output)" != "$1" ]; }
+# terminal_send HOW [TEXT]: press, until the transcript changes; sent_bytes: what the E1550 got.
 terminal_send() {
   local before size
   before=$(probe text terminal-output)
   size=$(gui_log_size "$e2e_tmp/com5.log")
-  press type "${2:-}"
-  press "$1"
-  gui_until 10 transcript_changed "$before"
+  press "$1" "${2:-}"
+  gui_until 10 eval '[ "$(probe text terminal-output)" != "$before" ]'
   sent_bytes=$(gui_sent "$e2e_tmp/com5.log" "$size")
 }
 
@@ -243,9 +214,8 @@ case_terminal() {
   probe select 0
   gui_page 1
   transcript=''
-  # CASES: how|typed|the transcript's new lines|the bytes sent. An empty line is
-  # a lone CR, which the stick leaves unanswered: the prompt only, after the
-  # 2 s wait that the silent modem below times.
+  # how|typed|the transcript's new lines|the bytes sent. A lone CR the stick leaves unanswered:
+  # the prompt only, after the 2 s wait that the silent modem below times.
   while IFS='|' read -r how typed lines bytes; do
     terminal_send "$how" "$typed"
     transcript+=$lines
@@ -288,13 +258,11 @@ CASES
 }
 
 # --- The keyboard and a screen reader, in both locales ------------------------
-# Wine's ANSI code page follows the locale (ru_RU: 1251, en_US: 1252); the window is
-# Unicode and must look, copy and send the same in both. The second locale runs with the
-# theme off: without a common-controls 6 manifest Windows gives the program the classic
-# controls, whose tab page shows the window's own grey, which the themed page paints over.
+# The Unicode window must look, copy and send the same in code pages 1251 and 1252. The second
+# locale runs with the theme off: the classic tab page shows the window's own grey, the themed one white.
 
-# same_as_reference NAME: the client area equals expected/window-NAME$look.png once
-# the paint is over (3 s); with BRENVALTOR_GUI_SHOTS=FOLDER, the pictures go there too.
+# same_as_reference NAME: the client area is expected/window-NAME$look.png once painted (3 s); with
+# BRENVALTOR_GUI_SHOTS=FOLDER, the pictures go there too.
 same_picture() {
   gui_client_shot "$1"
   differing=$(compare -metric AE "$e2e_tmp/$1.png" "$EXPECTED/window-$1$look.png" null: 2>&1 | cut -d" " -f1)
@@ -309,7 +277,7 @@ same_as_reference() {
 commands_in() { grep -o '\\r' <<<"$1" | wc -l; }
 dropdown_open() { gui_shot drop && [ "$(gui_changed closed drop 65 60 180 20)" -gt 0 ]; }
 
-mouse_user() {
+case_keyboard() {
   gui_open e1550 5
   same_as_reference startup
   gui_check_value "$LC_ALL: the focus starts on the selector" selector "$(probe focus)"
@@ -321,7 +289,6 @@ mouse_user() {
   e2e_check "$LC_ALL: three named buttons in Tab order; each label right before its box, as its sibling" \
     "$e2e_tmp/want" "$e2e_tmp/out"
 
-  # The stick picked from the opened selector, the query button clicked.
   gui_shot closed
   gui_click 150 42
   gui_until 3 dropdown_open
@@ -335,16 +302,12 @@ mouse_user() {
   same_as_reference after-copy
   gui_check_value "$LC_ALL: the selector has the focus again after the message box" selector "$(gui_poll selector focus)"
 
-  # Away to the terminal and back: the hidden command box loses the focus; a
-  # click on the background hands it to the page's first control.
-  gui_page 1
-  gui_page 0
+  # Back from the terminal, the hidden command box loses the focus: the page's first control gets it.
+  gui_page 1 && gui_page 0
   gui_click 495 45
   gui_check_value "$LC_ALL: a click on the background gives the selector the focus" selector "$(gui_poll selector focus)"
   gui_close "$LC_ALL, mouse: exit status"
-}
 
-keyboard_user() {
   gui_fake_browser
   gui_open e1550 5
   xdotool key Down
@@ -384,21 +347,15 @@ keyboard_user() {
   # The order itself is the keyboard table's (unit-tested): Tab and Shift+Tab must reach the window.
   gui_check_value "$LC_ALL, keys: Tab round the information page, and back" "tabs list copy-button" \
     "$(focus_after tabs Tab) $(focus_after list Tab Tab Tab Tab) $(focus_after copy-button shift+Tab)"
-  xdotool key ctrl+Tab
-  gui_check_value "$LC_ALL, keys: Ctrl+Tab shows the terminal, the command box focused" "1 terminal-input" \
-    "$(gui_poll 1 page) $(gui_poll terminal-input focus)"
+  page_after "Ctrl+Tab shows the terminal, the command box focused" 1 terminal-input ctrl+Tab
   gui_check_value "$LC_ALL, keys: Tab order of the terminal page" "send-button tabs terminal-input" \
     "$(focus_after send-button Tab) $(focus_after tabs Tab) $(focus_after terminal-input Tab)"
-  xdotool key shift+Tab ctrl+Tab
-  gui_check_value "$LC_ALL, keys: Ctrl+Tab on the tabs switches the page, the tabs keep the focus" "0 tabs" \
-    "$(gui_poll 0 page) $(gui_poll tabs focus)"
+  page_after "Ctrl+Tab on the tabs switches the page, the tabs keep the focus" 0 tabs shift+Tab ctrl+Tab
   xdotool key ctrl+shift+Tab Tab
   gui_poll terminal-input focus >/dev/null
 
-  # Cyrillic and "é" (not in Windows-1251: "?") go out in Windows-1251 whatever
-  # the code page. Letters the X keyboard map lacks reach wine only now and then
-  # (xdotool maps a spare key to each for the moment): they come as WM_CHAR.
-  local size
+  # Cyrillic and "é" (not in Windows-1251: "?") go out in Windows-1251 in either code page. They
+  # come as WM_CHAR: letters the X keyboard map lacks reach wine through xdotool only now and then.
   size=$(gui_log_size "$e2e_tmp/com5.log")
   probe type terminal-input 'ATЖé'
   gui_check_value "$LC_ALL, keys: the command box shows ATЖé" 'ATЖé' "$(gui_poll 'ATЖé' text terminal-input)"
@@ -408,15 +365,12 @@ keyboard_user() {
   gui_check_value "$LC_ALL, keys: Enter in the command box sends it in Windows-1251" "$(printf 'AT\306?\r')" \
     "$(tail -c +$((size + 1)) "$e2e_tmp/com5.log")"
   size=$(gui_log_size "$e2e_tmp/com5.log")
-  xdotool type ATI
-  gui_poll ATI text terminal-input >/dev/null
+  press type ATI
   xdotool key Tab Return
   gui_wait_text terminal-output 'cmd> ATI.*Manufacturer'
   gui_check_value "$LC_ALL, keys: Enter on the send button sends ATI" 'ATI\r' "$(gui_sent "$e2e_tmp/com5.log" "$size")"
 
-  xdotool key ctrl+shift+Tab
-  gui_check_value "$LC_ALL, keys: Ctrl+Shift+Tab back to the information page, the selector focused" "0 selector" \
-    "$(gui_poll 0 page) $(gui_poll selector focus)"
+  page_after "Ctrl+Shift+Tab back to the information page, the selector focused" 0 selector ctrl+shift+Tab
   gui_query "$e2e_tmp/com5.log" probe click query-button
   gui_check_value "$LC_ALL, screen reader: BM_CLICK on the query button runs the query" 17 \
     "$(commands_in "$gui_query_sent")"
@@ -424,10 +378,6 @@ keyboard_user() {
 }
 
 look=""
-case_keyboard() {
-  mouse_user
-  keyboard_user
-}
 # The other locale (the code page is the wine server's: a fresh one), the theme off.
 case_classic() {
   case $LC_ALL in
@@ -440,25 +390,22 @@ case_classic() {
   case_keyboard
 }
 
-# --- Sticks plugged in and out -------------------------------------------------
-# Without a modem (wine shows no USB device of the vendor) the stick notice
-# stands in the report's place, also for Tab.
+# --- Sticks plugged in and out (wine shows no USB device of the vendor) ------------
 
 # plug [PROFILE N] NAME ENTRY...: the sim on COMn, a device-change message; until the
 # selector reads the entries and "selected N" (10 s), checked as NAME; entries_ms: how long.
-entries_are() { [ "$(probe entries)" = "$1" ]; }
 plug() {
   [[ ! $2 =~ ^[0-9]+$ ]] || { gui_add_sim "$1" "$2" && shift 2; }
   local start want
   want=$(printf '%s\n' "${@:2}")
   probe devicechange
   start=$(gui_now_ms)
-  gui_until 10 entries_are "$want"
+  gui_until 10 gui_probe_is "$want" entries
   entries_ms=$(gui_ms_since "$start")
   gui_check_value "$1" "$want" "$(probe entries)"
 }
 notice_drawn() {
-  gui_move 495 45 && gui_shot no-stick &&
+  gui_shot no-stick 495 45 &&
     [ "$(gui_colour_count no-stick 10 72 $((gui_cw - 30)) 100 0,0,170)" -gt 50 ]
 }
 transcript_black() { gui_shot terminal && [ "$(gui_pixel terminal 300 300) $(gui_pixel terminal 400 200)" = "0,0,0 0,0,0" ]; }
@@ -503,15 +450,12 @@ case_sticks() {
   [ "$entries_ms" -lt 5000 ]
   e2e_check_status "unplugged: within 5 s of the message (${entries_ms} ms)" 0 $?
 
-  # A scan while the terminal page shows: the busy picture goes again.
   gui_page 1
   plug e1550 5 "terminal page: the E1550 is back" 'E1550 (COM5)' 'E3372 (COM12)' 'selected -1'
   gui_until 3 transcript_black
-  gui_check_value "terminal page: no busy picture left after the scan" "0,0,0 0,0,0" \
-    "$(gui_pixel terminal 300 300) $(gui_pixel terminal 400 200)"
+  e2e_check_status "terminal page: no busy picture left after the scan" 0 $?
 
-  # Plugged in while the terminal talks to the chosen stick (an LTE stick):
-  # that stick is sent nothing and keeps the echo the user turned on.
+  # Plugged in while the terminal talks to the chosen stick: it is sent nothing, keeps the echo turned on.
   gui_page 0
   probe select 0
   gui_page 1
@@ -525,7 +469,6 @@ case_sticks() {
   gui_wait_text terminal-output $'cmd> AT\aAT'
   e2e_check_status "terminal in use: the stick still echoes after the rescan" 0 $?
   gui_page 0
-  # The list's signal row carries RSRP and SINR after the row's text when they fit the cell.
   probe select 1
   gui_query "$e2e_tmp/com7.log"
   gui_check_value "lte-e3372: the list's signal row" "-73 dBm (Отлично); RSRP -106 dBm, SINR -3 dB" \
@@ -540,9 +483,8 @@ case_sticks() {
 }
 
 # --- A stick on router firmware -------------------------------------------------
-# The test build of the window reads its device list from a file, which
-# names sticks on router firmware whose addresses are loopback simulators
-# (modem-sim --http): one that answers, one that accepts and never answers.
+# The test build reads its device list from a file: two sticks whose addresses are loopback
+# simulators (modem-sim --http), one that answers, one that accepts and never answers.
 case_router() {
   EXE=$TEST_EXE
   e2e_add_router "$ROUTERS/open.router" "$e2e_tmp/router.log"
@@ -565,7 +507,6 @@ case_router() {
   gui_copy_report "$e2e_tmp/out"
   e2e_check "router: the report, all 28 rows" "$EXPECTED/router-open.txt" "$e2e_tmp/out"
 
-  # The silent address: a message within the report's 3 s, the rows emptied.
   probe select 2
   start=$(gui_now_ms)
   gui_click 300 40
@@ -579,7 +520,6 @@ case_router() {
   sed 's/: .*$/: /' "$EXPECTED/router-open.txt" >"$e2e_tmp/want"
   e2e_check "router, silent address: every row empty" "$e2e_tmp/want" "$e2e_tmp/out"
 
-  # The terminal page sends nothing to a stick on router firmware.
   probe select 1
   requests=$(wc -l <"$e2e_tmp/router.log")
   gui_page 1
@@ -590,13 +530,10 @@ case_router() {
     "$said $(wc -l <"$e2e_tmp/router.log")"
   gui_close "router: exit status"
 
-  # Only a stick on router firmware: the report list, not the no-modem notice,
-  # also after a visit to the terminal page.
   wine_clear_com_ports
   printf '12d1 14dc network usb0 %s\n' "$address" >"$e2e_tmp/sticks.txt"
   gui_launch
-  gui_page 1
-  gui_page 0
+  gui_page 1 && gui_page 0
   gui_check_value "router stick only: its entry; the list and no notice; Tab reaches the list" \
     "E3372 ($address)|visible hidden|list" \
     "$(probe entries | sed '/^selected /d')|$(probe visible list) $(probe visible notice)|$(focus_after list Tab Tab Tab Tab)"
@@ -606,12 +543,10 @@ case_router() {
 }
 
 # --- Faulty devices ---------------------------------------------------------------
-# For each: no crash, the rows as expected, the port closed again, the
-# window answers. Not covered: a port that another program holds (wine does
-# not refuse a second open as Windows does; fault_matrix.sh covers it natively).
+# Not covered: a port that another program holds (wine does not refuse a second open as Windows
+# does; fault_matrix.sh covers it natively).
 
-# port_closed NAME N PTY: nothing of the prefix holds the pty, and the
-# command-line tool opens COMn and gets a reply while the window is open.
+# port_closed NAME N PTY: nothing holds the pty; the command-line tool gets a reply on COMn.
 port_closed() {
   gui_check_value "$1: the port is closed after the query" "" "$(gui_pty_holders "$3")"
   wine "$CLI" send "COM$2" AT >"$e2e_tmp/cli.out" 2>&1
@@ -622,14 +557,13 @@ drip_held() { [ -n "$(gui_pty_holders "${pty_of[drip]}")" ]; }
 commands_sent() { [ "$(tr -cd '\r' <"$e2e_tmp/com12.log" | wc -c)" -ge "$1" ]; }
 
 case_faults() {
-  # The scan sends two commands (ATE0, AT+CGMM) before the query: these
-  # sticks vanish after the query's third command and hang after its
-  # sixth, as unplug and hang do for the command-line tool's report.
+  # The scan sends ATE0 and AT+CGMM before the query: these sticks vanish after the query's third
+  # command and hang after its sixth, as unplug and hang do for the command-line tool's report.
   sed 's/^disconnect-after 3$/disconnect-after 5/' "$PROFILES/unplug.profile" >"$e2e_tmp/unplug.profile"
   sed 's/^silent-after 6$/silent-after 8/' "$PROFILES/hang.profile" >"$e2e_tmp/hang.profile"
   grep -q '^disconnect-after 5$' "$e2e_tmp/unplug.profile" && grep -q '^silent-after 8$' "$e2e_tmp/hang.profile" ||
     { echo "unplug.profile or hang.profile has changed"; exit 1; }
-  local faults="error-all huge-reply garbage drip echoing unplug hang" fault port=5 index
+  local faults="error-all huge-reply garbage drip echoing unplug hang" fault port=5
   e2e_stop_sims
   wine_clear_com_ports
   for fault in $faults; do
@@ -645,22 +579,17 @@ case_faults() {
     gui_check_value "faults, $fault: the scan closed the port" "" "$(gui_pty_holders "${pty_of[$fault]}")"
   done
 
-  # Unplugged after the query's third command, the stick hangs up once its
-  # last answer has sat read for 40 ms, while the query sends its next
-  # command 50 ms after the answer's last byte. When that command slips in
-  # first, its write succeeds and its read waits the 2 s an answer has to
-  # begin (wine does not end a pending serial read when the pty hangs up;
-  # Windows fails the read of a removed device at once); the next write
-  # fails. Hung after six of the query's commands, the query returns about
-  # 4.1 s after the last answer (the answers before it take up to a second
-  # under wine). Either query gets 6 s; the port is closed all the same.
+  # Unplugged after the query's third command, the stick hangs up once its last answer has sat read
+  # for 40 ms, while the query sends its next command 50 ms after the answer's last byte. When that
+  # command slips in first, its write succeeds and its read waits the 2 s an answer has to begin (wine
+  # does not end a pending serial read when the pty hangs up; Windows fails the read of a removed
+  # device at once); the next write fails. Hung after six commands, the query returns about 4.1 s
+  # after the last answer (those before take up to a second under wine). Either query gets 6 s.
   gui_tick_all
-  index=0
+  port=5
   for fault in $faults; do
-    port=$((index + 5))
-    probe select $index
-    # While the slow query runs, the port is seen held: the closed-port
-    # checks can see an open one.
+    probe select $((port - 5))
+    # The port seen held while the slow query runs: the closed-port checks can see an open one.
     if [ $fault = drip ]; then
       gui_query "$e2e_tmp/com8.log" eval 'gui_click 300 40; gui_until 10 drip_held; drip_seen=$?'
       e2e_check_status "faults, drip: the port is held during the query" 0 "$drip_seen"
@@ -677,7 +606,7 @@ case_faults() {
     esac
     gui_page 1 && gui_page 0
     e2e_check_status "faults, $fault: the window answers and switches pages" 0 $?
-    index=$((index + 1))
+    port=$((port + 1))
   done
   sent=$(gui_sent "$e2e_tmp/com10.log" 0)
   before_hangup='ATE0\rAT+CGMM\rATE0\rATI\rAT^FHVER\r'
@@ -687,9 +616,8 @@ case_faults() {
   gui_close "faults: exit status"
 }
 
-# A silent device (the scan waits about 2 s for it: the window answers all
-# the while), a 300-character model name, and an E1550 that gives way to a
-# stick whose answers come late.
+# A silent device (the scan waits about 2 s for it), a 300-character model name, and an E1550
+# that gives way to a stick whose answers come late.
 case_late() {
   gui_open alive silent 5 long-model 6 e1550 12
   pty_of[silent]=$(readlink "$WINEPREFIX/dosdevices/com5")
@@ -702,8 +630,6 @@ case_late() {
   port_closed "silent" 5 "${pty_of[silent]}"
   gui_tick_all
 
-  # The long model's query reaches the device through the cut entry; the
-  # window's report is the command-line tool's, the model row whole.
   probe select 0
   gui_query "$e2e_tmp/com6.log"
   gui_copy_report "$e2e_tmp/report"
@@ -713,8 +639,7 @@ case_late() {
   grep -q '^Модель: LongModelName-.*-XXXXXX$' "$e2e_tmp/report"
   e2e_check_status "long model: the model row holds the whole name" 0 $?
 
-  # The E1550 on COM12 gives way to a stick whose every answer comes 1.5 s
-  # late: its query takes about 26 s, and the window answers all the while.
+  # The E1550 on COM12 gives way to a stick whose every answer comes 1.5 s late: a query of about 26 s.
   kill "${e2e_sim_pids[${#e2e_sim_pids[@]} - 1]}"
   wait "${e2e_sim_pids[${#e2e_sim_pids[@]} - 1]}" 2>/dev/null
   gui_add_sim e1550-late 12
@@ -728,8 +653,6 @@ case_late() {
   gui_copy_report "$e2e_tmp/report"
   e2e_check "late answers: the E1550's report (${query_ms} ms)" "$EXPECTED/e1550.txt" "$e2e_tmp/report"
 
-  # Closed mid-query: the query ends with the command on its way, the port
-  # is closed, and the program exits as usual.
   gui_click 300 40
   gui_until 30 commands_sent 19
   gui_page 1
@@ -739,8 +662,7 @@ case_late() {
   close_ms=$(gui_ms_since "$start")
   [ "$close_ms" -lt 4000 ]
   e2e_check_status "late answers: the program ended within 4 s of the close (${close_ms} ms)" 0 $?
-  # A command sent after the close would reach the stick within its 1.5 s
-  # answer time and the 2 s wait: only time shows that none comes.
+  # A command after the close would reach the stick within its 1.5 s and the 2 s wait: only time shows.
   sleep 2
   sent=$(tr -cd '\r' <"$e2e_tmp/com12.log" | wc -c)
   [ "$sent" -le 21 ]

@@ -1,12 +1,7 @@
-// The device list of the window's test build: instead of asking SetupAPI,
-// ReadStickDevices reads the sticks from the file named by
-// BRENVALTOR_TEST_STICK_LIST, so that the tests can show the window a stick
-// on router firmware whose "gateway" is the loopback simulator. Only the
-// test build links this file; the shipped program reads the system.
-//
-// One stick per line: VENDOR PRODUCT KIND NAME GATEWAY, hexadecimal IDs,
-// KIND one of network, serial, storage; "-" for an empty NAME or GATEWAY:
-//   12d1 14dc network usb0 127.0.0.1:41065
+// The window's test build reads its sticks from the file BRENVALTOR_TEST_STICK_LIST names instead of
+// SetupAPI, so that the tests can show it a stick on router firmware whose gateway is a loopback
+// simulator. One stick a line: VENDOR PRODUCT (hexadecimal) KIND (network, serial, storage) NAME
+// GATEWAY, "-" for an empty NAME or GATEWAY:  12d1 14dc network usb0 127.0.0.1:41065
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -1,12 +1,8 @@
-// ui_probe: a console helper for the window tests. It runs under wine next to brenvaltor.exe,
-// reads the program's controls through messages that cross process boundaries and list items
-// through memory placed in the program's address space, and answers or closes its windows.
-// Texts come as UTF-8 with LF line ends; only the clipboard text comes as it is, CR LF included.
-//
-// Usage: ui_probe COMMAND [ARG], or ui_probe serve for one COMMAND [ARG] a line from standard
-// input (see Serve). The commands are kCommands below; NAME is a control's test name
-// (kNamedControls). Exit status 0, 1 when the window or control is missing or a wait times out,
-// 2 on bad usage.
+// ui_probe: the window tests' helper under wine. It reads brenvaltor.exe's controls by messages
+// and list items through memory placed in the program's process, and answers or closes its windows.
+// Texts come as UTF-8 with LF line ends, the clipboard's as it is (CR LF).
+// Usage: ui_probe COMMAND [ARG] (kCommands; NAME is a kNamedControls name), or ui_probe serve (one a
+// line). Exit status 0, 1 when the window or control is missing or a wait times out, 2 on bad usage.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -66,8 +62,7 @@ std::wstring ClassOf(HWND window) {
 
 HWND MainWindow() { return FindWindowW(L"Brenvaltor", nullptr); }
 
-// The controls the tests read, by test name: the identifier the program
-// gave each one, and whether it lives in the tab control.
+// The controls by test name: the program's identifier, and whether the tab control is the parent.
 struct NamedId {
   const char* name;
   ControlId id;
@@ -113,8 +108,7 @@ HWND Require(const std::string& name) {
   return window;
 }
 
-// Polls DONE every PAUSE ms until it holds or ARGUMENT seconds (FALLBACK
-// without one) have passed.
+// Polls DONE every PAUSE ms until it holds or ARGUMENT seconds (FALLBACK without one) have passed.
 template <typename Done>
 bool PollFor(const std::string& argument, double fallback, DWORD pauseMs, Done done) {
   const double seconds = argument.empty() ? fallback : std::atof(argument.c_str());
@@ -132,9 +126,8 @@ int WaitForWindow(const std::string& argument) {
     const HWND list = NamedControl(main, "list");
     const HWND notice = NamedControl(main, "notice");
     LRESULT count = 0;
-    // While the scan runs the window's thread answers nothing: the short
-    // timeout keeps the overall bound. The scan ends with the list shown,
-    // or the stick notice in its place.
+    // While the scan runs the window's thread answers nothing: the short timeout keeps the overall
+    // bound. The scan ends with the list shown, or the stick notice in its place.
     return list != nullptr && Ask(NamedControl(main, "selector"), CB_GETCOUNT, 0, 0, &count, 300) &&
            count > 0 && (IsWindowVisible(list) || (notice != nullptr && IsWindowVisible(notice)));
   });
@@ -199,8 +192,8 @@ int PrintTicks(const std::string&) {
   return 0;
 }
 
-// LVM_GETITEMRECT and LVM_GETITEMTEXTW write through their pointer in the
-// list's process: the request and the room for the answer are placed there.
+// LVM_GETITEMRECT and LVM_GETITEMTEXTW write through their pointer in the list's process: the
+// request and the room for the answer are placed there.
 constexpr int kItemTextChars = 1024;
 struct ListMemory {
   HWND list;
@@ -209,7 +202,7 @@ struct ListMemory {
   LRESULT count;
 };
 
-// Writes REQUEST there and sends MESSAGE about ITEM: the answer, -1 on failure.
+// The answer to MESSAGE about ITEM with REQUEST placed, -1 on failure.
 template <typename Request>
 LRESULT SendToList(const ListMemory& memory, UINT message, LRESULT item, const Request& request) {
   return WriteProcessMemory(memory.process, memory.remote, &request, sizeof request, nullptr)
@@ -217,7 +210,6 @@ LRESULT SendToList(const ListMemory& memory, UINT message, LRESULT item, const R
              : -1;
 }
 
-// Runs READ with the memory placed, then frees it: READ's status, 1 without the memory.
 template <typename Read>
 int WithListMemory(Read read) {
   ListMemory memory{Require("list"), nullptr, nullptr, 0};
@@ -284,15 +276,12 @@ int PrintClipboardText(const std::string&) {
   return text != nullptr ? 0 : 1;
 }
 
-int PrintText(const std::string& name) {
+// NAME's text, or with VISIBILITY "visible" or "hidden".
+int PrintControl(const std::string& name, bool visibility) {
   const HWND control = Require(name);
-  if (control != nullptr) PrintLine(WithLfLineEnds(Utf8(WindowText(control))));
-  return control != nullptr ? 0 : 1;
-}
-
-int PrintVisible(const std::string& name) {
-  const HWND control = Require(name);
-  if (control != nullptr) PrintLine(IsWindowVisible(control) ? "visible" : "hidden");
+  if (control != nullptr)
+    PrintLine(visibility ? (IsWindowVisible(control) ? "visible" : "hidden")
+                         : WithLfLineEnds(Utf8(WindowText(control))));
   return control != nullptr ? 0 : 1;
 }
 
@@ -330,8 +319,7 @@ BoxSearch FindMessageBoxes() {
   return search;
 }
 
-// EnumChildWindows walks the whole tree, each window before its children,
-// siblings in their order: the order a screen reader walks them.
+// EnumChildWindows walks each window before its children, siblings in order, as a screen reader.
 int PrintControls(const std::string&) {
   const HWND main = Require("main");
   if (main == nullptr) return 1;
@@ -368,14 +356,12 @@ int AnswerMessageBox(const std::string& argument) {
   return closed ? 0 : 1;
 }
 
-// Posts a message to a control (or the main window, "main").
 int Post(const std::string& name, UINT message, WPARAM wParam) {
   const HWND window = Require(name);
   return window != nullptr && PostMessageW(window, message, wParam, 0) ? 0 : 1;
 }
 
-// WM_CHAR for each UTF-16 unit of a UTF-8 text, as typed keys give the
-// control: xdotool reaches wine only with letters of the X keyboard map.
+// WM_CHAR for each UTF-16 unit, as typed keys: xdotool reaches wine only with the X keyboard map's.
 int PostChars(const std::string& argument) {
   const size_t space = argument.find(' ');
   const HWND control = Require(argument.substr(0, space));
@@ -387,21 +373,18 @@ int PostChars(const std::string& argument) {
   return units > 0 ? 0 : 1;
 }
 
-// 1 while a query or scan runs, 0 when none does, -1 when the window does
-// not answer within 1 s.
+// 1 while a query or scan runs, 0 when none does, -1 when the window does not answer within 1 s.
 LRESULT WorkRunning() {
   LRESULT busy = -1;
   return Ask(MainWindow(), kWorkRunningMessage, 0, 0, &busy, 1000) ? busy : -1;
 }
 
-// One process polls, rather than one per question: the tests' own load
-// stays off the stick's timing.
+// One process polls, rather than one per question: the tests' own load stays off the stick's timing.
 int WaitIdle(const std::string& argument) {
   return PollFor(argument, 90.0, 50, [] { return WorkRunning() == 0; }) ? 0 : 1;
 }
 
-// Windows calls a window "not responding" once it leaves messages
-// unanswered for 5 s; the window is to answer within 1 s throughout.
+// Windows calls a window "not responding" after 5 s unanswered; this one is to answer within 1 s.
 int WatchAlive(const std::string& argument) {
   if (!PollFor(argument, 60.0, 20, [] { return WorkRunning() == 1; })) return 1;
   const DWORD start = GetTickCount();
@@ -424,7 +407,6 @@ int WatchAlive(const std::string& argument) {
   return !unanswered && busy == 0 ? 0 : 1;
 }
 
-// Each command: its name, whether it needs an argument, and what it does.
 struct Command {
   const char* name;
   bool needsArgument;
@@ -440,8 +422,8 @@ constexpr Command kCommands[] = {
     {"rows", false, PrintRowRects},    // "row N LEFT TOP RIGHT BOTTOM", main window client coordinates
     {"item", true, PrintItemTexts},    // N: the item's label, then its value
     {"clipboard", false, PrintClipboardText},  // the clipboard's Unicode text, unchanged
-    {"text", true, PrintText},                 // NAME
-    {"visible", true, PrintVisible},           // NAME: "visible" or "hidden"
+    {"text", true, [](const std::string& name) { return PrintControl(name, false); }},
+    {"visible", true, [](const std::string& name) { return PrintControl(name, true); }},
     {"limit", true, [](const std::string& name) { return PrintAnswer(name, EM_GETLIMITTEXT); }},
     {"page", false, [](const std::string&) { return PrintAnswer("tabs", TCM_GETCURSEL); }},
     {"focus", false, PrintFocus},        // the focused control's test name
@@ -474,10 +456,8 @@ int RunCommand(const std::string& name, const std::string& argument) {
 
 }  // namespace
 
-// "serve" answers one question a line from standard input, each answer
-// followed by a line break and a line of RS and its exit status: a test asks
-// all its questions of one wine process, as starting one per question costs
-// more than most questions take.
+// "serve" answers one question a line, each answer followed by a line break and a line of RS and
+// its exit status: one wine process for all questions, as a start costs more than most take.
 int Serve() {
   _setmode(_fileno(stdin), _O_BINARY);
   char line[512];

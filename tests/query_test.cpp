@@ -62,7 +62,6 @@ const WinsCase kWinsCases[] = {
      kRowCommandSets, ""},
 };
 
-// A later command's value wins over ATI's when it gives one.
 TEST_F(QueryTest, LaterCommandWinsWhenItGivesAValue) {
   const std::vector<std::string> unchanged = WholeQueryRows(ProfileReplies("e1550"));
   for (const WinsCase& c : kWinsCases) {
@@ -78,8 +77,7 @@ TEST_F(QueryTest, LaterCommandWinsWhenItGivesAValue) {
   }
 }
 
-// Nothing carries over from the last query; a port that does not open
-// empties the report and sends nothing.
+// A port that does not open empties the report and sends nothing.
 TEST_F(QueryTest, NothingCarriesOverFromTheLastQuery) {
   ASSERT_NE(WholeQueryRows(ProfileReplies("e1550"))[kRowSignalLevel], "");
   g_Fake.replies.erase("AT+CSQ");
@@ -119,10 +117,8 @@ TEST_F(QueryTest, AModemThatStopsAnsweringKeepsTheRowsOfItsAnswers) {
   }
 }
 
-// A stick that pauses inside its answers (busy, or a slow bridge), right
-// before the final result code or between its CR and LF: each answer is
-// still read whole, so every row is as without the pauses and nothing is
-// left for the next command.
+// A stick that pauses (busy, or a slow bridge) right before the final
+// result code or between its CR and LF: every row as without the pauses.
 TEST_F(QueryTest, AnAnswerEndsAtItsFinalResultCodeNotAtAPause) {
   const FakeReplies stick = ProfileReplies("e1550");
   const std::vector<std::string> rows = WholeQueryRows(stick);
@@ -187,7 +183,6 @@ TEST_F(QueryTest, UnansweredAndLateCommands) {
     EXPECT_EQ(std::count(g_Fake.written.begin(), g_Fake.written.end(), '\r'), c.lines) << c.name;
     EXPECT_EQ(g_Fake.closeCount, g_Fake.openCount) << c.name;
     if (c.lateBy == 0) continue;
-    // Every row holds its own command's value, or (after the end) nothing.
     for (int rowId = 0; rowId < kReportRowCount; ++rowId) {
       const std::string value = RowValue(rowId);
       EXPECT_TRUE(value == rows[rowId] || (c.result != kQueryComplete && value.empty()))

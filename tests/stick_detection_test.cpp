@@ -16,7 +16,6 @@
 
 namespace {
 
-// A shorthand interface: kind, driver, port or adapter name, gateway.
 struct Part {
   StickInterfaceKind kind;
   const char* driver;
@@ -183,11 +182,9 @@ TEST(StickSources, UsbHardwareIds) {
   }
 }
 
-// Device nodes of the vendor's sticks in each state as Windows lists them
-// (setup class, service, port or adapter, gateway, problem code), in
-// SetupAPI's order: the USB device, its interfaces, the drives of its mass
-// storage interface and their volumes. What the stick's line names: its
-// state, its problem code, its ports or adapter and gateway.
+// Device nodes of the vendor's sticks in each state in SetupAPI's order (the
+// USB device, its interfaces, the drives of its storage interface and their
+// volumes), and what the stick's line then names.
 TEST(AddStickNode, WindowsListingsOfEachState) {
   struct Case {
     const char* what;

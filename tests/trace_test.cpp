@@ -186,9 +186,8 @@ TEST(TraceFile, OwnerOnlyAndALinkAtTheTargetIsReplacedNotFollowed) {
 }
 
 // Whatever is not a regular file stays what it was: a device or FIFO is
-// written straight into (a full device says so), a folder, block device or
-// socket is refused before the run. The nodes are the test's own, made in
-// its temporary folder: never the system's /dev/full or /dev/null.
+// written into, a folder, block device or socket refused before the run.
+// The nodes are the test's own: never the system's /dev/full or /dev/null.
 struct NodeCase {
   const char* name;
   mode_t type;

@@ -26,8 +26,7 @@ std::string CommandLines(int first, int last) {
   return lines;
 }
 
-// The rows of a whole query of the stick, which sends every command once,
-// in order, each with one CR, on the one port it opened.
+// The rows of a whole query, which sends every command once on one port.
 std::vector<std::string> WholeQueryRows(const FakeReplies& stick) {
   ResetFakeModem();
   g_Fake.replies = stick;
@@ -93,10 +92,9 @@ TEST_F(QueryTest, NothingCarriesOverFromTheLastQuery) {
   for (int rowId = 0; rowId < kRowTableSize; ++rowId) EXPECT_STREQ(RowValue(rowId), "");
 }
 
-// A stick that answers the first commands (or none) and then falls silent:
-// the query ends when the line check after the first unanswered command
-// goes unanswered too, and the rows of the answered ones are those the
-// same stick gives when the later commands bring no value.
+// A stick that falls silent after some commands (or none): the query ends
+// when the line check after the first unanswered one goes unanswered too;
+// the answered rows are those it gives when later commands bring no value.
 TEST_F(QueryTest, AModemThatStopsAnsweringKeepsTheRowsOfItsAnswers) {
   FakeReplies stick = ProfileReplies("e1550");
   for (int answered : {0, 1, 2, 6, 10, 15}) {
@@ -192,9 +190,8 @@ TEST_F(QueryTest, UnansweredAndLateCommands) {
 }
 
 // An LTE stick refuses AT^SYSINFO and AT^SYSCFG?: their LTE forms follow
-// each, and AT^HCSQ? follows AT+COPS? once either ^SYSINFOEX or +COPS? said
-// LTE. The extra commands are checked as any other when the stick falls
-// silent.
+// each, and AT^HCSQ? follows AT+COPS? once ^SYSINFOEX or +COPS? said LTE;
+// the extra commands are checked as any other when the stick falls silent.
 TEST_F(QueryTest, WhatAnLteStickIsAsked) {
   struct Case {
     const char* name;

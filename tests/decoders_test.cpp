@@ -1,10 +1,7 @@
-// The decoders of the later replies, each fed a reply and checked on every
-// row it owns: rows not named in a case must stay empty. The cases are the
-// parsing rules (field counts, blanks, quotes, number forms, range edges);
-// the code tables themselves are data and are not read back here, and what
-// the shipped profiles answer (lte-e3372's ^SYSINFOEX and ^SYSCFGEX too) is
-// checked end to end (tests/e2e), and so is ERROR to every decoder's
-// command (error-all).
+// The decoders of the later replies, each fed a reply: a decoder writes its
+// own rows and no other. The cases are the parsing rules; the code tables are
+// data, and the shipped profiles' answers (lte-e3372's too) and ERROR to every
+// decoder's command (error-all) are checked end to end (tests/e2e).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -115,8 +112,6 @@ const DecoderCase kCases[] = {
 
 using Decoders = FakeModemTest;
 
-// A decoder writes its own rows and no other: the rows it does not own
-// hold a marker that must stay.
 TEST_F(Decoders, WriteExactlyTheirRows) {
   for (const DecoderCase& c : kCases) {
     SCOPED_TRACE(c.name);

@@ -21,9 +21,6 @@ void CheckHandle(PortHandle port) {
   if (port != kFakePort) ++g_Fake.foreignHandles;
 }
 
-// A read takes what is queued, up to capacity, and ends early where the
-// modem would pause: at the next size in readSizes, or (formFeedPauses) at a
-// form feed, which the read drops.
 uint32_t DeliverQueued(PortHandle port, char* reply, uint32_t capacity) {
   CheckHandle(port);
   size_t count = std::min<size_t>(g_Fake.queued.size(), capacity);
@@ -127,10 +124,9 @@ void DevicePathFromPortName(const char* portName, char* path, size_t pathSize) {
   std::snprintf(path, pathSize, "%s", portName);
 }
 
-// The fake modem is not shared between threads: a started job waits until
-// the first join, and then all waiting jobs run on the calling thread, last
-// first, each counted as a run on a job thread. Whatever order the probes
-// end in, the scan must list the modems in port order.
+// The fake modem is not shared between threads: started jobs wait for the
+// first join and then run on the calling thread, last first, so the scan
+// must list the modems in port order whatever order its probes end in.
 bool StartJobThread(const JobStart* start, JobThread* thread) {
   if (g_Fake.threadStarts == 0) return false;
   if (g_Fake.threadStarts > 0) --g_Fake.threadStarts;

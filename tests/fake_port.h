@@ -16,9 +16,8 @@ struct FakeModem {
   // Reply bytes per command text (without the CR); commands not listed get
   // no reply at all.
   FakeReplies replies;
-  // Replies that come late, after lateBy more commands have been written:
-  // as a stick that answers in order, the replies of those commands come
-  // after them (owed until then).
+  // Replies owed until lateBy more commands were written, as a stick that
+  // answers in order gives the later commands' replies after them.
   FakeReplies lateReplies;
   int lateBy = 1;
   std::string owed;
@@ -36,13 +35,11 @@ struct FakeModem {
   int foreignHandles = 0;            // calls with a handle this port never gave out
   std::vector<uint32_t> readBounds;  // the bound of every read, in order
   size_t cutRead = 0;                // the read (1 for the first) its bound cuts short mid-reply; 0: none
-  // Where reads end: each read takes at most the next size listed (the
-  // queue is read whole once the list is used up), as a real port ends a
-  // read at a pause.
+  // Each read takes at most the next size listed (then the whole queue), as
+  // a real port ends a read at a pause.
   std::vector<size_t> readSizes;
-  // A form feed in a reply stands for a pause on the line: the read ends
-  // before it and drops it (the fuzz harness puts reports in reads of their
-  // own this way).
+  // A form feed in a reply is a pause: the read ends before it and drops it
+  // (the fuzz harness puts reports in reads of their own this way).
   bool formFeedPauses = false;
   int threadStarts = -1;  // thread starts that succeed (-1: all); the rest are refused
   int opensOnCaller = 0;  // ports opened on the calling thread, not on a started job thread

@@ -40,9 +40,8 @@ std::vector<std::string> Entries() {
   return entries;
 }
 
-// Every port is probed exactly once, on the threads that did start when
-// any did (-1: all start): ATE0, then AT+CGMM, each waited for 1 s at most,
-// and closed again.
+// Every port probed once, on the threads that did start when any did (-1:
+// all start), each modem's port closed again.
 TEST_F(ScanModemPortsTest, ProbesCom1ToCom254OnceEachAndListsTheModemsInOrder) {
   std::vector<std::string> all;
   for (int n = 1; n <= 254; ++n) all.push_back("\\\\.\\COM" + std::to_string(n));

@@ -26,8 +26,7 @@ std::string CommandLines(int first, int last) {
   return lines;
 }
 
-// The rows of a whole query of the stick, which sends every command once,
-// in order, each with one CR, on the one port it opened.
+// The rows of a whole query, which sends every command once on one port.
 std::vector<std::string> WholeQueryRows(const FakeReplies& stick) {
   ResetFakeModem();
   g_Fake.replies = stick;
@@ -62,7 +61,6 @@ const WinsCase kWinsCases[] = {
      kRowCommandSets, ""},
 };
 
-// A later command's value wins over ATI's when it gives one.
 TEST_F(QueryTest, LaterCommandWinsWhenItGivesAValue) {
   const std::vector<std::string> unchanged = WholeQueryRows(ProfileReplies("e1550"));
   for (const WinsCase& c : kWinsCases) {
@@ -78,8 +76,7 @@ TEST_F(QueryTest, LaterCommandWinsWhenItGivesAValue) {
   }
 }
 
-// Nothing carries over from the last query; a port that does not open
-// empties the report and sends nothing.
+// A port that does not open empties the report and sends nothing.
 TEST_F(QueryTest, NothingCarriesOverFromTheLastQuery) {
   ASSERT_NE(WholeQueryRows(ProfileReplies("e1550"))[kRowSignalLevel], "");
   g_Fake.replies.erase("AT+CSQ");
@@ -95,10 +92,9 @@ TEST_F(QueryTest, NothingCarriesOverFromTheLastQuery) {
   for (int rowId = 0; rowId < kRowTableSize; ++rowId) EXPECT_STREQ(RowValue(rowId), "");
 }
 
-// A stick that answers the first commands (or none) and then falls silent:
-// the query ends when the line check after the first unanswered command
-// goes unanswered too, and the rows of the answered ones are those the
-// same stick gives when the later commands bring no value.
+// A stick that falls silent after some commands (or none): the query ends
+// when the line check after the first unanswered one goes unanswered too;
+// the answered rows are those it gives when later commands bring no value.
 TEST_F(QueryTest, AModemThatStopsAnsweringKeepsTheRowsOfItsAnswers) {
   FakeReplies stick = ProfileReplies("e1550");
   for (int answered : {0, 1, 2, 6, 10, 15}) {
@@ -119,10 +115,8 @@ TEST_F(QueryTest, AModemThatStopsAnsweringKeepsTheRowsOfItsAnswers) {
   }
 }
 
-// A stick that pauses inside its answers (busy, or a slow bridge), right
-// before the final result code or between its CR and LF: each answer is
-// still read whole, so every row is as without the pauses and nothing is
-// left for the next command.
+// A stick that pauses (busy, or a slow bridge) right before the final
+// result code or between its CR and LF: every row as without the pauses.
 TEST_F(QueryTest, AnAnswerEndsAtItsFinalResultCodeNotAtAPause) {
   const FakeReplies stick = ProfileReplies("e1550");
   const std::vector<std::string> rows = WholeQueryRows(stick);
@@ -187,7 +181,6 @@ TEST_F(QueryTest, UnansweredAndLateCommands) {
     EXPECT_EQ(std::count(g_Fake.written.begin(), g_Fake.written.end(), '\r'), c.lines) << c.name;
     EXPECT_EQ(g_Fake.closeCount, g_Fake.openCount) << c.name;
     if (c.lateBy == 0) continue;
-    // Every row holds its own command's value, or (after the end) nothing.
     for (int rowId = 0; rowId < kReportRowCount; ++rowId) {
       const std::string value = RowValue(rowId);
       EXPECT_TRUE(value == rows[rowId] || (c.result != kQueryComplete && value.empty()))
@@ -197,9 +190,8 @@ TEST_F(QueryTest, UnansweredAndLateCommands) {
 }
 
 // An LTE stick refuses AT^SYSINFO and AT^SYSCFG?: their LTE forms follow
-// each, and AT^HCSQ? follows AT+COPS? once either ^SYSINFOEX or +COPS? said
-// LTE. The extra commands are checked as any other when the stick falls
-// silent.
+// each, and AT^HCSQ? follows AT+COPS? once ^SYSINFOEX or +COPS? said LTE;
+// the extra commands are checked as any other when the stick falls silent.
 TEST_F(QueryTest, WhatAnLteStickIsAsked) {
   struct Case {
     const char* name;

@@ -1,9 +1,7 @@
-// Reply value extraction (past the unsolicited reports before the answer),
-// the row catalogue, and Windows-1251 to UTF-8, which every line of the
-// command-line tool passes through. The replies of the shipped profiles
-// (quotes, echoes, ERROR) and the report lines, labels included, are
-// checked end to end (tests/e2e); the cases here are the edges no profile
-// sends. The decoders' tests catch a value written without the write flag.
+// Reply value extraction (past unsolicited reports), the row catalogue, and
+// Windows-1251 to UTF-8 for the command-line tool. The shipped profiles'
+// replies and report lines are checked end to end; these are the edges no
+// profile sends. The decoders' tests catch a value written without the flag.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -165,7 +165,7 @@ TEST(RouterAddress, Parses) {
   }
 }
 
-TEST(RouterEntries, FromStickToEntryAndBack) {
+TEST(RouterEntries, FromStickToEntryAndNotBackFromSerialEntries) {
   StickDevice stick{};
   stick.VendorId = kStickVendorId;
   stick.ProductId = 0x14DC;
@@ -179,10 +179,6 @@ TEST(RouterEntries, FromStickToEntryAndBack) {
   std::snprintf(stick.Interfaces[0].Gateway, kStickNameSize, "127.0.0.1:8080");
   ASSERT_TRUE(FormatRouterStickEntry(stick, entry, sizeof entry));
   EXPECT_STREQ(entry, "E3372 (127.0.0.1:8080)");
-  RouterAddress address;
-  ASSERT_TRUE(RouterAddressFromEntry(entry, &address));
-  EXPECT_STREQ(address.host, "127.0.0.1");
-  EXPECT_EQ(address.port, 8080);
   stick.ProductId = 0x1234;
   ASSERT_TRUE(FormatRouterStickEntry(stick, entry, sizeof entry));
   EXPECT_STREQ(entry, "12d1:1234 (127.0.0.1:8080)");
@@ -192,7 +188,8 @@ TEST(RouterEntries, FromStickToEntryAndBack) {
   std::snprintf(stick.Interfaces[1].Driver, kStickNameSize, "option");
   std::snprintf(stick.Interfaces[1].Name, kStickNameSize, "/dev/ttyUSB0");
   EXPECT_FALSE(FormatRouterStickEntry(stick, entry, sizeof entry));
-  // Serial entries, and names in the model, are not addresses.
+  // Serial entries are not addresses (a router entry's is the window test's).
+  RouterAddress address;
   for (const char* serial : {"E1550 (COM5)", "E1550 (/dev/ttyUSB0)", "E1550 (1x.2)", "E (1.2.3.4) x", ""})
     EXPECT_FALSE(RouterAddressFromEntry(serial, &address)) << serial;
 }

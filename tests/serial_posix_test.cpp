@@ -1,10 +1,8 @@
 // The POSIX serial backend against modem-sim: bytes on the wire, the read
-// rule (quiet interval, size bound, total bound), how long an exchange
-// waits, and the line as it is left at the close. Every port starts with
-// XON/XOFF flow control on, as a fresh Linux tty has it: the bytes must
-// pass raw all the same. Over-long replies, a missing port and a plain
-// file (each with its cause) and a port another process holds (busy at
-// once, free again after its close) are run end to end (fault matrix).
+// rule, how long an exchange waits, and the line as left at the close. Every
+// port starts with XON/XOFF on, as a fresh Linux tty has it: the bytes must
+// pass raw all the same. Over-long replies, missing ports, plain files and
+// a port another process holds are the fault matrix's.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>

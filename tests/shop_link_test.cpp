@@ -1,7 +1,6 @@
-// Tests of the shop link: the digit rule of model matching, which list a
-// model falls in, the special model's versions rule, and what ends up in the
-// caller's link buffer. Expected links are built from ShopLinkBase and the
-// item numbers, so the tests hold for any shop configuration.
+// The shop link: the digit rule of model matching, which list a model falls
+// in, the special model's versions rule and the caller's link buffer. Links
+// are built from ShopLinkBase and the item numbers: any shop configuration.
 #include "shop/shop_link.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +21,6 @@ std::string LinkOf(Page page) {
   return std::string(ShopLinkBase) + std::to_string(page == kFirst ? FirstListItem : SecondListItem);
 }
 
-// The result and the link left in a zeroed buffer.
 std::pair<int32_t, std::string> Build(const char* model, const char* versions) {
   char link[kShopLinkSize] = {};
   const int32_t result = BuildShopLink(model, versions, link);

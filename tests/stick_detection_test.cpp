@@ -16,7 +16,6 @@
 
 namespace {
 
-// A shorthand interface: kind, driver, port or adapter name, gateway.
 struct Part {
   StickInterfaceKind kind;
   const char* driver;
@@ -133,7 +132,7 @@ TEST(DescribeStick, OneLinePerStateAndWhatTheOthersName) {
   EXPECT_STREQ(line, "no modem stick foun");
 }
 
-TEST(StickSources, UsbAndSetupClasses) {
+TEST(StickSources, UsbAndSetupClassesAndHardwareIds) {
   struct UsbCase {
     uint8_t c, s, p;
     StickInterfaceKind kind;
@@ -152,16 +151,14 @@ TEST(StickSources, UsbAndSetupClasses) {
                              {"CDROM", kInterfaceStorage}, {"DiskDrive", kInterfaceStorage},
                              {"USB", kInterfaceOther},     {"Network", kInterfaceOther}};
   for (const SetupCase& c : setup) EXPECT_EQ(KindFromSetupClass(c.setupClass), c.kind) << c.setupClass;
-}
 
-TEST(StickSources, UsbHardwareIds) {
-  struct Case {
+  struct IdCase {
     const char* id;
     bool parsed;
     uint16_t vendor, product;
     int32_t interfaceNumber;
   };
-  const Case cases[] = {
+  const IdCase ids[] = {
       {"USB\\VID_12D1&PID_1001&MI_02", true, 0x12D1, 0x1001, 2},
       {"USB\\VID_12D1&PID_1001&REV_0000&MI_00", true, 0x12D1, 0x1001, 0},
       {"USB\\VID_12D1&PID_14DC\\0123456789ABCDEF", true, 0x12D1, 0x14DC, -1},
@@ -172,7 +169,7 @@ TEST(StickSources, UsbHardwareIds) {
       {"USB\\VID_12D1&PID_10", false, 0, 0, 0},
       {"USB\\VID_XYZW&PID_1001", false, 0, 0, 0},
   };
-  for (const Case& c : cases) {
+  for (const IdCase& c : ids) {
     uint16_t vendor = 0, product = 0;
     int32_t interfaceNumber = 99;
     ASSERT_EQ(ParseUsbHardwareId(c.id, &vendor, &product, &interfaceNumber), c.parsed) << c.id;
@@ -183,11 +180,9 @@ TEST(StickSources, UsbHardwareIds) {
   }
 }
 
-// Device nodes of the vendor's sticks in each state as Windows lists them
-// (setup class, service, port or adapter, gateway, problem code), in
-// SetupAPI's order: the USB device, its interfaces, the drives of its mass
-// storage interface and their volumes. What the stick's line names: its
-// state, its problem code, its ports or adapter and gateway.
+// Device nodes of the vendor's sticks in each state in SetupAPI's order (the
+// USB device, its interfaces, the drives of its storage interface and their
+// volumes), and what the stick's line then names.
 TEST(AddStickNode, WindowsListingsOfEachState) {
   struct Case {
     const char* what;

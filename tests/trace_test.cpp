@@ -1,9 +1,6 @@
-// The masking of personal numbers, form by form, and the exchange trace
-// that carries it: commands that set a PIN, a router's documents, and the
-// trace file. The numbers are made up. The forms fuzz_trace_masking writes,
-// split over reads and exchanges, are its to check; a replayed trace giving
-// the report it was taken from is run end to end for every profile
-// (trace_roundtrip.sh).
+// The masking of personal numbers, the exchange trace that carries it (PIN
+// commands, a router's documents) and the trace file. The numbers are made
+// up; a replayed trace is run end to end for every profile (trace_roundtrip.sh).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -88,8 +85,6 @@ TEST(MaskingSpans, ANumberStartingInAnImsiAnswerIsAnImsi) {
   EXPECT_EQ(text, "\r\n250010000000000\r\n\r\nOK\r\n\r\n250010000000000\r\n");
 }
 
-// --- The trace ------------------------------------------------------------
-
 struct TraceTest : ::testing::Test {
   void SetUp() override { ClearTrace(); }
   void TearDown() override { ClearTrace(); }
@@ -141,8 +136,6 @@ TEST_F(TraceTest, RouterDocumentsBecomeARouterProfile) {
   EXPECT_EQ(profile.find("echo off"), std::string::npos) << "no serial rules in a router profile";
 }
 
-// --- The trace file ---------------------------------------------------------
-
 std::string FileText(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), {});
@@ -193,9 +186,8 @@ TEST(TraceFile, OwnerOnlyAndALinkAtTheTargetIsReplacedNotFollowed) {
 }
 
 // Whatever is not a regular file stays what it was: a device or FIFO is
-// written straight into (a full device says so), a folder, block device or
-// socket is refused before the run. The nodes are the test's own, made in
-// its temporary folder: never the system's /dev/full or /dev/null.
+// written into, a folder, block device or socket refused before the run.
+// The nodes are the test's own: never the system's /dev/full or /dev/null.
 struct NodeCase {
   const char* name;
   mode_t type;

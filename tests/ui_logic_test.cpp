@@ -1,13 +1,9 @@
 // The window's portable rules: button hit tests, the date gate, DPI
-// arithmetic, the shop button, the clipboard text, and the keyboard (which
-// key does what where, the Tab order, the report list's keyboard row past
-// the hidden extra rows, the selector's arrows, the order a screen reader
-// reads the buttons in). The toggle row and the shop cell's click are the
-// window test's (gui_wine_e2e.sh).
+// arithmetic, rescans, the shop button, the clipboard text and the keyboard.
+// The toggle row and the shop cell's click are the window test's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -49,6 +45,9 @@ TEST(ImageButtons, HitTestIncludesBothFarEdges) {
   for (const Case& c : cases)
     EXPECT_EQ(ButtonAtPoint(buttons, c.page, c.x, c.y), c.hit)
         << static_cast<int>(c.page) << " " << c.x << "," << c.y;
+  // A click from Space or a screen reader finds its button by the control.
+  for (int32_t i = 0; i < kImageButtonCount; ++i)
+    EXPECT_EQ(ButtonOfControl(ButtonControl(static_cast<ImageButtonId>(i))), i);
 }
 
 TEST(DateGate, OpensAfterJuly2014) {
@@ -70,25 +69,6 @@ TEST(Dpi, FontHeightAndTwips) {
     EXPECT_EQ(FontHeightForDpi(c.dpi), c.fontHeight) << c.dpi;
     EXPECT_EQ(TwipsForDpi(220, c.dpi), c.twips220) << c.dpi;
   }
-}
-
-TEST(StickNotice, TakesTheReportListsPlaceOnlyWithoutModem) {
-  struct Case {
-    ControlId id;
-    Page page;
-    bool noModem;
-    bool shown;
-  };
-  const Case cases[] = {
-      {kReportList, kInfo, false, true},        {kReportList, kInfo, true, false},
-      {kStickNotice, kInfo, true, true},        {kStickNotice, kInfo, false, false},
-      {kStickNotice, kTerm, true, false},       {kReportList, kTerm, false, false},
-      {kQueryButtonControl, kInfo, true, true}, {kTerminalOutput, kTerm, true, true},
-      {kModemSelector, kTerm, true, true},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(ControlShownOnPage(c.id, c.page, c.noModem), c.shown)
-        << c.id << " page " << static_cast<int>(c.page) << " noModem " << c.noModem;
 }
 
 TEST(Rescan, DeviceEventsAndNewPorts) {
@@ -209,13 +189,6 @@ std::string Compose(const int32_t (&states)[kRowTableSize], size_t size = kTextB
 TEST(ReportView, CopyTextTakesTickedRowsInRowTableOrderThatFit) {
   ResetFakeModem();
   int32_t states[kRowTableSize];
-  for (int rowId = 0; rowId < kRowTableSize; ++rowId) states[rowId] = RowTable[rowId].position < 8 ? 2 : 1;
-  SetRowValue(kRowModel, "E1550");
-  SetRowValue(kRowLockStatus, "Заблокирован (требуется код)");
-  EXPECT_EQ(Compose(states),
-            "Производитель: \r\nМодель: E1550\r\nВерсии (прошивки и железа): \r\nIMEI: \r\n"
-            "Дата/время компиляции: \r\nВерсия Dashboard: \r\n"
-            "Статус блокировки: Заблокирован (требуется код)\r\nОсталось попыток ввода кода: \r\n");
   // No box (0) is copied like a ticked one; the toggle row keeps its blank.
   for (int32_t& s : states) s = 1;
   states[kRowImsi] = 0;
@@ -254,10 +227,8 @@ TEST(Keyboard, KeysActByFocusAndPage) {
     Page page;
     KeyAction action;
   };
-  // What a keyboard user of the window does (Tab and Shift+Tab, F5 on the
-  // list, Enter on the send button, Space, Ctrl+A, Ctrl+C and Down on the
-  // list, Down on the selector) is gui_wine_e2e.sh's; here the keys it does
-  // not press or cannot tell apart (with two pages, Ctrl+Tab and
+  // The keys a user presses in gui_wine_e2e.sh are its own; here the keys it
+  // does not press or cannot tell apart (with two pages, Ctrl+Tab and
   // Ctrl+Shift+Tab show the same), held down and with the focus elsewhere.
   const Case cases[] = {
       {Key(kKeyTab, "c"), kReportList, kInfo, A::kNextPage},
@@ -276,7 +247,6 @@ TEST(Keyboard, KeysActByFocusAndPage) {
       {Key(kKeyReturn), kTerminalInput, kTerm, A::kSend},
       {Key(kKeyReturn, "r"), kTerminalInput, kTerm, A::kSend},
       {Key(kKeySpace), kTerminalInput, kTerm, A::kLeaveToControl},
-      // The report list.
       {Key(kKeyC, "cr"), kReportList, kInfo, A::kLeaveToControl},
       {Key(kKeyC, "c"), kModemSelector, kInfo, A::kLeaveToControl},
       {Key(kKeyReturn), kReportList, kInfo, A::kActivateRow},
@@ -297,7 +267,8 @@ TEST(Keyboard, KeysActByFocusAndPage) {
 
 TEST(Keyboard, TabOrderCyclesEachPage) {
   // The report list, or the stick notice in its place when no modem is
-  // listed: the other of the two is hidden and passed over.
+  // listed: the other of the two is hidden and passed over (the walk is what
+  // checks which controls each page shows).
   const ControlId withModem[] = {kModemSelector, kQueryButtonControl, kCopyButtonControl, kReportList,
                                  kPageTabs};
   const ControlId noModem[] = {kModemSelector, kQueryButtonControl, kCopyButtonControl, kStickNotice,
@@ -368,23 +339,6 @@ TEST(Keyboard, SelectorArrowsAndFocusCues) {
   for (int32_t key : {kKeySpace, kKeyReturn, kKeyF5, kKeyA, kKeyHome})
     EXPECT_FALSE(KeyShowsFocusCues(Key(key))) << key;
   EXPECT_TRUE(KeyShowsFocusCues(Key(kKeyF5, "a")));
-}
-
-// A screen reader reads the buttons in the order they were created, and
-// names a box by the label created right before it (the window test reads
-// the labels).
-TEST(Keyboard, ScreenReadersFindLabelsAndButtonsInCreationOrder) {
-  std::array<ControlId, kControlCount> sorted = CreationOrder;
-  std::sort(sorted.begin(), sorted.end());
-  for (int32_t id = 0; id < kControlCount; ++id) EXPECT_EQ(sorted[id], id) << "every control once";
-  const auto at = [](ControlId id) {
-    return std::find(CreationOrder.begin(), CreationOrder.end(), id) - CreationOrder.begin();
-  };
-  EXPECT_LT(at(kQueryButtonControl), at(kCopyButtonControl));
-  EXPECT_LT(at(kCopyButtonControl), at(kSendButtonControl));
-  for (int32_t i = 0; i < kImageButtonCount; ++i)
-    EXPECT_EQ(ButtonOfControl(ButtonControl(static_cast<ImageButtonId>(i))), i);
-  EXPECT_EQ(ButtonOfControl(kReportList), kNoButton);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Sending one AT command and naming ports: the parts of the exchange that
 // are the same on every platform.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +19,11 @@ constexpr uint32_t kQuietWithoutResultMs = 500;
 // Bytes that come closer together than this are a stream, not reports now
 // and then.
 constexpr uint32_t kStreamQuietMs = 2 * kReadIntervalMs;
+
+// Whether the reply's last line has its line end (count > 0).
+bool LastLineEnded(const char* reply, uint32_t count) {
+  return reply[count - 1] == '\r' || reply[count - 1] == '\n';
+}
 
 uint32_t MsSince(std::chrono::steady_clock::time_point start) {
   return static_cast<uint32_t>(
@@ -54,8 +60,7 @@ uint32_t ReadAtMost(PortHandle port, const char* command, uint32_t beginByMs, ch
     if (count >= kReadRequestBytes) break;
     // An answer ends with a line end: a stick that pauses inside a line
     // (busy, a slow bridge, a busy machine under wine) is read on.
-    const bool lineEnded = reply[count - 1] == '\r' || reply[count - 1] == '\n';
-    if (lineEnded && !HoldsNoAnswerYet(reply, count, command)) break;
+    if (LastLineEnded(reply, count) && !HoldsNoAnswerYet(reply, count, command)) break;
   }
   return count;
 }
@@ -110,10 +115,10 @@ AnswerOutcome ReadForAnswer(PortHandle port, const char* command, uint32_t begin
       untilMs = boundEndMs;
     } else if (answered) {
       const uint32_t quietMs = complete ? kQuietWithoutResultMs : beginByMs;
-      untilMs = lastBytesMs + quietMs < boundEndMs ? lastBytesMs + quietMs : boundEndMs;
+      untilMs = std::min(lastBytesMs + quietMs, boundEndMs);
     } else if (count > 0 && lastBytesMs + kStreamQuietMs > beginByMs) {
       // Reports still streaming in when the wait for the answer is over.
-      untilMs = lastBytesMs + kStreamQuietMs < boundEndMs ? lastBytesMs + kStreamQuietMs : boundEndMs;
+      untilMs = std::min(lastBytesMs + kStreamQuietMs, boundEndMs);
     }
     if (elapsedMs >= untilMs) break;
     const uint32_t leftMs = untilMs - elapsedMs;
@@ -137,9 +142,8 @@ AnswerOutcome ReadForAnswer(PortHandle port, const char* command, uint32_t begin
         return kAnswerRead;
       }
       answered = !HoldsNoAnswerYet(reply, count, command);
-      const bool lineEnded = reply[count - 1] == '\r' || reply[count - 1] == '\n';
       const char* own = answerLine == nullptr ? reply : FindWholeLine(reply, count, answerLine);
-      complete = answered && lineEnded && own != nullptr;
+      complete = answered && LastLineEnded(reply, count) && own != nullptr;
       // The LF after the final result code's CR is part of the answer: left
       // behind, it would open the next command's reply as a blank line.
       // Reports may follow it in the same read, their lines ended by CR
